@@ -1,0 +1,82 @@
+#include "platform/text/gb18030.h"
+
+#include <iconv.h>
+
+#include <cerrno>
+
+namespace rx::text {
+namespace {
+
+constexpr std::string_view kUtf8Replacement = "\xEF\xBF\xBD";
+constexpr std::string_view kGbReplacement = "\x84\x31\xA4\x37";  // U+FFFD in GB18030
+
+// One conversion descriptor per call keeps this thread-safe without locks;
+// iconv_open is cheap next to the ODBC round trip it serves.
+class Iconv {
+public:
+    Iconv(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
+    ~Iconv() {
+        if (valid()) iconv_close(cd_);
+    }
+    Iconv(const Iconv&) = delete;
+    Iconv& operator=(const Iconv&) = delete;
+    bool valid() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
+    iconv_t get() const { return cd_; }
+
+private:
+    iconv_t cd_;
+};
+
+// Converts, stepping over each invalid sequence one byte at a time and putting
+// the replacement in its place.
+Converted convert(const char* to, const char* from, std::string_view in,
+                  std::string_view replacement) {
+    Converted out;
+    if (in.empty()) return out;
+    if (isAscii(in)) {
+        out.bytes.assign(in);
+        return out;
+    }
+    Iconv cd(to, from);
+    if (!cd.valid()) {
+        out.exact = false;
+        return out;
+    }
+    out.bytes.reserve(in.size() * 2);
+    char buffer[4096];
+    auto* src = const_cast<char*>(in.data());
+    size_t srcLeft = in.size();
+    while (srcLeft > 0) {
+        char* dst = buffer;
+        size_t dstLeft = sizeof buffer;
+        size_t rc = iconv(cd.get(), &src, &srcLeft, &dst, &dstLeft);
+        out.bytes.append(buffer, static_cast<size_t>(dst - buffer));
+        if (rc != static_cast<size_t>(-1)) continue;
+        if (errno == E2BIG) continue;
+        // EILSEQ (invalid) or EINVAL (truncated at the end): replace one byte, go on.
+        out.exact = false;
+        out.bytes.append(replacement);
+        ++src;
+        --srcLeft;
+        iconv(cd.get(), nullptr, nullptr, nullptr, nullptr);
+    }
+    return out;
+}
+
+}  // namespace
+
+bool isAscii(std::string_view bytes) {
+    for (unsigned char c : bytes)
+        if (c >= 0x80) return false;
+    return true;
+}
+
+Converted gb18030ToUtf8(std::string_view gb) {
+    return convert("UTF-8", "GB18030", gb, kUtf8Replacement);
+}
+
+Converted utf8ToGb18030(std::string_view utf8) {
+    return convert("GB18030", "UTF-8", utf8, kGbReplacement);
+}
+
+}  // namespace rx::text

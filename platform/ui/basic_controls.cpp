@@ -1,0 +1,38 @@
+#include "platform/ui/basic_controls.h"
+
+#include <QProxyStyle>
+
+namespace rx::ui {
+namespace {
+
+// Asks for "*" as the mask character whatever the platform style prefers.
+class AsteriskStyle final : public QProxyStyle {
+public:
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returnData) const override {
+        if (hint == SH_LineEdit_PasswordCharacter) return '*';
+        if (hint == SH_LineEdit_PasswordMaskDelay) return 0;
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+};
+
+}  // namespace
+
+TransparentLabel::TransparentLabel(const QString& text, QWidget* parent) : QLabel(text, parent) {
+    setAutoFillBackground(false);
+    setAttribute(Qt::WA_TranslucentBackground);
+    setFrameShape(QFrame::NoFrame);
+}
+
+PasswordEdit::PasswordEdit(QWidget* parent) : QLineEdit(parent) {
+    auto* style = new AsteriskStyle;
+    style->setParent(this);
+    setStyle(style);
+    setEchoMode(QLineEdit::Password);
+}
+
+void place(QWidget* control, int left, int top, int width, int height) {
+    control->setGeometry(left, top, width, height);
+}
+
+}  // namespace rx::ui

@@ -1,0 +1,83 @@
+#pragma once
+// The base of every window: a fixed single frame with a title bar, sized from
+// the outer size of the layout tables, centred on the screen when shown, and a
+// created event delivered once after all controls exist.
+
+#include <QSize>
+#include <QWidget>
+
+namespace rx::ui {
+
+// The frame the layout tables were measured with: a fixed single frame of 3 px
+// on each side and a 23 px caption.
+struct FrameMetrics {
+    static constexpr int side = 3;
+    static constexpr int caption = 23;
+    static constexpr QSize clientSize(QSize outer) {
+        return {outer.width() - 2 * side, outer.height() - 2 * side - caption};
+    }
+};
+
+enum class TitleButtons {
+    Close,                 // system menu with Close only
+    CloseMinimize,         // Close and Minimize
+    CloseMinimizeMaximize  // Close, Minimize and Maximize
+};
+
+class FixedWindow : public QWidget {
+    Q_OBJECT
+public:
+    FixedWindow(QSize outerSize, TitleButtons buttons, QWidget* owner = nullptr);
+    ~FixedWindow() override;
+
+    // Runs OnCreated once; showing the window does this too when nobody did before.
+    void deliverCreated();
+    bool created() const { return created_; }
+
+    // Shows the window modal over the whole program and returns once it is
+    // closed or destroyed. The caller keeps ownership.
+    void runModal();
+
+    // Places the window in the middle of its screen.
+    void centreOnScreen();
+
+    // Number of FixedWindow objects alive in the process.
+    static int liveWindows();
+
+signals:
+    void closed();
+
+protected:
+    virtual void OnCreated() {}
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    bool created_ = false;
+    bool centred_ = false;
+};
+
+// The program ends when its last window is destroyed, not when it is merely
+// hidden. Emits lastWindowDestroyed() then; the program entry connects it to quit.
+class WindowLifetime final : public QObject {
+    Q_OBJECT
+public:
+    static WindowLifetime& instance();
+    void windowCreated();
+    void windowDestroyed();
+    int count() const { return count_; }
+
+signals:
+    void lastWindowDestroyed();
+
+private:
+    int count_ = 0;
+};
+
+// Ends the program at once with `code` (the exit button, a fatal start-up
+// failure). Tests replace the action to observe it without leaving the process.
+void endProgram(int code);
+using EndProgramAction = void (*)(int code);
+EndProgramAction setEndProgramAction(EndProgramAction action);
+
+}  // namespace rx::ui
