@@ -1,0 +1,32 @@
+#include "app/startup.h"
+
+#include "app/login_window.h"
+#include "app/program_directory.h"
+#include "platform/ui/fixed_window.h"
+
+#include <QApplication>
+#include <QDir>
+
+namespace rx {
+
+void enterProgramDirectory() {
+    setProgramDirectory(executableFolder());
+    QDir::setCurrent(programDirectory());
+}
+
+void startRoutine() {}
+
+void endWhenLastWindowIsDestroyed(QCoreApplication& app) {
+    QGuiApplication::setQuitOnLastWindowClosed(false);
+    QObject::connect(&ui::WindowLifetime::instance(), &ui::WindowLifetime::lastWindowDestroyed,
+                     &app, [] { QCoreApplication::quit(); }, Qt::QueuedConnection);
+}
+
+LoginWindow* openLoginWindow() {
+    auto* login = new LoginWindow;
+    login->setAttribute(Qt::WA_DeleteOnClose);
+    login->show();
+    return login;
+}
+
+}  // namespace rx
