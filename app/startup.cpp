@@ -16,9 +16,9 @@ void enterProgramDirectory() {
 
 void startRoutine() {}
 
-void endWhenLastWindowIsDestroyed(QCoreApplication& app) {
+QMetaObject::Connection endWhenLastWindowIsDestroyed(QCoreApplication& app) {
     QGuiApplication::setQuitOnLastWindowClosed(false);
-    QObject::connect(&ui::WindowLifetime::instance(), &ui::WindowLifetime::lastWindowDestroyed,
+    return QObject::connect(&ui::WindowLifetime::instance(), &ui::WindowLifetime::lastWindowDestroyed,
                      &app, [] { QCoreApplication::quit(); }, Qt::QueuedConnection);
 }
 

@@ -2,6 +2,8 @@
 // The steps of program start, each callable on its own so that tests can run
 // them in the same order as the program entry.
 
+#include <QMetaObject>
+
 class QCoreApplication;
 
 namespace rx {
@@ -16,7 +18,7 @@ void startRoutine();
 
 // The window lifetime rule: the event loop ends when the last window is
 // destroyed, not when it is merely hidden.
-void endWhenLastWindowIsDestroyed(QCoreApplication& app);
+QMetaObject::Connection endWhenLastWindowIsDestroyed(QCoreApplication& app);
 
 // Creates and shows the start window; it is destroyed when closed.
 LoginWindow* openLoginWindow();

@@ -1,0 +1,203 @@
+#include "app/login_window.h"
+#include "app/startup.h"
+#include "forms/entry/entry_window.h"
+#include "platform/ui/fixed_window.h"
+#include "platform/ui/message_box.h"
+
+#include "tests/support/typing.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+
+using rx::LoginWindow;
+using rx::ui::MessageLook;
+using rx::ui::ShownMessage;
+
+const QString kMissing = QStringLiteral("姓名或密码不能为空！");
+const QString kRefused = QStringLiteral("登陆失败！");
+const QString kTitle = QStringLiteral("信息：");
+
+// Ending the program is recorded instead of leaving the test process.
+int endedWith = -1;
+void recordEnd(int code) { endedWith = code; }
+
+class LoginWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        previousEnd_ = rx::ui::setEndProgramAction(&recordEnd);
+        window_ = new LoginWindow;
+        window_->show();
+        QApplication::setActiveWindow(window_);
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window_) || window_->isVisible());
+        window_->编辑框1->setFocus();
+    }
+    void TearDown() override {
+        delete window_.data();
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (qobject_cast<rx::ui::FixedWindow*>(w)) delete w;
+        rx::ui::setEndProgramAction(previousEnd_);
+    }
+
+    void typeInto(QLineEdit* edit, const QString& text) {
+        edit->setFocus();
+        rx::test::typeText(edit, text);
+    }
+
+    void attempt(const QString& user, const QString& password) {
+        typeInto(window_->编辑框1, user);
+        typeInto(window_->编辑框2, password);
+        QTest::mouseClick(window_->按钮1, Qt::LeftButton);
+    }
+
+    rx::ui::MessageRecorder boxes_;
+    QPointer<LoginWindow> window_;
+    rx::ui::EndProgramAction previousEnd_ = nullptr;
+};
+
+TEST_F(LoginWindowTest, CreatedWindowHasTitleAndFixedClientArea) {
+    EXPECT_EQ(window_->windowTitle(), QStringLiteral("门诊处方登陆"));
+    EXPECT_EQ(window_->size(), QSize(594, 493));
+    EXPECT_EQ(window_->minimumSize(), window_->maximumSize());
+    EXPECT_FALSE(window_->windowFlags() & Qt::WindowMaximizeButtonHint);
+    EXPECT_TRUE(window_->windowFlags() & Qt::WindowMinimizeButtonHint);
+    EXPECT_EQ(window_->编辑框1->geometry(), QRect(260, 150, 110, 30));
+    EXPECT_EQ(window_->编辑框2->geometry(), QRect(260, 206, 110, 30));
+    EXPECT_EQ(window_->按钮1->geometry(), QRect(263, 256, 64, 32));
+    EXPECT_EQ(window_->透明标签2->text(), QStringLiteral("密  码"));
+    EXPECT_FALSE(window_->透明标签1->autoFillBackground());
+    EXPECT_FALSE(window_->windowIcon().isNull());
+}
+
+TEST_F(LoginWindowTest, EmptyFieldsAreReportedBeforeTheCodeIsChecked) {
+    struct Case {
+        const char* name;
+        QString user, password;
+    };
+    const Case cases[] = {
+        {"both empty", {}, {}},
+        {"password empty", QStringLiteral("794"), {}},
+        {"user empty", {}, QStringLiteral("794")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        window_->编辑框1->clear();
+        window_->编辑框2->clear();
+        boxes_.clear();
+        attempt(c.user, c.password);
+        ASSERT_EQ(boxes_.shown().size(), 1u);
+        EXPECT_EQ(boxes_.shown()[0], (ShownMessage{kMissing, kTitle, MessageLook::None}));
+        EXPECT_EQ(QApplication::focusWidget(), window_->编辑框1);
+        EXPECT_EQ(window_->编辑框1->text(), c.user);  // nothing cleared
+    }
+}
+
+TEST_F(LoginWindowTest, AnythingButTheExactCodeIsRefused) {
+    struct Case {
+        const char* name;
+        QString user, password;
+    };
+    const Case cases[] = {
+        {"trailing space", QStringLiteral("794 "), QStringLiteral("794")},
+        {"full-width digits", QStringLiteral("７９４"), QStringLiteral("794")},
+        {"wrong password", QStringLiteral("794"), QStringLiteral("795")},
+        {"leading zero", QStringLiteral("0794"), QStringLiteral("794")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        window_->编辑框1->clear();
+        window_->编辑框2->clear();
+        boxes_.clear();
+        attempt(c.user, c.password);
+        ASSERT_EQ(boxes_.shown().size(), 1u);
+        EXPECT_EQ(boxes_.shown()[0], (ShownMessage{kRefused, kTitle, MessageLook::None}));
+        EXPECT_EQ(QApplication::focusWidget(), window_->编辑框1);
+        EXPECT_EQ(window_->编辑框2->text(), c.password);
+        EXPECT_TRUE(window_);
+    }
+}
+
+TEST_F(LoginWindowTest, EnterInUserFieldOnlyMovesTheFocus) {
+    typeInto(window_->编辑框2, QStringLiteral("794"));
+    typeInto(window_->编辑框1, QStringLiteral("794"));
+    QTest::keyClick(window_->编辑框1, Qt::Key_Return);
+    EXPECT_TRUE(boxes_.shown().empty());
+    EXPECT_EQ(QApplication::focusWidget(), window_->编辑框2);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(window_);
+}
+
+TEST_F(LoginWindowTest, EnterInPasswordFieldActsAsTheButton) {
+    typeInto(window_->编辑框1, QStringLiteral("794"));
+    typeInto(window_->编辑框2, QStringLiteral("793"));
+    QTest::keyClick(window_->编辑框2, Qt::Key_Enter, Qt::KeypadModifier);  // keypad Enter too
+    ASSERT_EQ(boxes_.shown().size(), 1u);
+    EXPECT_EQ(boxes_.shown()[0].text, kRefused);
+    EXPECT_EQ(QApplication::focusWidget(), window_->编辑框1);
+}
+
+TEST_F(LoginWindowTest, PasswordShowsOnlyAsterisksButYieldsTheTypedText) {
+    typeInto(window_->编辑框2, QStringLiteral("7a9中"));
+    EXPECT_EQ(window_->编辑框2->displayText(), QStringLiteral("****"));
+    EXPECT_EQ(window_->编辑框2->text(), QStringLiteral("7a9中"));
+}
+
+TEST_F(LoginWindowTest, SuccessLeavesExactlyTheEntryWindow) {
+    typeInto(window_->编辑框1, QStringLiteral("794"));
+    typeInto(window_->编辑框2, QStringLiteral("794"));
+    QTest::keyClick(window_->编辑框2, Qt::Key_Return);
+    // The login window goes only after the current event has been handled.
+    EXPECT_TRUE(window_);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_FALSE(window_);
+
+    QList<rx::ui::FixedWindow*> windows;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* fixed = qobject_cast<rx::ui::FixedWindow*>(w)) windows.push_back(fixed);
+    ASSERT_EQ(windows.size(), 1);
+    EXPECT_TRUE(qobject_cast<rx::EntryWindow*>(windows[0]));
+    EXPECT_TRUE(windows[0]->isVisible());
+    EXPECT_EQ(rx::ui::FixedWindow::liveWindows(), 1);
+}
+
+// The real event loop, wired as the program entry wires it.
+TEST(ProgramLifetime, ClosingTheLoginWindowEndsTheEventLoop) {
+    const auto wiring = rx::endWhenLastWindowIsDestroyed(*QCoreApplication::instance());
+    QPointer<LoginWindow> login = rx::openLoginWindow();
+    QTimer::singleShot(0, login, [&] { login->close(); });
+    QTimer::singleShot(5000, [] { QCoreApplication::exit(99); });  // guard, never expected
+    EXPECT_EQ(QCoreApplication::exec(), 0);
+    EXPECT_FALSE(login);
+    EXPECT_EQ(rx::ui::FixedWindow::liveWindows(), 0);
+    QObject::disconnect(wiring);
+}
+
+TEST(ProgramLifetime, HidingTheLastWindowDoesNotEndTheProgram) {
+    int ended = 0;
+    auto connection = QObject::connect(&rx::ui::WindowLifetime::instance(),
+                                       &rx::ui::WindowLifetime::lastWindowDestroyed, [&] { ++ended; });
+    {
+        LoginWindow login;
+        login.show();
+        login.hide();
+        EXPECT_EQ(ended, 0);
+    }
+    EXPECT_EQ(ended, 1);
+    QObject::disconnect(connection);
+}
+
+TEST(LoginCheck, ComparesBothTextsWithTheCode) {
+    using rx::LoginVerdict;
+    EXPECT_EQ(rx::checkLogin(QStringLiteral("794"), QStringLiteral("794")), LoginVerdict::Accepted);
+    EXPECT_EQ(rx::checkLogin(QStringLiteral("794"), QString()), LoginVerdict::MissingInput);
+    EXPECT_EQ(rx::checkLogin(QStringLiteral(" 794"), QStringLiteral("794")), LoginVerdict::Refused);
+}
+
+}  // namespace
