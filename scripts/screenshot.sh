@@ -22,7 +22,13 @@ for _ in $(seq 100); do
     sleep 0.1
 done
 sleep 1
+# Without a window manager nobody gives the focus: hand it to the newest window.
+focus_newest() {
+    w=$(xdotool search --onlyvisible --pid "$pid" 2>/dev/null | tail -n 1)
+    [ -n "$w" ] && xdotool windowfocus "$w" 2>/dev/null
+}
 for cmd in "$@"; do
+    focus_newest
     # shellcheck disable=SC2086
     xdotool $cmd; sleep 0.6
 done
