@@ -1,0 +1,53 @@
+#include "db/connection_texts.h"
+
+#include <QDir>
+
+using namespace Qt::StringLiterals;
+
+namespace rx::db {
+namespace {
+
+QString dataFile(const QString& programDir, QChar separator, const QString& file) {
+    return programDir + separator + u"data"_s + separator + file;
+}
+
+// A value with a ';' or a leading '{' would end or confuse its attribute, so
+// ODBC wants it in braces (with '}' doubled).
+QString attributeValue(const QString& value) {
+    if (!value.contains(u';') && !value.startsWith(u'{')) return value;
+    QString braced = value;
+    braced.replace(u"}"_s, u"}}"_s);
+    return QChar(u'{') + braced + QChar(u'}');
+}
+
+}  // namespace
+
+QChar nativeSeparatorChar() { return QDir::separator(); }
+
+QString accessDsnName() { return u"MS ACCESS DATABASE"_s; }
+
+QString prescriptionDatabasePath(const QString& programDir, QChar separator) {
+    return dataFile(programDir, separator, u"sj.accdb"_s);
+}
+
+QString drugDatabasePath(const QString& programDir, QChar separator) {
+    return dataFile(programDir, separator, u"xs.mdb"_s);
+}
+
+QString prescriptionConnectionText(const QString& programDir, QChar separator) {
+    return u"ODBC;DSN=MS ACCESS DATABASE;DBQ="_s + prescriptionDatabasePath(programDir, separator)
+           + u";driver={microsoft access driver (*.mdb, *.accdb)};;driverid=25;fil=ms access;"
+             u"maxbuffersize=2048;pagetimeout=5;pwd="_s;
+}
+
+QString drugConnectionText(const QString& filePath) {
+    return u"Provider=Microsoft.Jet.OLEDB.4.0; Data Source="_s + filePath;
+}
+
+QString drugOdbcConnectText(const QString& filePath, const QString& password) {
+    QString text = u"DSN="_s + accessDsnName() + u";DBQ="_s + attributeValue(filePath) + u";ReadOnly=1"_s;
+    if (!password.isEmpty()) text += u";PWD="_s + attributeValue(password);
+    return text;
+}
+
+}  // namespace rx::db
