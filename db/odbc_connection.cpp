@@ -1,0 +1,124 @@
+#include "db/odbc_connection.h"
+
+#include "db/result_cursor.h"
+#include "platform/text/qt_text.h"
+
+using namespace Qt::StringLiterals;
+
+namespace rx::db {
+std::optional<QString> odbcConnectPart(const QString& connectionText) {
+    static const QString prefix = u"ODBC;"_s;
+    if (!connectionText.startsWith(prefix, Qt::CaseInsensitive)) return std::nullopt;
+    return connectionText.mid(prefix.size());
+}
+
+OdbcConnection::OdbcConnection() = default;
+
+OdbcConnection::~OdbcConnection() { Close(); }
+
+void OdbcConnection::fail(OdbcError error) { lastError_ = std::move(error); }
+
+bool OdbcConnection::Open(const QString& connectionText, bool readOnly, bool /*prompt*/) {
+    Close();
+    const std::optional<QString> connectPart = odbcConnectPart(connectionText);
+    if (!connectPart) {
+        fail({u"IM002"_s, u"the connection text does not start with ODBC;"_s});
+        return false;
+    }
+    if (!environment_) environment_ = newEnvironment();
+    OdbcError error;
+    connection_ = driverConnect(environment_, rx::text::toGb18030(*connectPart), readOnly, &error);
+    if (!connection_) {
+        fail(std::move(error));
+        return false;
+    }
+    open_ = true;
+    lastError_.reset();
+    return true;
+}
+
+bool OdbcConnection::IsOpen() const { return open_; }
+
+bool OdbcConnection::Execute(const QString& sql) {
+    if (sql.isEmpty() || !open_) {
+        fail({u"HY009"_s, sql.isEmpty() ? u"empty statement"_s : u"not connected"_s});
+        return false;
+    }
+    OdbcHandle statement = allocateHandle(SQL_HANDLE_STMT, connection_.get());
+    if (!statement) {
+        fail(diagnosticsOf(SQL_HANDLE_DBC, connection_.get()));
+        return false;
+    }
+    QByteArray bytes = rx::text::toGb18030(sql);
+    const SQLRETURN rc =
+        SQLExecDirect(statement.get(), reinterpret_cast<SQLCHAR*>(bytes.data()), SQLINTEGER(bytes.size()));
+    // An UPDATE or DELETE that touches no row ran all the same.
+    if (rc == SQL_NO_DATA) {
+        lastError_.reset();
+        return true;
+    }
+    if (auto failure = check(rc, statement)) {
+        fail(*failure);
+        return false;
+    }
+    lastError_.reset();
+    return true;
+}
+
+int OdbcConnection::Query(const QString& sql) {
+    if (sql.isEmpty() || !open_) {
+        fail({u"HY009"_s, sql.isEmpty() ? u"empty statement"_s : u"not connected"_s});
+        return 0;
+    }
+    OdbcError error;
+    std::unique_ptr<ResultCursor> cursor = ResultCursor::open(connection_.get(), rx::text::toGb18030(sql), &error);
+    if (!cursor) {
+        fail(std::move(error));
+        return 0;
+    }
+    const int handle = nextHandle_++;
+    results_.emplace(handle, std::move(cursor));
+    lastError_.reset();
+    return handle;
+}
+
+ResultCursor* OdbcConnection::result(int handle) const {
+    const auto found = results_.find(handle);
+    return found == results_.end() ? nullptr : found->second.get();
+}
+
+bool OdbcConnection::AtEnd(int handle) const {
+    const ResultCursor* cursor = result(handle);
+    return !cursor || cursor->atEnd();
+}
+
+void OdbcConnection::MoveFirst(int handle) {
+    if (ResultCursor* cursor = result(handle)) cursor->moveFirst();
+}
+
+void OdbcConnection::MoveNext(int handle) {
+    if (ResultCursor* cursor = result(handle)) cursor->moveNext();
+}
+
+Value OdbcConnection::ReadColumn(int handle, int position) const {
+    const ResultCursor* cursor = result(handle);
+    return cursor ? cursor->value(position - 1) : Value{};
+}
+
+int OdbcConnection::ColumnCount(int handle) const {
+    const ResultCursor* cursor = result(handle);
+    return cursor ? cursor->columnCount() : 0;
+}
+
+void OdbcConnection::CloseResult(int handle) { results_.erase(handle); }
+
+void OdbcConnection::CloseResult() { results_.clear(); }
+
+void OdbcConnection::Close() {
+    // Statements go before the connection they belong to.
+    results_.clear();
+    connection_.reset();
+    open_ = false;
+}
+
+}  // namespace rx::db

@@ -1,0 +1,69 @@
+#pragma once
+// The program's ODBC connection (each window's 外部数据库1): opened once with a
+// connection text, it runs statements and hands out numbered read-only
+// results. Every failure is swallowed into the return value; the last one is
+// kept for whoever wants to know why.
+
+#include "db/odbc_handles.h"
+#include "db/value.h"
+
+#include <QString>
+
+#include <map>
+#include <memory>
+#include <optional>
+
+namespace rx::db {
+
+class ResultCursor;
+
+class OdbcConnection {
+public:
+    OdbcConnection();
+    OdbcConnection(const OdbcConnection&) = delete;
+    OdbcConnection& operator=(const OdbcConnection&) = delete;
+    ~OdbcConnection();
+
+    // The text must start with "ODBC;" (any case); the rest goes to the
+    // driver, which is never allowed to prompt. `prompt` is accepted for the
+    // callers' sake and ignored: no dialog is ever shown.
+    bool Open(const QString& connectionText, bool readOnly = false, bool prompt = false);
+    bool IsOpen() const;
+
+    // False when the text is empty, the connection is not open or the
+    // database reports an error.
+    bool Execute(const QString& sql);
+
+    // A handle above 0 for an open result positioned on its first row; 0 when
+    // the text is empty or no result can be opened.
+    int Query(const QString& sql);
+    // True after the last row, and for 0 or any handle that is not open.
+    bool AtEnd(int handle) const;
+    void MoveFirst(int handle);
+    void MoveNext(int handle);
+    // The current row's value at the 1-based position; NULL when there is none.
+    Value ReadColumn(int handle, int position) const;
+    int ColumnCount(int handle) const;
+    void CloseResult(int handle);
+    void CloseResult();
+    void Close();
+
+    // The error of the last call that failed, if any since the last success.
+    const std::optional<OdbcError>& lastError() const { return lastError_; }
+
+private:
+    ResultCursor* result(int handle) const;
+    void fail(OdbcError error);
+
+    OdbcHandle environment_;
+    OdbcHandle connection_;
+    bool open_ = false;
+    int nextHandle_ = 1;
+    std::map<int, std::unique_ptr<ResultCursor>> results_;
+    std::optional<OdbcError> lastError_;
+};
+
+// Removes a leading "ODBC;" (without regard to case); nothing when it is not there.
+std::optional<QString> odbcConnectPart(const QString& connectionText);
+
+}  // namespace rx::db

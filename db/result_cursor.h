@@ -1,0 +1,71 @@
+#pragma once
+// One open result: a statement handle executed on a connection, positioned on
+// a row. Rows are fetched forward; each column of the current row is read from
+// the driver once, on first use, into a buffer that lives as long as the
+// cursor, so reading a row costs no allocation beyond the value returned.
+
+#include "db/odbc_handles.h"
+#include "db/value.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace rx::db {
+
+enum class ColumnKind { Integer, Floating, Text, DateTime, Boolean, Bytes };
+
+struct ColumnInfo {
+    QString name;
+    ColumnKind kind = ColumnKind::Text;
+};
+
+class ResultCursor {
+public:
+    // Executes the statement and positions on its first row; nullptr (and
+    // the error) when the statement cannot be run.
+    static std::unique_ptr<ResultCursor> open(SQLHDBC connection, const QByteArray& sql, OdbcError* error);
+
+    ResultCursor(const ResultCursor&) = delete;
+    ResultCursor& operator=(const ResultCursor&) = delete;
+    ~ResultCursor();
+
+    bool atEnd() const { return atEnd_; }
+    // Back to the first row: free when still there, otherwise the statement
+    // runs again (the driver's cursors only go forward).
+    void moveFirst();
+    void moveNext();
+
+    int columnCount() const { return int(columns_.size()); }
+    const ColumnInfo& column(int index) const { return columns_[std::size_t(index)]; }
+    // 0-based index of the column with that name (without regard to case), -1 when none.
+    int indexOf(const QString& name) const;
+
+    // The current row's value; NULL when at the end or the index is out of range.
+    Value value(int index) const;
+    // The current row's value as text, NULL as "".
+    QString text(int index) const;
+
+private:
+    struct Cell;
+    ResultCursor(OdbcHandle statement, QByteArray sql);
+    bool execute(OdbcError* error);
+    bool describe();
+    void fetch();
+    const Cell* cell(int index) const;
+    bool readCell(int index) const;
+
+    OdbcHandle statement_;
+    QByteArray sql_;
+    std::vector<ColumnInfo> columns_;
+    std::unique_ptr<Cell[]> cells_;
+    bool anyOrder_ = false;
+    bool atEnd_ = true;
+    qint64 row_ = -1;
+    mutable int readUpTo_ = -1;  // highest column read from the current row
+};
+
+}  // namespace rx::db
