@@ -1,0 +1,15 @@
+#include "forms/entry/placeholder_windows.h"
+
+namespace rx {
+
+QueryWindowPlaceholder::QueryWindowPlaceholder(QWidget* owner)
+    : FixedWindow(QSize(667, 525), ui::TitleButtons::CloseMinimizeMaximize, owner) {
+    setObjectName(QStringLiteral("QueryWindow"));
+}
+
+PatientIndexWindowPlaceholder::PatientIndexWindowPlaceholder(QWidget* owner)
+    : FixedWindow(QSize(897, 409), ui::TitleButtons::Close, owner) {
+    setObjectName(QStringLiteral("PatientIndexWindow"));
+}
+
+}  // namespace rx

@@ -1,0 +1,177 @@
+#include "platform/ui/report_list_view.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+using rx::ui::ColumnAlign;
+using rx::ui::ReportListView;
+
+QStringList column(const ReportListView& list, int c) {
+    QStringList texts;
+    for (int row = 0; row < list.rowCount(); ++row) texts.append(list.cellText(row, c));
+    return texts;
+}
+
+class ReportListViewTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        list_.addColumn(u"名称"_s, 130);
+        list_.addColumn(u"用量"_s, 100, ColumnAlign::Centre);
+        list_.resize(400, 300);
+    }
+    void showActive() {
+        list_.show();
+        QApplication::setActiveWindow(&list_);
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&list_));
+        list_.setFocus();
+    }
+    QPoint rowCentre(int row) {
+        return list_.visualRect(list_.model()->index(row, 0)).center();
+    }
+
+    ReportListView list_;
+};
+
+TEST_F(ReportListViewTest, ColumnsCarryTitleWidthAndAlignment) {
+    EXPECT_EQ(list_.columnCount(), 2);
+    EXPECT_EQ(list_.columnTitle(1), u"用量"_s);
+    EXPECT_EQ(list_.header()->sectionSize(0), 130);
+    EXPECT_EQ(list_.header()->sectionSize(1), 100);
+    EXPECT_EQ(list_.columnAlign(1), ColumnAlign::Centre);
+    list_.insertRow(0, {u"a"_s, u"1"_s});
+    EXPECT_EQ(list_.model()->index(0, 1).data(Qt::TextAlignmentRole).value<Qt::Alignment>(),
+              Qt::AlignCenter);
+    EXPECT_TRUE(list_.header()->sectionsClickable());
+}
+
+TEST_F(ReportListViewTest, InsertSetReadAndDeleteByPosition) {
+    EXPECT_EQ(list_.insertRow(0, {u"b"_s}), 0);
+    EXPECT_EQ(list_.insertRow(0, {u"a"_s}), 0);
+    EXPECT_EQ(list_.insertRow(99, {u"d"_s}), 2);  // past the end: appended
+    EXPECT_EQ(list_.insertRow(2, {u"c"_s, u"3"_s}), 2);
+    EXPECT_EQ(column(list_, 0), (QStringList{u"a"_s, u"b"_s, u"c"_s, u"d"_s}));
+    EXPECT_EQ(list_.cellText(2, 1), u"3"_s);
+    EXPECT_EQ(list_.cellText(0, 1), QString());   // never set
+    EXPECT_EQ(list_.cellText(7, 0), QString());   // no such row
+    list_.setCellText(0, 1, u"10"_s);
+    EXPECT_EQ(list_.cellText(0, 1), u"10"_s);
+    list_.setCellText(0, 5, u"x"_s);              // no such column: ignored
+    EXPECT_EQ(list_.cellText(0, 5), QString());
+
+    EXPECT_TRUE(list_.deleteRow(1));
+    EXPECT_FALSE(list_.deleteRow(3));
+    EXPECT_EQ(column(list_, 0), (QStringList{u"a"_s, u"c"_s, u"d"_s}));
+    list_.deleteAllRows();
+    EXPECT_EQ(list_.rowCount(), 0);
+}
+
+TEST_F(ReportListViewTest, SelectedRowIsMinusOneWithoutSelection) {
+    for (const char* name : {"a", "b", "c"}) list_.insertRow(list_.rowCount(), {QString::fromLatin1(name)});
+    EXPECT_EQ(list_.selectedRow(), -1);
+    list_.setSelectedRow(2);
+    EXPECT_EQ(list_.selectedRow(), 2);
+    list_.deleteRow(2);  // deleting the selected row selects no neighbour
+    EXPECT_EQ(list_.selectedRow(), -1);
+    list_.setSelectedRow(0);
+    list_.deleteRow(1);  // deleting another row keeps the selection
+    EXPECT_EQ(list_.selectedRow(), 0);
+    list_.insertRow(1, {u"b"_s});
+    list_.setSelectedRow(1);
+    list_.setSelectedRow(-1);
+    EXPECT_EQ(list_.selectedRow(), -1);
+}
+
+TEST_F(ReportListViewTest, SortedModeKeepsFirstColumnAscendingWithOtherCellsAttached) {
+    list_.setSorted(true);
+    const QStringList names{u"delta"_s, u"Alpha"_s, u"charlie"_s, u"Bravo"_s, u"alpha"_s};
+    for (int i = 0; i < names.size(); ++i) list_.insertRow(0, {names[i], QString::number(i)});
+    // Case does not order; equal texts keep the order in which they came.
+    EXPECT_EQ(column(list_, 0),
+              (QStringList{u"Alpha"_s, u"alpha"_s, u"Bravo"_s, u"charlie"_s, u"delta"_s}));
+    EXPECT_EQ(column(list_, 1), (QStringList{u"1"_s, u"4"_s, u"3"_s, u"2"_s, u"0"_s}));
+}
+
+TEST_F(ReportListViewTest, BulkInsertEndsInTheSameOrderAsSingleInserts) {
+    ReportListView single;
+    single.addColumn(u"x"_s, 50);
+    single.setSorted(true);
+    list_.setSorted(true);
+    const QStringList names{u"b"_s, u"B"_s, u"a"_s, u"c"_s, u"b"_s, u"A"_s, u"c"_s};
+    {
+        ReportListView::BulkUpdate bulk(list_);
+        for (int i = 0; i < names.size(); ++i) {
+            const int at = list_.insertRow(0, {names[i]});
+            list_.setCellText(at, 1, QString::number(i));  // provisional place is usable
+        }
+    }
+    for (int i = 0; i < names.size(); ++i) single.insertRow(0, {names[i], QString::number(i)});
+    EXPECT_EQ(column(list_, 0), column(single, 0));
+    EXPECT_EQ(column(list_, 1), column(single, 1));
+    // Inserting later goes into place again.
+    EXPECT_EQ(list_.insertRow(0, {u"bb"_s}), 5);
+}
+
+TEST_F(ReportListViewTest, SwitchingToSortedSortsPresentRows) {
+    for (const char* name : {"c", "a", "b"}) list_.insertRow(list_.rowCount(), {QString::fromLatin1(name)});
+    EXPECT_EQ(column(list_, 0), (QStringList{u"c"_s, u"a"_s, u"b"_s}));
+    list_.setSorted(true);
+    EXPECT_EQ(column(list_, 0), (QStringList{u"a"_s, u"b"_s, u"c"_s}));
+}
+
+TEST_F(ReportListViewTest, MouseGivesClickRightClickAndActivation) {
+    for (const char* name : {"a", "b", "c"}) list_.insertRow(list_.rowCount(), {QString::fromLatin1(name)});
+    showActive();
+    QSignalSpy clicks(&list_, &ReportListView::rowClicked);
+    QSignalSpy rights(&list_, &ReportListView::rightClicked);
+    QSignalSpy activations(&list_, &ReportListView::rowActivated);
+
+    QTest::mouseClick(list_.viewport(), Qt::LeftButton, {}, rowCentre(0));
+    ASSERT_EQ(clicks.size(), 1);
+    EXPECT_EQ(clicks.at(0).at(0).toInt(), 0);
+
+    QTest::mouseClick(list_.viewport(), Qt::RightButton, {}, rowCentre(1));
+    ASSERT_EQ(rights.size(), 1);
+    EXPECT_EQ(rights.at(0).at(0).toInt(), 1);
+    EXPECT_EQ(list_.selectedRow(), 1);  // a right-click selects its row
+
+    QTest::mouseClick(list_.viewport(), Qt::RightButton, {}, QPoint(5, 290));
+    EXPECT_EQ(rights.at(1).at(0).toInt(), -1);
+    EXPECT_EQ(list_.selectedRow(), 1);  // off the rows the selection stays
+
+    // A real double-click: press and release, then the double-click press.
+    QTest::mouseClick(list_.viewport(), Qt::LeftButton, {}, rowCentre(2));
+    QTest::mouseDClick(list_.viewport(), Qt::LeftButton, {}, rowCentre(2));
+    ASSERT_FALSE(activations.isEmpty());
+    EXPECT_EQ(activations.last().at(0).toInt(), 2);
+}
+
+TEST_F(ReportListViewTest, KeyboardSelectsFromTheFirstRowAndEnterActivates) {
+    for (const char* name : {"a", "b", "c"}) list_.insertRow(list_.rowCount(), {QString::fromLatin1(name)});
+    showActive();
+    QSignalSpy activations(&list_, &ReportListView::rowActivated);
+    QTest::keyClick(&list_, Qt::Key_Down);
+    EXPECT_EQ(list_.selectedRow(), 0);
+    QTest::keyClick(&list_, Qt::Key_Down);
+    EXPECT_EQ(list_.selectedRow(), 1);
+    QTest::keyClick(&list_, Qt::Key_Return);
+    ASSERT_EQ(activations.size(), 1);
+    EXPECT_EQ(activations.at(0).at(0).toInt(), 1);
+}
+
+TEST_F(ReportListViewTest, SelectionIsNotHighlightedWithoutFocus) {
+    list_.setTextColour(QColor(0, 128, 0));
+    const QPalette& p = list_.palette();
+    EXPECT_EQ(p.color(QPalette::Inactive, QPalette::Highlight), p.color(QPalette::Active, QPalette::Base));
+    EXPECT_EQ(p.color(QPalette::Inactive, QPalette::HighlightedText), QColor(0, 128, 0));
+    EXPECT_EQ(p.color(QPalette::Active, QPalette::Text), QColor(0, 128, 0));
+}
+
+}  // namespace
