@@ -22,9 +22,13 @@ QString attributeValue(const QString& value) {
 
 }  // namespace
 
-QChar nativeSeparatorChar() { return QDir::separator(); }
+QChar nativeSeparatorChar() {
+    return QDir::separator();
+}
 
-QString accessDsnName() { return u"MS ACCESS DATABASE"_s; }
+QString accessDsnName() {
+    return u"MS ACCESS DATABASE"_s;
+}
 
 QString prescriptionDatabasePath(const QString& programDir, QChar separator) {
     return dataFile(programDir, separator, u"sj.accdb"_s);
@@ -35,9 +39,9 @@ QString drugDatabasePath(const QString& programDir, QChar separator) {
 }
 
 QString prescriptionConnectionText(const QString& programDir, QChar separator) {
-    return u"ODBC;DSN=MS ACCESS DATABASE;DBQ="_s + prescriptionDatabasePath(programDir, separator)
-           + u";driver={microsoft access driver (*.mdb, *.accdb)};;driverid=25;fil=ms access;"
-             u"maxbuffersize=2048;pagetimeout=5;pwd="_s;
+    return u"ODBC;DSN=MS ACCESS DATABASE;DBQ="_s + prescriptionDatabasePath(programDir, separator) +
+           u";driver={microsoft access driver (*.mdb, *.accdb)};;driverid=25;fil=ms access;"
+           u"maxbuffersize=2048;pagetimeout=5;pwd="_s;
 }
 
 QString drugConnectionText(const QString& filePath) {
@@ -45,7 +49,8 @@ QString drugConnectionText(const QString& filePath) {
 }
 
 QString drugOdbcConnectText(const QString& filePath, const QString& password) {
-    QString text = u"DSN="_s + accessDsnName() + u";DBQ="_s + attributeValue(filePath) + u";ReadOnly=1"_s;
+    QString text =
+        u"DSN="_s + accessDsnName() + u";DBQ="_s + attributeValue(filePath) + u";ReadOnly=1"_s;
     if (!password.isEmpty()) text += u";PWD="_s + attributeValue(password);
     return text;
 }

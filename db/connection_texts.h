@@ -12,11 +12,13 @@ namespace rx::db {
 QChar nativeSeparatorChar();
 
 // "<dir><sep>data<sep>sj.accdb" and "<dir><sep>data<sep>xs.mdb".
-QString prescriptionDatabasePath(const QString& programDir, QChar separator = nativeSeparatorChar());
+QString prescriptionDatabasePath(const QString& programDir,
+                                 QChar separator = nativeSeparatorChar());
 QString drugDatabasePath(const QString& programDir, QChar separator = nativeSeparatorChar());
 
 // The full text handed to OdbcConnection::Open, "ODBC;" prefix included.
-QString prescriptionConnectionText(const QString& programDir, QChar separator = nativeSeparatorChar());
+QString prescriptionConnectionText(const QString& programDir,
+                                   QChar separator = nativeSeparatorChar());
 
 // The drug database text as the record-set connection describes it.
 QString drugConnectionText(const QString& filePath);

@@ -6,12 +6,14 @@ namespace rx::db {
 namespace {
 
 // "0" + n, rightmost two characters: the form of every two-digit part.
-QString twoDigits(int n) { return (u"0"_s + QString::number(n)).right(2); }
+QString twoDigits(int n) {
+    return (u"0"_s + QString::number(n)).right(2);
+}
 
 QString timeSuffix(const QTime& time) {
     if (time.second() != 0)
-        return QString::number(time.hour()) + u"时"_s + QString::number(time.minute()) + u"分"_s
-               + QString::number(time.second()) + u"秒"_s;
+        return QString::number(time.hour()) + u"时"_s + QString::number(time.minute()) + u"分"_s +
+               QString::number(time.second()) + u"秒"_s;
     if (time.minute() != 0)
         return QString::number(time.hour()) + u"时"_s + QString::number(time.minute()) + u"分"_s;
     if (time.hour() != 0) return QString::number(time.hour()) + u"时"_s;
@@ -30,8 +32,8 @@ QDateTime clamped(const QDateTime& value) {
 
 QString dateToText(const QDate& date) {
     if (!date.isValid()) return {};
-    return QString::number(date.year()) + u"年"_s + QString::number(date.month()) + u"月"_s
-           + QString::number(date.day()) + u"日"_s;
+    return QString::number(date.year()) + u"年"_s + QString::number(date.month()) + u"月"_s +
+           QString::number(date.day()) + u"日"_s;
 }
 
 QString dateToText(const QDateTime& value) {
@@ -40,22 +42,24 @@ QString dateToText(const QDateTime& value) {
 }
 
 QString dateBound(const QDate& date) {
-    return u"#"_s + QString::number(date.year()) + u"-"_s + QString::number(date.month()) + u"-"_s
-           + QString::number(date.day()) + u"#"_s;
+    return u"#"_s + QString::number(date.year()) + u"-"_s + QString::number(date.month()) + u"-"_s +
+           QString::number(date.day()) + u"#"_s;
 }
 
 QString prescriptionNumber(const QDateTime& now) {
     const QDate d = now.date();
     const QTime t = now.time();
-    return QString::number(d.year()) + twoDigits(d.month()) + twoDigits(d.day()) + twoDigits(t.hour())
-           + twoDigits(t.minute()) + twoDigits(t.second());
+    return QString::number(d.year()) + twoDigits(d.month()) + twoDigits(d.day()) +
+           twoDigits(t.hour()) + twoDigits(t.minute()) + twoDigits(t.second());
 }
 
 QString slipDateText(const QDate& date) {
-    return QString::number(date.year()) + u"年"_s + twoDigits(date.month()) + u"月"_s + twoDigits(date.day())
-           + u"日"_s;
+    return QString::number(date.year()) + u"年"_s + twoDigits(date.month()) + u"月"_s +
+           twoDigits(date.day()) + u"日"_s;
 }
 
-bool endBeforeStart(const QDateTime& start, const QDateTime& end) { return clamped(end) < clamped(start); }
+bool endBeforeStart(const QDateTime& start, const QDateTime& end) {
+    return clamped(end) < clamped(start);
+}
 
 }  // namespace rx::db

@@ -10,14 +10,17 @@ namespace rx::db {
 
 DrugConnection::DrugConnection() = default;
 
-DrugConnection::~DrugConnection() { Close(); }
+DrugConnection::~DrugConnection() {
+    Close();
+}
 
 bool DrugConnection::ConnectAccessFile(const QString& path, const QString& password) {
     Close();
     connectionText_ = drugConnectionText(path);
     if (!environment_) environment_ = newEnvironment();
     OdbcError error;
-    connection_ = driverConnect(environment_, rx::text::toGb18030(drugOdbcConnectText(path, password)), true, &error);
+    connection_ = driverConnect(
+        environment_, rx::text::toGb18030(drugOdbcConnectText(path, password)), true, &error);
     if (!connection_) {
         lastError_ = std::move(error);
         return false;
@@ -26,9 +29,13 @@ bool DrugConnection::ConnectAccessFile(const QString& path, const QString& passw
     return true;
 }
 
-void DrugConnection::Close() { connection_.reset(); }
+void DrugConnection::Close() {
+    connection_.reset();
+}
 
-bool DrugConnection::IsOpen() const { return bool(connection_); }
+bool DrugConnection::IsOpen() const {
+    return bool(connection_);
+}
 
 DrugRecordset::DrugRecordset() = default;
 
@@ -56,7 +63,9 @@ bool DrugRecordset::Open(const QString& sql) {
     return true;
 }
 
-bool DrugRecordset::IsOpen() const { return bool(cursor_); }
+bool DrugRecordset::IsOpen() const {
+    return bool(cursor_);
+}
 
 void DrugRecordset::MoveFirst() {
     if (cursor_) cursor_->moveFirst();
@@ -66,9 +75,13 @@ void DrugRecordset::MoveNext() {
     if (cursor_) cursor_->moveNext();
 }
 
-bool DrugRecordset::AtEnd() const { return !cursor_ || cursor_->atEnd(); }
+bool DrugRecordset::AtEnd() const {
+    return !cursor_ || cursor_->atEnd();
+}
 
-int DrugRecordset::ColumnIndex(const QString& column) const { return cursor_ ? cursor_->indexOf(column) : -1; }
+int DrugRecordset::ColumnIndex(const QString& column) const {
+    return cursor_ ? cursor_->indexOf(column) : -1;
+}
 
 int DrugRecordset::resolve(const QString& column) const {
     for (const Resolved& r : resolved_)
@@ -81,9 +94,13 @@ int DrugRecordset::resolve(const QString& column) const {
     return index;
 }
 
-QString DrugRecordset::ReadText(const QString& column) const { return ReadText(resolve(column)); }
+QString DrugRecordset::ReadText(const QString& column) const {
+    return ReadText(resolve(column));
+}
 
-QString DrugRecordset::ReadText(int index) const { return cursor_ ? cursor_->text(index) : QString(); }
+QString DrugRecordset::ReadText(int index) const {
+    return cursor_ ? cursor_->text(index) : QString();
+}
 
 void DrugRecordset::Close() {
     cursor_.reset();

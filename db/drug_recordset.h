@@ -4,12 +4,11 @@
 // prescription database. The record set reads forward from the driver;
 // MoveFirst goes back by running the statement again.
 
-#include "db/odbc_connection.h"
-
 #include <QString>
-
 #include <array>
 #include <memory>
+
+#include "db/odbc_connection.h"
 
 namespace rx::db {
 

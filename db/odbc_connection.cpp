@@ -14,9 +14,13 @@ std::optional<QString> odbcConnectPart(const QString& connectionText) {
 
 OdbcConnection::OdbcConnection() = default;
 
-OdbcConnection::~OdbcConnection() { Close(); }
+OdbcConnection::~OdbcConnection() {
+    Close();
+}
 
-void OdbcConnection::fail(OdbcError error) { lastError_ = std::move(error); }
+void OdbcConnection::fail(OdbcError error) {
+    lastError_ = std::move(error);
+}
 
 bool OdbcConnection::Open(const QString& connectionText, bool readOnly, bool /*prompt*/) {
     Close();
@@ -37,7 +41,9 @@ bool OdbcConnection::Open(const QString& connectionText, bool readOnly, bool /*p
     return true;
 }
 
-bool OdbcConnection::IsOpen() const { return open_; }
+bool OdbcConnection::IsOpen() const {
+    return open_;
+}
 
 bool OdbcConnection::Execute(const QString& sql) {
     if (sql.isEmpty() || !open_) {
@@ -50,8 +56,8 @@ bool OdbcConnection::Execute(const QString& sql) {
         return false;
     }
     QByteArray bytes = rx::text::toGb18030(sql);
-    const SQLRETURN rc =
-        SQLExecDirect(statement.get(), reinterpret_cast<SQLCHAR*>(bytes.data()), SQLINTEGER(bytes.size()));
+    const SQLRETURN rc = SQLExecDirect(statement.get(), reinterpret_cast<SQLCHAR*>(bytes.data()),
+                                       SQLINTEGER(bytes.size()));
     // An UPDATE or DELETE that touches no row ran all the same.
     if (rc == SQL_NO_DATA) {
         lastError_.reset();
@@ -71,7 +77,8 @@ int OdbcConnection::Query(const QString& sql) {
         return 0;
     }
     OdbcError error;
-    std::unique_ptr<ResultCursor> cursor = ResultCursor::open(connection_.get(), rx::text::toGb18030(sql), &error);
+    std::unique_ptr<ResultCursor> cursor =
+        ResultCursor::open(connection_.get(), rx::text::toGb18030(sql), &error);
     if (!cursor) {
         fail(std::move(error));
         return 0;
@@ -110,9 +117,13 @@ int OdbcConnection::ColumnCount(int handle) const {
     return cursor ? cursor->columnCount() : 0;
 }
 
-void OdbcConnection::CloseResult(int handle) { results_.erase(handle); }
+void OdbcConnection::CloseResult(int handle) {
+    results_.erase(handle);
+}
 
-void OdbcConnection::CloseResult() { results_.clear(); }
+void OdbcConnection::CloseResult() {
+    results_.clear();
+}
 
 void OdbcConnection::Close() {
     // Statements go before the connection they belong to.

@@ -4,14 +4,13 @@
 // results. Every failure is swallowed into the return value; the last one is
 // kept for whoever wants to know why.
 
-#include "db/odbc_handles.h"
-#include "db/value.h"
-
 #include <QString>
-
 #include <map>
 #include <memory>
 #include <optional>
+
+#include "db/odbc_handles.h"
+#include "db/value.h"
 
 namespace rx::db {
 

@@ -15,7 +15,9 @@ OdbcHandle& OdbcHandle::operator=(OdbcHandle&& other) noexcept {
     return *this;
 }
 
-SQLHANDLE OdbcHandle::release() { return std::exchange(handle_, nullptr); }
+SQLHANDLE OdbcHandle::release() {
+    return std::exchange(handle_, nullptr);
+}
 
 void OdbcHandle::reset() {
     if (!handle_) return;
@@ -35,7 +37,8 @@ OdbcError diagnosticsOf(SQLSMALLINT type, SQLHANDLE handle) {
     SQLINTEGER native = 0;
     SQLCHAR text[1024] = {};
     SQLSMALLINT length = 0;
-    const SQLRETURN rc = SQLGetDiagRec(type, handle, 1, state, &native, text, SQLSMALLINT(sizeof text), &length);
+    const SQLRETURN rc =
+        SQLGetDiagRec(type, handle, 1, state, &native, text, SQLSMALLINT(sizeof text), &length);
     if (!succeeded(rc)) return {u"HY000"_s, {}};
     const qsizetype shown = qMin<qsizetype>(length, qsizetype(sizeof text) - 1);
     return {QString::fromLatin1(reinterpret_cast<const char*>(state), 5),
@@ -50,26 +53,30 @@ std::optional<OdbcError> check(SQLRETURN rc, const OdbcHandle& handle) {
 
 OdbcHandle newEnvironment() {
     OdbcHandle env = allocateHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE);
-    if (env) SQLSetEnvAttr(env.get(), SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
+    if (env)
+        SQLSetEnvAttr(env.get(), SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3),
+                      0);
     return env;
 }
 
-OdbcHandle driverConnect(const OdbcHandle& environment, const QByteArray& connectText, bool readOnly,
-                         OdbcError* error) {
-    OdbcHandle connection = environment ? allocateHandle(SQL_HANDLE_DBC, environment.get()) : OdbcHandle{};
+OdbcHandle driverConnect(const OdbcHandle& environment, const QByteArray& connectText,
+                         bool readOnly, OdbcError* error) {
+    OdbcHandle connection =
+        environment ? allocateHandle(SQL_HANDLE_DBC, environment.get()) : OdbcHandle{};
     if (!connection) {
         if (error) *error = {u"HY001"_s, u"no connection handle"_s};
         return {};
     }
     if (readOnly)
-        SQLSetConnectAttr(connection.get(), SQL_ATTR_ACCESS_MODE, reinterpret_cast<SQLPOINTER>(SQL_MODE_READ_ONLY),
-                          0);
+        SQLSetConnectAttr(connection.get(), SQL_ATTR_ACCESS_MODE,
+                          reinterpret_cast<SQLPOINTER>(SQL_MODE_READ_ONLY), 0);
     QByteArray text = connectText;
     SQLCHAR completed[1024];
     SQLSMALLINT completedLength = 0;
-    const SQLRETURN rc = SQLDriverConnect(connection.get(), nullptr, reinterpret_cast<SQLCHAR*>(text.data()),
-                                          SQLSMALLINT(text.size()), completed, SQLSMALLINT(sizeof completed),
-                                          &completedLength, SQL_DRIVER_NOPROMPT);
+    const SQLRETURN rc =
+        SQLDriverConnect(connection.get(), nullptr, reinterpret_cast<SQLCHAR*>(text.data()),
+                         SQLSMALLINT(text.size()), completed, SQLSMALLINT(sizeof completed),
+                         &completedLength, SQL_DRIVER_NOPROMPT);
     if (auto failure = check(rc, connection)) {
         if (error) *error = *failure;
         // Never connected, so the handle is freed without a disconnect.

@@ -2,12 +2,11 @@
 // RAII over ODBC handles and the one checker every ODBC call goes through:
 // a failed call becomes an OdbcError carrying the SQLSTATE of the driver.
 
-#include <QByteArray>
-#include <QString>
-
 #include <sql.h>
 #include <sqlext.h>
 
+#include <QByteArray>
+#include <QString>
 #include <optional>
 #include <utility>
 
@@ -22,7 +21,8 @@ class OdbcHandle {
 public:
     OdbcHandle() = default;
     OdbcHandle(SQLSMALLINT type, SQLHANDLE handle) : type_(type), handle_(handle) {}
-    OdbcHandle(OdbcHandle&& other) noexcept : type_(other.type_), handle_(std::exchange(other.handle_, nullptr)) {}
+    OdbcHandle(OdbcHandle&& other) noexcept
+        : type_(other.type_), handle_(std::exchange(other.handle_, nullptr)) {}
     OdbcHandle& operator=(OdbcHandle&& other) noexcept;
     OdbcHandle(const OdbcHandle&) = delete;
     OdbcHandle& operator=(const OdbcHandle&) = delete;
@@ -43,7 +43,9 @@ private:
 // environment); an empty handle when that fails.
 OdbcHandle allocateHandle(SQLSMALLINT type, SQLHANDLE parent);
 
-inline bool succeeded(SQLRETURN rc) { return rc == SQL_SUCCESS || rc == SQL_SUCCESS_WITH_INFO; }
+inline bool succeeded(SQLRETURN rc) {
+    return rc == SQL_SUCCESS || rc == SQL_SUCCESS_WITH_INFO;
+}
 
 // The first diagnostic record of the handle.
 OdbcError diagnosticsOf(SQLSMALLINT type, SQLHANDLE handle);
@@ -57,7 +59,7 @@ OdbcHandle newEnvironment();
 // Connects a new connection handle of the environment with the connect text
 // (already in GB18030), never prompting; an empty handle and the error when
 // the driver refuses.
-OdbcHandle driverConnect(const OdbcHandle& environment, const QByteArray& connectText, bool readOnly,
-                         OdbcError* error);
+OdbcHandle driverConnect(const OdbcHandle& environment, const QByteArray& connectText,
+                         bool readOnly, OdbcError* error);
 
 }  // namespace rx::db

@@ -1,9 +1,9 @@
 #include "db/odbc_registration.h"
 
-#include "db/connection_texts.h"
-
 #include <QDir>
 #include <QFile>
+
+#include "db/connection_texts.h"
 
 using namespace Qt::StringLiterals;
 
@@ -21,8 +21,8 @@ bool sectionHeaderNames(QStringView line, const QString& section) {
 
 bool namesDriver(QStringView line) {
     const qsizetype eq = line.indexOf(u'=');
-    return eq > 0 && line.left(eq).trimmed().compare(u"Driver", Qt::CaseInsensitive) == 0
-           && !line.mid(eq + 1).trimmed().isEmpty();
+    return eq > 0 && line.left(eq).trimmed().compare(u"Driver", Qt::CaseInsensitive) == 0 &&
+           !line.mid(eq + 1).trimmed().isEmpty();
 }
 
 }  // namespace
@@ -32,8 +32,9 @@ OdbcConfigFiles currentOdbcConfigFiles() {
     const QString userIni = qEnvironmentVariable("ODBCINI");
     files.userIni = userIni.isEmpty() ? QDir::homePath() + u"/.odbc.ini"_s : userIni;
     const QString systemFolder = qEnvironmentVariable("ODBCSYSINI");
-    files.systemIni = (systemFolder.isEmpty() ? QString::fromUtf16(defaultSystemFolder) : systemFolder)
-                      + u"/odbc.ini"_s;
+    files.systemIni =
+        (systemFolder.isEmpty() ? QString::fromUtf16(defaultSystemFolder) : systemFolder) +
+        u"/odbc.ini"_s;
     return files;
 }
 

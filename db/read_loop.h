@@ -2,13 +2,12 @@
 // The one read loop every query of the windows goes through: run, first row,
 // read each row, next, and close the result when the end is reached.
 
-#include "db/drug_recordset.h"
-#include "db/odbc_connection.h"
-
 #include <QString>
-
 #include <type_traits>
 #include <utility>
+
+#include "db/drug_recordset.h"
+#include "db/odbc_connection.h"
 
 namespace rx::db {
 

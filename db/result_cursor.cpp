@@ -1,11 +1,10 @@
 #include "db/result_cursor.h"
 
-#include "platform/text/qt_text.h"
-
 #include <QDate>
 #include <QTime>
-
 #include <algorithm>
+
+#include "platform/text/qt_text.h"
 
 using namespace Qt::StringLiterals;
 
@@ -18,7 +17,8 @@ struct ResultCursor::Cell {
     double floating = 0;
     unsigned char bit = 0;
     SQL_TIMESTAMP_STRUCT timestamp{};
-    std::vector<char> buffer = std::vector<char>(256);  // text or bytes, grown when a value needs it
+    std::vector<char> buffer =
+        std::vector<char>(256);  // text or bytes, grown when a value needs it
     std::size_t length = 0;
 };
 
@@ -26,36 +26,51 @@ namespace {
 
 ColumnKind kindOf(SQLSMALLINT sqlType) {
     switch (sqlType) {
-    case SQL_INTEGER: case SQL_SMALLINT: case SQL_TINYINT: case SQL_BIGINT:
-        return ColumnKind::Integer;
-    case SQL_DOUBLE: case SQL_FLOAT: case SQL_REAL: case SQL_NUMERIC: case SQL_DECIMAL:
-        return ColumnKind::Floating;
-    case SQL_BIT:
-        return ColumnKind::Boolean;
-    case SQL_TYPE_TIMESTAMP: case SQL_TYPE_DATE: case SQL_TYPE_TIME: case SQL_DATETIME: case SQL_TIMESTAMP:
-        return ColumnKind::DateTime;
-    case SQL_BINARY: case SQL_VARBINARY: case SQL_LONGVARBINARY:
-        return ColumnKind::Bytes;
-    default:
-        return ColumnKind::Text;
+        case SQL_INTEGER:
+        case SQL_SMALLINT:
+        case SQL_TINYINT:
+        case SQL_BIGINT:
+            return ColumnKind::Integer;
+        case SQL_DOUBLE:
+        case SQL_FLOAT:
+        case SQL_REAL:
+        case SQL_NUMERIC:
+        case SQL_DECIMAL:
+            return ColumnKind::Floating;
+        case SQL_BIT:
+            return ColumnKind::Boolean;
+        case SQL_TYPE_TIMESTAMP:
+        case SQL_TYPE_DATE:
+        case SQL_TYPE_TIME:
+        case SQL_DATETIME:
+        case SQL_TIMESTAMP:
+            return ColumnKind::DateTime;
+        case SQL_BINARY:
+        case SQL_VARBINARY:
+        case SQL_LONGVARBINARY:
+            return ColumnKind::Bytes;
+        default:
+            return ColumnKind::Text;
     }
 }
 
 QDateTime dateTimeOf(const SQL_TIMESTAMP_STRUCT& ts) {
-    return {QDate(ts.year, ts.month, ts.day), QTime(ts.hour, ts.minute, ts.second, int(ts.fraction / 1000000))};
+    return {QDate(ts.year, ts.month, ts.day),
+            QTime(ts.hour, ts.minute, ts.second, int(ts.fraction / 1000000))};
 }
 
 // Reads a variable-length value in as many parts as it takes; the buffer keeps
 // its size for the next row. Returns false when the driver reports an error.
-bool readVariable(SQLHSTMT statement, SQLUSMALLINT column, SQLSMALLINT cType, std::vector<char>& buffer,
-                  std::size_t& length, bool& null) {
+bool readVariable(SQLHSTMT statement, SQLUSMALLINT column, SQLSMALLINT cType,
+                  std::vector<char>& buffer, std::size_t& length, bool& null) {
     const std::size_t terminator = cType == SQL_C_CHAR ? 1 : 0;
     length = 0;
     null = false;
     for (;;) {
         SQLLEN indicator = 0;
         const std::size_t room = buffer.size() - length;
-        const SQLRETURN rc = SQLGetData(statement, column, cType, buffer.data() + length, SQLLEN(room), &indicator);
+        const SQLRETURN rc =
+            SQLGetData(statement, column, cType, buffer.data() + length, SQLLEN(room), &indicator);
         if (rc == SQL_NO_DATA) return true;
         if (!succeeded(rc)) return false;
         if (indicator == SQL_NULL_DATA) {
@@ -68,7 +83,8 @@ bool readVariable(SQLHSTMT statement, SQLUSMALLINT column, SQLSMALLINT cType, st
             return true;
         }
         length += usable;
-        const std::size_t rest = indicator == SQL_NO_TOTAL ? buffer.size() : std::size_t(indicator) - usable;
+        const std::size_t rest =
+            indicator == SQL_NO_TOTAL ? buffer.size() : std::size_t(indicator) - usable;
         buffer.resize(std::max(buffer.size() * 2, length + rest + terminator));
     }
 }
@@ -80,7 +96,8 @@ ResultCursor::ResultCursor(OdbcHandle statement, QByteArray sql)
 
 ResultCursor::~ResultCursor() = default;
 
-std::unique_ptr<ResultCursor> ResultCursor::open(SQLHDBC connection, const QByteArray& sql, OdbcError* error) {
+std::unique_ptr<ResultCursor> ResultCursor::open(SQLHDBC connection, const QByteArray& sql,
+                                                 OdbcError* error) {
     OdbcHandle statement = allocateHandle(SQL_HANDLE_STMT, connection);
     if (!statement) {
         if (error) *error = diagnosticsOf(SQL_HANDLE_DBC, connection);
@@ -88,7 +105,8 @@ std::unique_ptr<ResultCursor> ResultCursor::open(SQLHDBC connection, const QByte
     }
     std::unique_ptr<ResultCursor> cursor(new ResultCursor(std::move(statement), sql));
     SQLUINTEGER extensions = 0;
-    if (succeeded(SQLGetInfo(connection, SQL_GETDATA_EXTENSIONS, &extensions, sizeof extensions, nullptr)))
+    if (succeeded(SQLGetInfo(connection, SQL_GETDATA_EXTENSIONS, &extensions, sizeof extensions,
+                             nullptr)))
         cursor->anyOrder_ = (extensions & SQL_GD_ANY_ORDER) != 0;
     if (!cursor->execute(error)) return nullptr;
     if (!cursor->describe()) {
@@ -119,11 +137,12 @@ bool ResultCursor::describe() {
         SQLCHAR name[256] = {};
         SQLSMALLINT nameLength = 0, sqlType = SQL_VARCHAR, digits = 0, nullable = 0;
         SQLULEN size = 0;
-        SQLDescribeCol(statement_.get(), SQLUSMALLINT(i + 1), name, SQLSMALLINT(sizeof name), &nameLength,
-                       &sqlType, &size, &digits, &nullable);
-        const qsizetype shown = qBound(qsizetype(0), qsizetype(nameLength), qsizetype(sizeof name) - 1);
-        columns_[std::size_t(i)] = {rx::text::fromGb18030(reinterpret_cast<const char*>(name), shown),
-                                    kindOf(sqlType)};
+        SQLDescribeCol(statement_.get(), SQLUSMALLINT(i + 1), name, SQLSMALLINT(sizeof name),
+                       &nameLength, &sqlType, &size, &digits, &nullable);
+        const qsizetype shown =
+            qBound(qsizetype(0), qsizetype(nameLength), qsizetype(sizeof name) - 1);
+        columns_[std::size_t(i)] = {
+            rx::text::fromGb18030(reinterpret_cast<const char*>(name), shown), kindOf(sqlType)};
     }
     return true;
 }
@@ -162,18 +181,27 @@ bool ResultCursor::readCell(int index) const {
     SQLLEN indicator = SQL_NULL_DATA;
     SQLRETURN rc = SQL_ERROR;
     switch (columns_[std::size_t(index)].kind) {
-    case ColumnKind::Integer: rc = SQLGetData(s, column, SQL_C_SBIGINT, &c.integer, 0, &indicator); break;
-    case ColumnKind::Floating: rc = SQLGetData(s, column, SQL_C_DOUBLE, &c.floating, 0, &indicator); break;
-    case ColumnKind::Boolean: rc = SQLGetData(s, column, SQL_C_BIT, &c.bit, 0, &indicator); break;
-    case ColumnKind::DateTime:
-        rc = SQLGetData(s, column, SQL_C_TYPE_TIMESTAMP, &c.timestamp, sizeof c.timestamp, &indicator);
-        break;
-    case ColumnKind::Text: case ColumnKind::Bytes: {
-        const SQLSMALLINT cType = columns_[std::size_t(index)].kind == ColumnKind::Text ? SQL_C_CHAR : SQL_C_BINARY;
-        c.loaded = true;
-        if (!readVariable(s, column, cType, c.buffer, c.length, c.null)) c.null = true;
-        return true;
-    }
+        case ColumnKind::Integer:
+            rc = SQLGetData(s, column, SQL_C_SBIGINT, &c.integer, 0, &indicator);
+            break;
+        case ColumnKind::Floating:
+            rc = SQLGetData(s, column, SQL_C_DOUBLE, &c.floating, 0, &indicator);
+            break;
+        case ColumnKind::Boolean:
+            rc = SQLGetData(s, column, SQL_C_BIT, &c.bit, 0, &indicator);
+            break;
+        case ColumnKind::DateTime:
+            rc = SQLGetData(s, column, SQL_C_TYPE_TIMESTAMP, &c.timestamp, sizeof c.timestamp,
+                            &indicator);
+            break;
+        case ColumnKind::Text:
+        case ColumnKind::Bytes: {
+            const SQLSMALLINT cType =
+                columns_[std::size_t(index)].kind == ColumnKind::Text ? SQL_C_CHAR : SQL_C_BINARY;
+            c.loaded = true;
+            if (!readVariable(s, column, cType, c.buffer, c.length, c.null)) c.null = true;
+            return true;
+        }
     }
     c.loaded = true;
     c.null = !succeeded(rc) || indicator == SQL_NULL_DATA;
@@ -196,20 +224,28 @@ Value ResultCursor::value(int index) const {
     const Cell* c = cell(index);
     if (!c || c->null) return {};
     switch (columns_[std::size_t(index)].kind) {
-    case ColumnKind::Integer: return c->integer;
-    case ColumnKind::Floating: return c->floating;
-    case ColumnKind::Boolean: return c->bit != 0;
-    case ColumnKind::DateTime: return dateTimeOf(c->timestamp);
-    case ColumnKind::Bytes: return QByteArray(c->buffer.data(), qsizetype(c->length));
-    case ColumnKind::Text: break;
+        case ColumnKind::Integer:
+            return c->integer;
+        case ColumnKind::Floating:
+            return c->floating;
+        case ColumnKind::Boolean:
+            return c->bit != 0;
+        case ColumnKind::DateTime:
+            return dateTimeOf(c->timestamp);
+        case ColumnKind::Bytes:
+            return QByteArray(c->buffer.data(), qsizetype(c->length));
+        case ColumnKind::Text:
+            break;
     }
     return rx::text::fromGb18030(c->buffer.data(), qsizetype(c->length));
 }
 
 QString ResultCursor::text(int index) const {
-    if (index >= 0 && index < columnCount() && columns_[std::size_t(index)].kind == ColumnKind::Text) {
+    if (index >= 0 && index < columnCount() &&
+        columns_[std::size_t(index)].kind == ColumnKind::Text) {
         const Cell* c = cell(index);
-        return c && !c->null ? rx::text::fromGb18030(c->buffer.data(), qsizetype(c->length)) : QString();
+        return c && !c->null ? rx::text::fromGb18030(c->buffer.data(), qsizetype(c->length))
+                             : QString();
     }
     return valueText(value(index));
 }

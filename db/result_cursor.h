@@ -4,15 +4,14 @@
 // the driver once, on first use, into a buffer that lives as long as the
 // cursor, so reading a row costs no allocation beyond the value returned.
 
-#include "db/odbc_handles.h"
-#include "db/value.h"
-
 #include <QByteArray>
 #include <QString>
-
 #include <memory>
 #include <string>
 #include <vector>
+
+#include "db/odbc_handles.h"
+#include "db/value.h"
 
 namespace rx::db {
 
@@ -27,7 +26,8 @@ class ResultCursor {
 public:
     // Executes the statement and positions on its first row; nullptr (and
     // the error) when the statement cannot be run.
-    static std::unique_ptr<ResultCursor> open(SQLHDBC connection, const QByteArray& sql, OdbcError* error);
+    static std::unique_ptr<ResultCursor> open(SQLHDBC connection, const QByteArray& sql,
+                                              OdbcError* error);
 
     ResultCursor(const ResultCursor&) = delete;
     ResultCursor& operator=(const ResultCursor&) = delete;

@@ -9,11 +9,11 @@ namespace {
 
 // The searches have no space between the second bound and "and", nor between
 // "like" and the quote; the stored statements have always looked like this.
-QString rangeSearch(const QString& table, const QString& dateColumn, const QDate& start, const QDate& end,
-                    const QString& name) {
-    return u"select * from "_s + table + u" where "_s + dateColumn + u" BETWEEN "_s + dateBound(start)
-           + u" and "_s + dateBound(end) + u"and 姓名 like'%"_s + quoted(name) + u"%' order by "_s
-           + dateColumn + u" desc"_s;
+QString rangeSearch(const QString& table, const QString& dateColumn, const QDate& start,
+                    const QDate& end, const QString& name) {
+    return u"select * from "_s + table + u" where "_s + dateColumn + u" BETWEEN "_s +
+           dateBound(start) + u" and "_s + dateBound(end) + u"and 姓名 like'%"_s + quoted(name) +
+           u"%' order by "_s + dateColumn + u" desc"_s;
 }
 
 QString lookup(const QString& table, const QString& code) {
@@ -29,8 +29,9 @@ QString quoted(const QString& value) {
 }
 
 QString VisitInsert(const std::array<QString, 16>& values) {
-    QString sql = u"INSERT INTO 基本资料 (姓名,性别,年龄,年龄单位,住址,诊断,登记时间,处方号,频率,用法,"
-                  u"用量单位,现病史,中药处方,备注,备注2,记录) values ('"_s;
+    QString sql =
+        u"INSERT INTO 基本资料 (姓名,性别,年龄,年龄单位,住址,诊断,登记时间,处方号,频率,用法,"
+        u"用量单位,现病史,中药处方,备注,备注2,记录) values ('"_s;
     for (std::size_t i = 0; i < values.size(); ++i) {
         if (i > 0) sql += u"','"_s;
         sql += quoted(values[i]);
@@ -44,16 +45,20 @@ QString VisitSearch(const QDate& start, const QDate& end, const QString& name) {
 
 QString IndexInsert(const QString& name, const QString& dateText, const QString& complaint,
                     const QString& initials) {
-    return u"INSERT INTO 检索 (姓名,时间,主诉,首拼) values ('"_s + quoted(name) + u"','"_s + quoted(dateText)
-           + u"','"_s + quoted(complaint) + u"','"_s + quoted(initials) + u"')"_s;
+    return u"INSERT INTO 检索 (姓名,时间,主诉,首拼) values ('"_s + quoted(name) + u"','"_s +
+           quoted(dateText) + u"','"_s + quoted(complaint) + u"','"_s + quoted(initials) + u"')"_s;
 }
 
 QString IndexSearch(const QDate& start, const QDate& end, const QString& name) {
     return rangeSearch(u"检索"_s, u"时间"_s, start, end, name);
 }
 
-QString HerbalLookup(const QString& code) { return lookup(u"仓库"_s, code); }
+QString HerbalLookup(const QString& code) {
+    return lookup(u"仓库"_s, code);
+}
 
-QString WesternLookup(const QString& code) { return lookup(u"西药"_s, code); }
+QString WesternLookup(const QString& code) {
+    return lookup(u"西药"_s, code);
+}
 
 }  // namespace rx::db

@@ -22,6 +22,8 @@ struct TextOf {
 
 }  // namespace
 
-QString valueText(const Value& value) { return std::visit(TextOf{}, value); }
+QString valueText(const Value& value) {
+    return std::visit(TextOf{}, value);
+}
 
 }  // namespace rx::db

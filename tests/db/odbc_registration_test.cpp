@@ -31,14 +31,19 @@ TEST_P(IniDefinesDsn, FindsTheSectionWithADriver) {
 INSTANTIATE_TEST_SUITE_P(
     Files, IniDefinesDsn,
     testing::Values(
-        IniCase{"Registered", "[MS ACCESS DATABASE]\nDriver = Microsoft Access Driver (*.mdb, *.accdb)\n", true},
+        IniCase{"Registered",
+                "[MS ACCESS DATABASE]\nDriver = Microsoft Access Driver (*.mdb, *.accdb)\n", true},
         IniCase{"SectionNameInAnyCase", "[ms access database]\nDRIVER=/usr/lib/x.so\n", true},
-        IniCase{"AfterOtherSections", "[ODBC Data Sources]\nx=y\n\n[Other]\nDriver=a\n[MS ACCESS DATABASE]\n"
-                                      "Description=d\n Driver = d \n", true},
+        IniCase{"AfterOtherSections",
+                "[ODBC Data Sources]\nx=y\n\n[Other]\nDriver=a\n[MS ACCESS DATABASE]\n"
+                "Description=d\n Driver = d \n",
+                true},
         IniCase{"OtherDsnOnly", "[Other]\nDriver=a\n", false},
-        IniCase{"SectionWithoutDriver", "[MS ACCESS DATABASE]\nDescription=d\n[Other]\nDriver=a\n", false},
+        IniCase{"SectionWithoutDriver", "[MS ACCESS DATABASE]\nDescription=d\n[Other]\nDriver=a\n",
+                false},
         IniCase{"EmptyDriver", "[MS ACCESS DATABASE]\nDriver=\n", false},
-        IniCase{"DriverOfTheNextSectionDoesNotCount", "[MS ACCESS DATABASE]\n[Next]\nDriver=a\n", false},
+        IniCase{"DriverOfTheNextSectionDoesNotCount", "[MS ACCESS DATABASE]\n[Next]\nDriver=a\n",
+                false},
         IniCase{"Empty", "", false}),
     [](const auto& info) { return std::string(info.param.name); });
 
@@ -59,7 +64,8 @@ TEST(DsnResolves, EitherFileMayRegisterAndMissingFilesRegisterNothing) {
 // Puts an environment variable back as it was when the test is done.
 class SavedVariable {
 public:
-    explicit SavedVariable(const char* name) : name_(name), set_(qEnvironmentVariableIsSet(name)), value_(qgetenv(name)) {}
+    explicit SavedVariable(const char* name)
+        : name_(name), set_(qEnvironmentVariableIsSet(name)), value_(qgetenv(name)) {}
     ~SavedVariable() { set_ ? void(qputenv(name_, value_)) : void(qunsetenv(name_)); }
 
 private:
