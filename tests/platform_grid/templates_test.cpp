@@ -1,0 +1,123 @@
+// The two shipped templates: they load, hold every cell the print windows
+// write, show each written cell (not hidden inside another's merge), fit
+// their paper, and print their own captions without shrinking or clipping.
+#include "forms/slip_print/cell_maps.h"
+#include "platform/grid/grd_format.h"
+#include "platform/grid/grid_painter.h"
+
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <QPageLayout>
+
+#include <vector>
+
+namespace {
+
+using namespace rx::grid;
+using rx::slip::CellAddress;
+
+GridTable load(const char* name) {
+    GrdError error;
+    const QString path = QStringLiteral(RX_TEMPLATE_DIR "/") + QString::fromUtf8(name);
+    std::optional<GridTable> t = loadGrdFile(path, &error);
+    EXPECT_TRUE(t) << name << ": line " << error.line << ": " << qPrintable(error.message);
+    return t.value_or(GridTable());
+}
+
+std::vector<CellAddress> slipCells() {
+    std::vector<CellAddress> cells;
+    for (rx::slip::SlipField f : rx::slip::kSlipFieldOrder) cells.push_back(rx::slip::slipFieldCell(f));
+    for (int k = 0; k < rx::slip::kSlipDrugCount; ++k) cells.push_back(*rx::slip::slipDrugCell(k));
+    cells.push_back(rx::slip::kSlipDateCell);
+    return cells;
+}
+
+std::vector<CellAddress> a4Cells() {
+    std::vector<CellAddress> cells = {{2, 4}, {2, 5}, {2, 7}, {2, 2}, {2, 8}, {2, 9}};
+    for (int k = 0; k < rx::slip::kA4ItemCount; ++k) cells.push_back(*rx::slip::a4ItemCell(k));
+    return cells;
+}
+
+struct Shipped {
+    const char* file;
+    int minRows, minColumns;
+    bool landscape;
+    std::vector<CellAddress> (*written)();
+};
+
+class ShippedTemplate : public testing::TestWithParam<Shipped> {};
+
+TEST_P(ShippedTemplate, HoldsAndShowsEveryWrittenCell) {
+    const GridTable t = load(GetParam().file);
+    EXPECT_GE(t.rows(), GetParam().minRows);
+    EXPECT_GE(t.columns(), GetParam().minColumns);
+    for (const CellAddress& at : GetParam().written()) {
+        ASSERT_TRUE(t.contains(at.row, at.column)) << at.row << "," << at.column;
+        EXPECT_TRUE(t.text(at.row, at.column).isEmpty()) << "written cell has a caption";
+        const std::optional<CellRange> m = t.mergeAt(at.row, at.column);
+        if (m) {
+            EXPECT_TRUE(m->top == at.row && m->left == at.column) << at.row << "," << at.column;
+        }
+    }
+}
+
+TEST_P(ShippedTemplate, FitsItsPaper) {
+    const GridTable t = load(GetParam().file);
+    EXPECT_EQ(t.page().landscape, GetParam().landscape);
+    const QRectF printable = pageLayoutFor(t.page()).paintRect(QPageLayout::Millimeter);
+    EXPECT_LE(t.totalWidthMm(), printable.width() + 0.01);
+    EXPECT_LE(t.totalHeightMm(), printable.height() + 0.01);
+}
+
+TEST_P(ShippedTemplate, CaptionsFitTheirCellsAtPrintSize) {
+    const GridTable t = load(GetParam().file);
+    QImage device(10, 10, QImage::Format_RGB32);
+    device.setDotsPerMeterX(600 / 0.0254);
+    device.setDotsPerMeterY(600 / 0.0254);
+    const double pxPerMm = 600 / 25.4;
+    int captions = 0;
+    for (int r = 1; r <= t.rows(); ++r) {
+        for (int c = 1; c <= t.columns(); ++c) {
+            const Cell& cell = t.cell(r, c);
+            if (cell.text.isEmpty()) continue;
+            ++captions;
+            const double pad = kCellPaddingMm * pxPerMm;
+            const QSizeF inner = cellRect(t, r, c, pxPerMm).size() - QSizeF(2 * pad, 2 * pad / 3);
+            const TextFit fit = fitText(cell.text, cell.style, inner, pxPerMm, &device);
+            EXPECT_TRUE(fit.fits && !fit.shrunk) << r << "," << c << " " << qPrintable(cell.text);
+        }
+    }
+    EXPECT_GT(captions, 5);
+}
+
+TEST_P(ShippedTemplate, WritesBackUnchanged) {
+    const GridTable t = load(GetParam().file);
+    EXPECT_EQ(parseGrd(writeGrd(t)), t);
+}
+
+INSTANTIATE_TEST_SUITE_P(Templates, ShippedTemplate,
+                         testing::Values(Shipped{"处方笺.grd", 23, 16, false, &slipCells},
+                                         Shipped{"A4.grd", 8, 23, true, &a4Cells}),
+                         [](const testing::TestParamInfo<Shipped>& info) {
+                             return info.index == 0 ? std::string("Slip") : std::string("A4");
+                         });
+
+TEST(SlipTemplate, DrugTextsOfUsualLengthFitWithoutShrinking) {
+    const GridTable t = load("处方笺.grd");
+    QImage device(10, 10, QImage::Format_RGB32);
+    const double pxPerMm = 600 / 25.4;
+    device.setDotsPerMeterX(600 / 0.0254);
+    device.setDotsPerMeterY(600 / 0.0254);
+    for (int k : {0, 1, 2, 50}) {
+        const CellAddress at = *rx::slip::slipDrugCell(k);
+        const QSizeF inner = cellRect(t, at.row, at.column, pxPerMm).size() -
+                             QSizeF(2 * kCellPaddingMm * pxPerMm, 0.5 * pxPerMm);
+        const TextFit fit = fitText(QStringLiteral("熟地黄（酒蒸）120g"), t.cell(at.row, at.column).style,
+                                    inner, pxPerMm, &device);
+        EXPECT_TRUE(fit.fits && !fit.shrunk) << k;
+        EXPECT_TRUE(fit.flags & Qt::TextSingleLine) << k;
+    }
+}
+
+}  // namespace
