@@ -18,6 +18,8 @@ void BM_InsertAtTop(benchmark::State& state) {
     for (auto _ : state) {
         rx::ui::ReportListView list;
         for (int c = 0; c < 4; ++c) list.addColumn(QStringLiteral("列"), 100);
+        list.resize(456, 456);
+        list.show();  // a shown list, as in the result windows
         for (int i = 0; i < rows; ++i)
             list.insertRow(0, {drugName(i), QString::number(i), QStringLiteral("g"),
                                QStringLiteral("口服")});
