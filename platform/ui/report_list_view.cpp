@@ -20,12 +20,19 @@ bool ListCollation::less(const QString& a, const QString& b) const {
 }
 
 std::vector<int> ListCollation::stableOrder(const std::vector<QString>& texts) const {
+    std::vector<int> order(texts.size());
+    std::iota(order.begin(), order.end(), 0);
+    if (collator_.locale().language() == QLocale::C) {
+        // The C collation's sort keys ignore the case setting; compare() does not.
+        std::stable_sort(order.begin(), order.end(), [&texts](int a, int b) {
+            return QString::compare(texts[a], texts[b], Qt::CaseInsensitive) < 0;
+        });
+        return order;
+    }
     // One sort key per text, so that the sort compares keys, not texts.
     std::vector<QCollatorSortKey> keys;
     keys.reserve(texts.size());
     for (const QString& text : texts) keys.push_back(collator_.sortKey(text));
-    std::vector<int> order(texts.size());
-    std::iota(order.begin(), order.end(), 0);
     std::stable_sort(order.begin(), order.end(),
                      [&keys](int a, int b) { return keys[a].compare(keys[b]) < 0; });
     return order;
@@ -223,7 +230,11 @@ void ReportListView::setCellText(int row, int column, const QString& text) {
 
 bool ReportListView::deleteRow(int row) {
     if (row < 0 || row >= rowCount()) return false;
+    const bool wasSelected = selectionModel()->isRowSelected(row, {});
     model_->remove(row);
+    // The item view would move the selection to a neighbour; a deleted selected
+    // row leaves the list without a selection.
+    if (wasSelected) setSelectedRow(-1);
     return true;
 }
 
