@@ -1,0 +1,139 @@
+#include <odbcinst.h>
+
+#include <cstring>
+
+#include "drivers/access_sqlite/connection_text.h"
+#include "drivers/access_sqlite/handles.h"
+
+namespace rx::access {
+namespace {
+
+constexpr const char* kPrefix = "[rx][Access SQLite Driver]";
+
+std::string profileValue(const std::string& dsn, const char* key) {
+    char buf[4096] = {};
+    SQLGetPrivateProfileString(dsn.c_str(), key, "", buf, sizeof buf, "odbc.ini");
+    return buf;
+}
+
+bool readOnlyRequested(const ConnectionText& text, const std::string& dsn) {
+    if (auto v = text.get("ReadOnly")) return isTrueValue(*v);
+    if (auto v = text.get("Mode")) return sameName(*v, "Read");
+    return !dsn.empty() && isTrueValue(profileValue(dsn, "ReadOnly"));
+}
+
+std::string completed(const ConnectionText& text, const std::string& dbq) {
+    std::string out;
+    bool wroteDbq = false;
+    for (const auto& [k, v] : text.entries) {
+        const std::string& value = sameName(k, "DBQ") ? dbq : v;
+        if (sameName(k, "DBQ")) wroteDbq = true;
+        bool brace = value.find_first_of(";{}") != std::string::npos || sameName(k, "DRIVER");
+        out += k + "=" + (brace ? "{" + value + "}" : value) + ";";
+    }
+    if (!wroteDbq) out += "DBQ=" + dbq + ";";
+    return out;
+}
+
+}  // namespace
+
+void Diagnostics::add(ErrorKind kind, const std::string& message) {
+    records.push_back({sqlState(kind), kPrefix + message, 0});
+}
+
+void Connection::connect(const std::string& connectionText) {
+    if (db) raise(ErrorKind::AlreadyConnected, "Connection already open");
+    ConnectionText text = parseConnectionText(connectionText);
+    std::string dsn = text.get("DSN").value_or("");
+    std::string dbq = text.get("DBQ").value_or("");
+    if (dbq.empty() && !dsn.empty()) dbq = profileValue(dsn, "DBQ");
+    if (dbq.empty()) raise(ErrorKind::ConnectFailed, "No database file named: give DBQ=<file>");
+    OpenOptions options;
+    options.readOnly = readOnlyMode || readOnlyRequested(text, dsn);
+    db = std::make_unique<Database>(dbq, options);
+    dataSource = dsn;
+    completedText = completed(text, dbq);
+}
+
+void Connection::connectDsn(const std::string& dsn) {
+    std::string dbq = profileValue(dsn, "DBQ");
+    if (dbq.empty()) raise(ErrorKind::ConnectFailed, "Data source '" + dsn + "' names no database file (DBQ)");
+    connect("DSN=" + dsn + ";DBQ={" + dbq + "}");
+}
+
+void Connection::disconnect() {
+    for (Statement* s : statements) s->release();
+    db.reset();
+}
+
+Database& Connection::database() {
+    if (!db) raise(ErrorKind::NotConnected, "Connection not open");
+    return *db;
+}
+
+void Connection::beginIfManual() {
+    if (!autocommit && db && sqlite3_get_autocommit(db->handle())) db->execute("BEGIN");
+}
+
+void Connection::endTransaction(bool commit) {
+    Database& d = database();
+    if (sqlite3_get_autocommit(d.handle())) return;  // nothing open
+    d.execute(commit ? "COMMIT" : "ROLLBACK");
+}
+
+void Connection::setAttribute(SQLINTEGER attr, SQLPOINTER value) {
+    auto number = static_cast<SQLULEN>(reinterpret_cast<uintptr_t>(value));
+    switch (attr) {
+    case SQL_ATTR_AUTOCOMMIT: {
+        bool on = number == SQL_AUTOCOMMIT_ON;
+        // Turning autocommit back on commits what is open, as ODBC requires.
+        if (on && !autocommit && db && !sqlite3_get_autocommit(db->handle())) db->execute("COMMIT");
+        autocommit = on;
+        return;
+    }
+    case SQL_ATTR_ACCESS_MODE:
+        readOnlyMode = number == SQL_MODE_READ_ONLY;
+        return;
+    case SQL_ATTR_LOGIN_TIMEOUT: loginTimeout = static_cast<SQLUINTEGER>(number); return;
+    case SQL_ATTR_CONNECTION_TIMEOUT:
+    case SQL_ATTR_QUIET_MODE:
+    case SQL_ATTR_PACKET_SIZE:
+    case SQL_ATTR_ODBC_CURSORS:
+    case SQL_ATTR_TRACE:
+    case SQL_ATTR_TRACEFILE:
+    case SQL_ATTR_CURRENT_CATALOG: return;
+    case SQL_ATTR_TXN_ISOLATION:
+        if (number != SQL_TXN_SERIALIZABLE) raise(ErrorKind::OptionValueChanged, "Isolation is serializable");
+        return;
+    default: raise(ErrorKind::InvalidAttribute, "Connection attribute " + std::to_string(attr) + " not supported");
+    }
+}
+
+void Connection::getAttribute(SQLINTEGER attr, SQLPOINTER value, SQLINTEGER bufferLength, SQLINTEGER* length) {
+    SQLUINTEGER v = 0;
+    switch (attr) {
+    case SQL_ATTR_AUTOCOMMIT: v = autocommit ? SQL_AUTOCOMMIT_ON : SQL_AUTOCOMMIT_OFF; break;
+    case SQL_ATTR_ACCESS_MODE:
+        v = (db ? db->readOnly() : readOnlyMode) ? SQL_MODE_READ_ONLY : SQL_MODE_READ_WRITE;
+        break;
+    case SQL_ATTR_LOGIN_TIMEOUT: v = loginTimeout; break;
+    case SQL_ATTR_CONNECTION_TIMEOUT: v = 0; break;
+    case SQL_ATTR_TXN_ISOLATION: v = SQL_TXN_SERIALIZABLE; break;
+    case SQL_ATTR_CONNECTION_DEAD: v = db ? SQL_CD_FALSE : SQL_CD_TRUE; break;
+    case SQL_ATTR_CURRENT_CATALOG: {
+        std::string path = db ? db->path() : std::string();
+        if (length) *length = static_cast<SQLINTEGER>(path.size());
+        if (value && bufferLength > 0) {
+            size_t n = std::min(path.size(), static_cast<size_t>(bufferLength - 1));
+            std::memcpy(value, path.data(), n);
+            static_cast<char*>(value)[n] = 0;
+        }
+        return;
+    }
+    default: raise(ErrorKind::InvalidAttribute, "Connection attribute " + std::to_string(attr) + " not supported");
+    }
+    if (value) *static_cast<SQLUINTEGER*>(value) = v;
+    if (length) *length = sizeof(SQLUINTEGER);
+}
+
+}  // namespace rx::access

@@ -1,0 +1,231 @@
+#include "drivers/access_sqlite/data_conversion.h"
+
+#include <cmath>
+#include <cstring>
+#include <limits>
+
+#include "platform/text/gb18030.h"
+
+namespace rx::access {
+namespace {
+
+std::string cellAsText(const CellView& cell, const ResultColumn& column) {
+    switch (cell.kind) {
+    case CellView::Kind::Integer: return std::to_string(cell.integer);
+    case CellView::Kind::Real: return formatNumber(cell.real);
+    case CellView::Kind::Text: return std::string(cell.text);
+    case CellView::Kind::Null: break;
+    }
+    (void)column;
+    return {};
+}
+
+double cellAsNumber(const CellView& cell) {
+    switch (cell.kind) {
+    case CellView::Kind::Integer: return static_cast<double>(cell.integer);
+    case CellView::Kind::Real: return cell.real;
+    default: {
+        auto n = parseNumberText(cell.text);
+        if (!n) raise(ErrorKind::Conversion, "Invalid character value for a number: '" + std::string(cell.text) + "'");
+        return *n;
+    }
+    }
+}
+
+DateTime cellAsDate(const CellView& cell) {
+    if (cell.kind == CellView::Kind::Text) {
+        auto d = parseDateText(cell.text);
+        if (!d) raise(ErrorKind::Conversion, "Invalid date-time value: '" + std::string(cell.text) + "'");
+        return *d;
+    }
+    return fromSerial(cellAsNumber(cell));
+}
+
+// Bytes that may be handed out without cutting a GB18030 character in two.
+size_t gbBoundary(const std::string& s, size_t from, size_t limit) {
+    size_t i = from;
+    while (i < from + limit) {
+        unsigned char c = static_cast<unsigned char>(s[i]);
+        size_t len = 1;
+        if (c >= 0x81 && c <= 0xFE && i + 1 < s.size()) {
+            unsigned char n = static_cast<unsigned char>(s[i + 1]);
+            len = (n >= 0x30 && n <= 0x39) ? 4 : 2;
+        }
+        if (i + len > from + limit) break;
+        i += len;
+    }
+    return i - from;
+}
+
+SQLRETURN putText(const std::string& whole, const Target& t, PieceState& piece, Diagnostics& diag) {
+    size_t unit = t.type == SQL_C_WCHAR ? 2 : 1;
+    bool terminated = t.type != SQL_C_BINARY;
+    size_t remaining = whole.size() - piece.offset;
+    if (t.indicator) *t.indicator = static_cast<SQLLEN>(remaining);
+    size_t capacity = t.bufferLength > 0 ? static_cast<size_t>(t.bufferLength) : 0;
+    if (terminated) capacity = capacity >= unit ? (capacity / unit - 1) * unit : 0;
+    size_t n = std::min(remaining, capacity);
+    if (n < remaining) {
+        if (t.type == SQL_C_CHAR) n = gbBoundary(whole, piece.offset, n);
+        if (t.type == SQL_C_WCHAR && n >= 2) {
+            unsigned hi = static_cast<unsigned char>(whole[piece.offset + n - 1]);
+            if (hi >= 0xD8 && hi <= 0xDB) n -= 2;  // keep a surrogate pair together
+        }
+    }
+    if (t.buffer && t.bufferLength > 0) {
+        std::memcpy(t.buffer, whole.data() + piece.offset, n);
+        if (terminated) std::memset(static_cast<char*>(t.buffer) + n, 0, unit);
+    }
+    piece.offset += n;
+    if (n < remaining) {
+        diag.add(ErrorKind::DataTruncated, "String data, right truncated");
+        return SQL_SUCCESS_WITH_INFO;
+    }
+    piece.finished = true;
+    return SQL_SUCCESS;
+}
+
+template <typename T>
+SQLRETURN putInteger(double v, const Target& t) {
+    double whole = std::trunc(v);
+    if (whole < static_cast<double>(std::numeric_limits<T>::min()) ||
+        whole > static_cast<double>(std::numeric_limits<T>::max()))
+        raise(ErrorKind::NumericRange, "Numeric value out of range");
+    T out = static_cast<T>(whole);
+    if (t.buffer) std::memcpy(t.buffer, &out, sizeof out);
+    if (t.indicator) *t.indicator = sizeof out;
+    return SQL_SUCCESS;
+}
+
+template <typename T>
+SQLRETURN putStruct(const T& v, const Target& t) {
+    if (t.buffer) std::memcpy(t.buffer, &v, sizeof v);
+    if (t.indicator) *t.indicator = sizeof v;
+    return SQL_SUCCESS;
+}
+
+SQLRETURN putBigint(const CellView& cell, const Target& t) {
+    if (cell.kind == CellView::Kind::Integer) {
+        SQLBIGINT v = cell.integer;
+        return putStruct(v, t);
+    }
+    return putInteger<SQLBIGINT>(cellAsNumber(cell), t);
+}
+
+SQLRETURN putDate(const CellView& cell, const Target& t) {
+    DateTime d = cellAsDate(cell);
+    if (t.type == SQL_C_TYPE_DATE || t.type == SQL_C_DATE) {
+        SQL_DATE_STRUCT s{static_cast<SQLSMALLINT>(d.year), static_cast<SQLUSMALLINT>(d.month),
+                          static_cast<SQLUSMALLINT>(d.day)};
+        return putStruct(s, t);
+    }
+    if (t.type == SQL_C_TYPE_TIME || t.type == SQL_C_TIME) {
+        SQL_TIME_STRUCT s{static_cast<SQLUSMALLINT>(d.hour), static_cast<SQLUSMALLINT>(d.minute),
+                          static_cast<SQLUSMALLINT>(d.second)};
+        return putStruct(s, t);
+    }
+    SQL_TIMESTAMP_STRUCT s{static_cast<SQLSMALLINT>(d.year), static_cast<SQLUSMALLINT>(d.month),
+                           static_cast<SQLUSMALLINT>(d.day), static_cast<SQLUSMALLINT>(d.hour),
+                           static_cast<SQLUSMALLINT>(d.minute), static_cast<SQLUSMALLINT>(d.second), 0};
+    return putStruct(s, t);
+}
+
+SQLRETURN putFixed(const CellView& cell, const Target& t) {
+    switch (t.type) {
+    case SQL_C_SLONG:
+    case SQL_C_LONG: return putInteger<SQLINTEGER>(cellAsNumber(cell), t);
+    case SQL_C_ULONG: return putInteger<SQLUINTEGER>(cellAsNumber(cell), t);
+    case SQL_C_SSHORT:
+    case SQL_C_SHORT: return putInteger<SQLSMALLINT>(cellAsNumber(cell), t);
+    case SQL_C_USHORT: return putInteger<SQLUSMALLINT>(cellAsNumber(cell), t);
+    case SQL_C_STINYINT:
+    case SQL_C_TINYINT: return putInteger<SQLSCHAR>(cellAsNumber(cell), t);
+    case SQL_C_UTINYINT: return putInteger<SQLCHAR>(cellAsNumber(cell), t);
+    case SQL_C_SBIGINT: return putBigint(cell, t);
+    case SQL_C_UBIGINT: return putInteger<SQLUBIGINT>(cellAsNumber(cell), t);
+    case SQL_C_DOUBLE: return putStruct(static_cast<SQLDOUBLE>(cellAsNumber(cell)), t);
+    case SQL_C_FLOAT: return putStruct(static_cast<SQLREAL>(cellAsNumber(cell)), t);
+    case SQL_C_BIT: return putStruct(static_cast<SQLCHAR>(cellAsNumber(cell) != 0 ? 1 : 0), t);
+    case SQL_C_TYPE_TIMESTAMP:
+    case SQL_C_TIMESTAMP:
+    case SQL_C_TYPE_DATE:
+    case SQL_C_DATE:
+    case SQL_C_TYPE_TIME:
+    case SQL_C_TIME: return putDate(cell, t);
+    default: raise(ErrorKind::RestrictedType, "Conversion to C type " + std::to_string(t.type) + " not supported");
+    }
+}
+
+}  // namespace
+
+void appendUtf16(std::string_view utf8, std::string& out) {
+    auto push = [&out](unsigned u) {
+        out.push_back(static_cast<char>(u & 0xFF));
+        out.push_back(static_cast<char>(u >> 8));
+    };
+    for (size_t i = 0; i < utf8.size();) {
+        unsigned char c = static_cast<unsigned char>(utf8[i]);
+        size_t len = c < 0x80 ? 1 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
+        unsigned cp = len == 1 ? c : len == 2 ? c & 0x1F : len == 3 ? c & 0x0F : c & 0x07;
+        for (size_t k = 1; k < len && i + k < utf8.size(); ++k)
+            cp = (cp << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
+        i += len;
+        if (cp >= 0x10000) {
+            cp -= 0x10000;
+            push(0xD800 + (cp >> 10));
+            push(0xDC00 + (cp & 0x3FF));
+        } else {
+            push(cp);
+        }
+    }
+}
+
+SQLSMALLINT defaultCType(const ColumnType& t) {
+    switch (t.type) {
+    case AccessType::Counter:
+    case AccessType::Long: return SQL_C_SLONG;
+    case AccessType::Short: return SQL_C_SSHORT;
+    case AccessType::Byte: return SQL_C_UTINYINT;
+    case AccessType::Single: return SQL_C_FLOAT;
+    case AccessType::Double: return SQL_C_DOUBLE;
+    case AccessType::DateTime: return SQL_C_TYPE_TIMESTAMP;
+    case AccessType::YesNo: return SQL_C_BIT;
+    default: return SQL_C_CHAR;
+    }
+}
+
+SQLRETURN convertCell(const CellView& cell, const ResultColumn& column, const Target& target, PieceState& piece,
+                      int columnNumber, Diagnostics& diag) {
+    Target t = target;
+    if (t.type == SQL_C_DEFAULT) t.type = defaultCType(column.type);
+    bool sameValue = piece.column == columnNumber && piece.targetType == t.type;
+    if (sameValue && piece.finished) return SQL_NO_DATA;
+    if (cell.kind == CellView::Kind::Null) {
+        if (!t.indicator) raise(ErrorKind::General, "Indicator variable required but not supplied");
+        *t.indicator = SQL_NULL_DATA;
+        piece = {columnNumber, t.type, {}, 0, true};
+        return SQL_SUCCESS;
+    }
+    if (t.type != SQL_C_CHAR && t.type != SQL_C_WCHAR && t.type != SQL_C_BINARY) {
+        SQLRETURN rc = putFixed(cell, t);
+        piece = {columnNumber, t.type, {}, 0, true};
+        return rc;
+    }
+    if (!sameValue) {
+        piece.column = columnNumber;
+        piece.targetType = t.type;
+        piece.offset = 0;
+        piece.finished = false;
+        piece.converted.clear();
+        std::string owned;
+        std::string_view utf8;
+        if (cell.kind == CellView::Kind::Text) utf8 = cell.text;
+        else utf8 = owned = cellAsText(cell, column);
+        if (t.type == SQL_C_WCHAR) appendUtf16(utf8, piece.converted);
+        else if (t.type == SQL_C_BINARY || rx::text::isAscii(utf8)) piece.converted.assign(utf8);
+        else piece.converted = rx::text::utf8ToGb18030(utf8).bytes;
+    }
+    return putText(piece.converted, t, piece, diag);
+}
+
+}  // namespace rx::access

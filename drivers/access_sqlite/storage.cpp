@@ -1,0 +1,203 @@
+#include "drivers/access_sqlite/storage.h"
+
+#include <sys/stat.h>
+
+#include <cctype>
+
+#include "drivers/access_sqlite/errors.h"
+
+namespace rx::access {
+namespace {
+
+std::string lowerAscii(std::string_view s) {
+    std::string out(s);
+    for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return out;
+}
+
+bool isRegularFile(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+}  // namespace
+
+Database::Database(const std::string& utf8Path, const OpenOptions& options)
+    : readOnly_(options.readOnly), path_(utf8Path) {
+    if (utf8Path.empty()) raise(ErrorKind::ConnectFailed, "No database file given (DBQ is empty)");
+    if (!isRegularFile(utf8Path))
+        raise(ErrorKind::ConnectFailed, "Could not find file '" + utf8Path + "'");
+    int flags = (readOnly_ ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_NOMUTEX;
+    int rc = sqlite3_open_v2(utf8Path.c_str(), &db_, flags, nullptr);
+    if (rc != SQLITE_OK) {
+        std::string why = db_ ? sqlite3_errmsg(db_) : sqlite3_errstr(rc);
+        sqlite3_close(db_);
+        db_ = nullptr;
+        raise(ErrorKind::ConnectFailed, "Could not open file '" + utf8Path + "': " + why);
+    }
+    sqlite3_extended_result_codes(db_, 1);
+    sqlite3_busy_timeout(db_, options.busyTimeoutMs);
+    try {
+        // Reading the schema proves the file is a database before anyone relies on it.
+        execute("SELECT count(*) FROM sqlite_master");
+        if (!readOnly_) {
+            execute("PRAGMA journal_mode=WAL");
+            execute("PRAGMA synchronous=FULL");
+        }
+        schemaVersion_ = prepare("PRAGMA schema_version");
+    } catch (const DriverError& e) {
+        sqlite3_close(db_);
+        db_ = nullptr;
+        raise(ErrorKind::ConnectFailed, "'" + utf8Path + "' is not a usable database: " + e.message);
+    }
+}
+
+Database::~Database() { sqlite3_close_v2(db_); }
+
+void Database::fail(int rc) const {
+    std::string message = sqlite3_errmsg(db_);
+    switch (rc & 0xff) {
+    case SQLITE_CONSTRAINT: raise(ErrorKind::Constraint, "Constraint violated: " + message);
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED: raise(ErrorKind::Busy, "The database file is locked by another user: " + message);
+    case SQLITE_READONLY:
+        raise(ErrorKind::ReadOnly, "Cannot update. Database or object is read-only: " + message);
+    case SQLITE_MISMATCH: raise(ErrorKind::Conversion, "Data type mismatch: " + message);
+    case SQLITE_TOOBIG: raise(ErrorKind::StringTooLong, message);
+    case SQLITE_NOMEM: raise(ErrorKind::OutOfMemory, message);
+    default: raise(ErrorKind::Storage, message);
+    }
+}
+
+SqliteStatement Database::prepare(const std::string& sql) const {
+    sqlite3_stmt* stmt = nullptr;
+    int rc = sqlite3_prepare_v3(db_, sql.c_str(), static_cast<int>(sql.size()), SQLITE_PREPARE_PERSISTENT,
+                                &stmt, nullptr);
+    if (rc != SQLITE_OK) fail(rc);
+    return SqliteStatement(stmt);
+}
+
+void Database::execute(const char* sql) const {
+    SqliteStatement s = prepare(sql);
+    int rc;
+    while ((rc = sqlite3_step(s.get())) == SQLITE_ROW) {
+    }
+    if (rc != SQLITE_DONE) fail(rc);
+}
+
+void Database::checkSchema() {
+    sqlite3_stmt* s = schemaVersion_.get();
+    int version = -1;
+    if (sqlite3_step(s) == SQLITE_ROW) version = sqlite3_column_int(s, 0);
+    sqlite3_reset(s);
+    if (version != knownVersion_) {
+        forgetSchema();
+        knownVersion_ = version;
+    }
+}
+
+const TableInfo* Database::findTable(std::string_view table) const {
+    std::string key = lowerAscii(table);
+    auto it = tables_.find(key);
+    if (it != tables_.end()) return it->second.get();
+    SqliteStatement s = prepare("SELECT name FROM sqlite_master WHERE type='table' AND name=?1 COLLATE NOCASE");
+    sqlite3_bind_text(s.get(), 1, table.data(), static_cast<int>(table.size()), SQLITE_TRANSIENT);
+    if (sqlite3_step(s.get()) != SQLITE_ROW) return nullptr;
+    auto info = std::make_unique<TableInfo>();
+    info->name = reinterpret_cast<const char*>(sqlite3_column_text(s.get(), 0));
+    SqliteStatement cols = prepare("SELECT name, type, \"notnull\", pk FROM pragma_table_info(?1)");
+    sqlite3_bind_text(cols.get(), 1, info->name.c_str(), -1, SQLITE_TRANSIENT);
+    while (sqlite3_step(cols.get()) == SQLITE_ROW) {
+        ColumnInfo c;
+        c.name = reinterpret_cast<const char*>(sqlite3_column_text(cols.get(), 0));
+        const unsigned char* decl = sqlite3_column_text(cols.get(), 1);
+        c.primaryKey = sqlite3_column_int(cols.get(), 3) != 0;
+        c.type = *typeFromDeclared(decl ? reinterpret_cast<const char*>(decl) : "", c.primaryKey);
+        c.notNull = sqlite3_column_int(cols.get(), 2) != 0;
+        info->columns.push_back(std::move(c));
+    }
+    return (tables_[key] = std::move(info)).get();
+}
+
+std::vector<std::string> Database::tableNames() const {
+    std::vector<std::string> names;
+    SqliteStatement s = prepare(
+        "SELECT name FROM sqlite_master WHERE type='table' AND name NOT LIKE 'sqlite\\_%' ESCAPE '\\' "
+        "ORDER BY name");
+    while (sqlite3_step(s.get()) == SQLITE_ROW)
+        names.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(s.get(), 0)));
+    return names;
+}
+
+void bindParameters(const Database& db, sqlite3_stmt* stmt, const std::vector<BoundValue>& params) {
+    sqlite3_reset(stmt);
+    for (size_t i = 0; i < params.size(); ++i) {
+        const BoundValue& v = params[i];
+        int index = static_cast<int>(i + 1);
+        int rc = SQLITE_OK;
+        switch (v.kind) {
+        case BoundValue::Kind::Null: rc = sqlite3_bind_null(stmt, index); break;
+        case BoundValue::Kind::Integer: rc = sqlite3_bind_int64(stmt, index, v.integer); break;
+        case BoundValue::Kind::Real: rc = sqlite3_bind_double(stmt, index, v.real); break;
+        case BoundValue::Kind::Text:
+            rc = sqlite3_bind_text64(stmt, index, v.text.data(), v.text.size(), SQLITE_STATIC, SQLITE_UTF8);
+            break;
+        }
+        if (rc != SQLITE_OK) db.fail(rc);
+    }
+}
+
+SqliteCursor::SqliteCursor(const Database& db, sqlite3_stmt* stmt) : db_(db), stmt_(stmt) {
+    int rc = sqlite3_step(stmt_);
+    if (rc == SQLITE_ROW) pending_ = true;
+    else if (rc == SQLITE_DONE) done_ = true;
+    else db_.fail(rc);
+}
+
+bool SqliteCursor::next() {
+    if (pending_) {
+        pending_ = false;
+        return true;
+    }
+    if (done_) return false;
+    int rc = sqlite3_step(stmt_);
+    if (rc == SQLITE_ROW) return true;
+    done_ = true;
+    if (rc != SQLITE_DONE) db_.fail(rc);
+    return false;
+}
+
+CellView SqliteCursor::cell(int column) const {
+    CellView v;
+    switch (sqlite3_column_type(stmt_, column)) {
+    case SQLITE_INTEGER:
+        v.kind = CellView::Kind::Integer;
+        v.integer = sqlite3_column_int64(stmt_, column);
+        break;
+    case SQLITE_FLOAT:
+        v.kind = CellView::Kind::Real;
+        v.real = sqlite3_column_double(stmt_, column);
+        break;
+    case SQLITE_NULL: break;
+    default: {
+        v.kind = CellView::Kind::Text;
+        const char* p = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, column));
+        v.text = std::string_view(p ? p : "", static_cast<size_t>(sqlite3_column_bytes(stmt_, column)));
+    }
+    }
+    return v;
+}
+
+CellView MemoryCursor::cell(int column) const {
+    CellView v;
+    const BoundValue& b = rows_[static_cast<size_t>(row_)][static_cast<size_t>(column)];
+    switch (b.kind) {
+    case BoundValue::Kind::Null: break;
+    case BoundValue::Kind::Integer: v.kind = CellView::Kind::Integer; v.integer = b.integer; break;
+    case BoundValue::Kind::Real: v.kind = CellView::Kind::Real; v.real = b.real; break;
+    case BoundValue::Kind::Text: v.kind = CellView::Kind::Text; v.text = b.text; break;
+    }
+    return v;
+}
+
+}  // namespace rx::access

@@ -1,0 +1,123 @@
+#pragma once
+// The SQLite side of the driver: one open database file with its catalog,
+// RAII statement handles and the cursor that reads query rows.
+
+#include <sqlite3.h>
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "drivers/access_sqlite/catalog.h"
+#include "drivers/access_sqlite/translator.h"
+
+namespace rx::access {
+
+class SqliteStatement {
+public:
+    SqliteStatement() = default;
+    explicit SqliteStatement(sqlite3_stmt* s) : stmt_(s) {}
+    ~SqliteStatement() { sqlite3_finalize(stmt_); }
+    SqliteStatement(SqliteStatement&& o) noexcept : stmt_(o.stmt_) { o.stmt_ = nullptr; }
+    SqliteStatement& operator=(SqliteStatement&& o) noexcept {
+        std::swap(stmt_, o.stmt_);
+        return *this;
+    }
+    sqlite3_stmt* get() const { return stmt_; }
+    explicit operator bool() const { return stmt_ != nullptr; }
+
+private:
+    sqlite3_stmt* stmt_ = nullptr;
+};
+
+struct OpenOptions {
+    bool readOnly = false;
+    int busyTimeoutMs = 5000;
+};
+
+class Database final : public Catalog {
+public:
+    // Opens an existing file (never creates one); throws DriverError 08001.
+    Database(const std::string& utf8Path, const OpenOptions& options);
+    ~Database() override;
+    Database(const Database&) = delete;
+    Database& operator=(const Database&) = delete;
+
+    sqlite3* handle() const { return db_; }
+    bool readOnly() const { return readOnly_; }
+    const std::string& path() const { return path_; }
+
+    const TableInfo* findTable(std::string_view table) const override;
+    std::vector<std::string> tableNames() const;
+    // Drops cached table layouts when another connection changed the schema.
+    void checkSchema();
+    void forgetSchema() {
+        tables_.clear();
+        ++generation_;
+    }
+    // Changes whenever cached layouts were dropped; prepared statements compare it.
+    unsigned generation() const { return generation_; }
+
+    SqliteStatement prepare(const std::string& sql) const;
+    void execute(const char* sql) const;
+    // Throws the DriverError that matches SQLite's result code.
+    [[noreturn]] void fail(int rc) const;
+
+private:
+    sqlite3* db_ = nullptr;
+    bool readOnly_ = false;
+    std::string path_;
+    SqliteStatement schemaVersion_;
+    int knownVersion_ = -1;
+    unsigned generation_ = 0;
+    mutable std::map<std::string, std::unique_ptr<TableInfo>> tables_;
+};
+
+void bindParameters(const Database& db, sqlite3_stmt* stmt, const std::vector<BoundValue>& params);
+
+// One cell of the current row as it is stored.
+struct CellView {
+    enum class Kind { Null, Integer, Real, Text } kind = Kind::Null;
+    std::int64_t integer = 0;
+    double real = 0;
+    std::string_view text;
+};
+
+class Cursor {
+public:
+    virtual ~Cursor() = default;
+    virtual bool next() = 0;  // moves to the next row; false after the last
+    virtual CellView cell(int column) const = 0;  // 0-based
+};
+
+// Rows of a prepared SQLite statement. The first step runs at construction so
+// that a failing query fails its execute call, not its first fetch.
+class SqliteCursor final : public Cursor {
+public:
+    SqliteCursor(const Database& db, sqlite3_stmt* stmt);
+    bool next() override;
+    CellView cell(int column) const override;
+
+private:
+    const Database& db_;
+    sqlite3_stmt* stmt_;
+    bool pending_ = false;
+    bool done_ = false;
+};
+
+// Rows built in memory: catalog results (SQLTables, SQLColumns, SQLGetTypeInfo).
+class MemoryCursor final : public Cursor {
+public:
+    explicit MemoryCursor(std::vector<std::vector<BoundValue>> rows) : rows_(std::move(rows)) {}
+    bool next() override { return ++row_ < static_cast<long>(rows_.size()); }
+    CellView cell(int column) const override;
+
+private:
+    std::vector<std::vector<BoundValue>> rows_;
+    long row_ = -1;
+};
+
+}  // namespace rx::access

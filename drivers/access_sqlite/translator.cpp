@@ -1,0 +1,330 @@
+#include "drivers/access_sqlite/translator.h"
+
+#include <cctype>
+
+#include "drivers/access_sqlite/errors.h"
+#include "drivers/access_sqlite/value_conversion.h"
+
+namespace rx::access {
+
+bool sameName(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
+            return false;
+    return true;
+}
+
+const ColumnInfo* TableInfo::findColumn(std::string_view column) const {
+    for (const ColumnInfo& c : columns)
+        if (sameName(c.name, column)) return &c;
+    return nullptr;
+}
+
+namespace {
+
+std::string quoteName(std::string_view name) {
+    std::string out = "\"";
+    for (char c : name) {
+        if (c == '"') out.push_back('"');
+        out.push_back(c);
+    }
+    out.push_back('"');
+    return out;
+}
+
+bool isReservedTableName(std::string_view name) { return sameName(name.substr(0, 7), "sqlite_"); }
+
+class Translator {
+public:
+    explicit Translator(const Catalog& catalog) : catalog_(catalog) {}
+
+    Translation operator()(const SelectStmt& s);
+    Translation operator()(const InsertStmt& s);
+    Translation operator()(const UpdateStmt& s);
+    Translation operator()(const DeleteStmt& s);
+    Translation operator()(const CreateTableStmt& s);
+    Translation operator()(const DropTableStmt& s);
+
+private:
+    const TableInfo& table(const std::string& name) {
+        const TableInfo* t = isReservedTableName(name) ? nullptr : catalog_.findTable(name);
+        if (!t) raise(ErrorKind::UnknownTable, "The table '" + name + "' does not exist");
+        table_ = t;
+        return *t;
+    }
+
+    const ColumnInfo& column(const std::string& name) const {
+        const ColumnInfo* c = table_->findColumn(name);
+        if (!c) raise(ErrorKind::UnknownColumn, "Unknown column '" + name + "' in table " + table_->name);
+        return *c;
+    }
+
+    void bind(BoundValue v) {
+        out_.params.push_back(std::move(v));
+        out_.sql += '?';
+    }
+
+    // A literal takes the type of the column it is compared with.
+    void operand(const Expr& e, const ColumnInfo* peer) {
+        if (e.kind == Expr::Kind::Literal) {
+            bind(peer ? valueForColumn(e.literal, *peer) : naturalValue(e.literal));
+            return;
+        }
+        expression(e);
+    }
+
+    const ColumnInfo* columnOf(const Expr& e) const {
+        return e.kind == Expr::Kind::Column ? &column(e.name) : nullptr;
+    }
+
+    void where(const ExprPtr& e) {
+        if (!e) return;
+        out_.sql += " WHERE ";
+        expression(*e);
+    }
+
+    void expression(const Expr& e);
+    void comparison(const Expr& e);
+    void like(const Expr& e);
+    void list(const Expr& e);
+    void selectList(const SelectStmt& s);
+    void assignValue(const Expr& e, const ColumnInfo& c);
+
+    const Catalog& catalog_;
+    const TableInfo* table_ = nullptr;
+    Translation out_;
+};
+
+void Translator::expression(const Expr& e) {
+    switch (e.kind) {
+    case Expr::Kind::Column: out_.sql += quoteName(column(e.name).name); return;
+    case Expr::Kind::Literal: bind(naturalValue(e.literal)); return;
+    case Expr::Kind::Not:
+        out_.sql += "NOT (";
+        expression(*e.args[0]);
+        out_.sql += ')';
+        return;
+    case Expr::Kind::Negate:
+        out_.sql += "-(";
+        expression(*e.args[0]);
+        out_.sql += ')';
+        return;
+    case Expr::Kind::And:
+    case Expr::Kind::Or:
+    case Expr::Kind::Arith: {
+        out_.sql += '(';
+        expression(*e.args[0]);
+        out_.sql += ' ' + (e.name == "&" ? std::string("||") : e.name) + ' ';
+        expression(*e.args[1]);
+        out_.sql += ')';
+        return;
+    }
+    case Expr::Kind::Compare:
+    case Expr::Kind::Between: comparison(e); return;
+    case Expr::Kind::Like: like(e); return;
+    case Expr::Kind::In: list(e); return;
+    case Expr::Kind::IsNull:
+        out_.sql += '(';
+        expression(*e.args[0]);
+        out_.sql += e.negated ? " IS NOT NULL)" : " IS NULL)";
+        return;
+    }
+}
+
+void Translator::comparison(const Expr& e) {
+    const ColumnInfo* peer = columnOf(*e.args[0]);
+    if (!peer && e.kind == Expr::Kind::Compare) peer = columnOf(*e.args[1]);
+    out_.sql += '(';
+    operand(*e.args[0], peer);
+    if (e.kind == Expr::Kind::Compare) {
+        out_.sql += ' ' + e.name + ' ';
+        operand(*e.args[1], peer);
+    } else {
+        out_.sql += e.negated ? " NOT BETWEEN " : " BETWEEN ";
+        operand(*e.args[1], peer);
+        out_.sql += " AND ";
+        operand(*e.args[2], peer);
+    }
+    out_.sql += ')';
+}
+
+void Translator::like(const Expr& e) {
+    out_.sql += '(';
+    expression(*e.args[0]);
+    out_.sql += e.negated ? " NOT LIKE " : " LIKE ";
+    const Expr& pattern = *e.args[1];
+    if (pattern.kind == Expr::Kind::Literal && pattern.literal.kind != Literal::Kind::Null) {
+        ColumnInfo asText{"", {AccessType::LongText, 0}};
+        bind(valueForColumn(pattern.literal, asText));
+    } else {
+        expression(pattern);
+    }
+    out_.sql += ')';
+}
+
+void Translator::list(const Expr& e) {
+    const ColumnInfo* peer = columnOf(*e.args[0]);
+    out_.sql += '(';
+    expression(*e.args[0]);
+    out_.sql += e.negated ? " NOT IN (" : " IN (";
+    for (size_t i = 1; i < e.args.size(); ++i) {
+        if (i > 1) out_.sql += ", ";
+        operand(*e.args[i], peer);
+    }
+    out_.sql += "))";
+}
+
+void Translator::selectList(const SelectStmt& s) {
+    bool first = true;
+    auto add = [&](const std::string& expr, ResultColumn rc) {
+        out_.sql += first ? " " : ", ";
+        out_.sql += expr;
+        first = false;
+        out_.columns.push_back(std::move(rc));
+    };
+    for (const SelectItem& item : s.items) {
+        if (item.kind == SelectItem::Kind::AllColumns) {
+            for (const ColumnInfo& c : table_->columns)
+                add(quoteName(c.name), {c.name, c.type, !c.notNull && !c.primaryKey});
+        } else if (item.kind == SelectItem::Kind::CountAll) {
+            add("count(*)", {item.alias.empty() ? "Expr1000" : item.alias, {AccessType::Long, 0}, false});
+        } else {
+            const ColumnInfo& c = column(item.column);
+            add(quoteName(c.name), {item.alias.empty() ? c.name : item.alias, c.type,
+                                    !c.notNull && !c.primaryKey});
+        }
+    }
+}
+
+Translation Translator::operator()(const SelectStmt& s) {
+    table(s.table);
+    out_.isQuery = true;
+    out_.sql = s.distinct ? "SELECT DISTINCT" : "SELECT";
+    selectList(s);
+    out_.sql += " FROM " + quoteName(table_->name);
+    where(s.where);
+    for (size_t i = 0; i < s.order.size(); ++i) {
+        out_.sql += i == 0 ? " ORDER BY " : ", ";
+        out_.sql += quoteName(column(s.order[i].column).name);
+        if (s.order[i].descending) out_.sql += " DESC";
+    }
+    if (s.top) out_.sql += " LIMIT " + std::to_string(*s.top);
+    return std::move(out_);
+}
+
+void Translator::assignValue(const Expr& e, const ColumnInfo& c) {
+    const Expr* value = &e;
+    Literal negated;
+    if (e.kind == Expr::Kind::Negate && e.args[0]->kind == Expr::Kind::Literal) {
+        negated = e.args[0]->literal;  // a signed number literal
+        negated.integer = -negated.integer;
+        negated.real = -negated.real;
+        if (negated.kind == Literal::Kind::Integer || negated.kind == Literal::Kind::Real) {
+            BoundValue v = valueForColumn(negated, c);
+            bind(std::move(v));
+            return;
+        }
+    }
+    if (value->kind != Expr::Kind::Literal) {
+        expression(*value);
+        return;
+    }
+    BoundValue v = valueForColumn(value->literal, c);
+    if (c.type.type == AccessType::Text && v.kind == BoundValue::Kind::Text &&
+        utf8Length(v.text) > static_cast<size_t>(c.type.size))
+        raise(ErrorKind::StringTooLong, "The value is too long for column " + c.name + " (at most " +
+                                            std::to_string(c.type.size) + " characters)");
+    bind(std::move(v));
+}
+
+Translation Translator::operator()(const InsertStmt& s) {
+    table(s.table);
+    std::vector<const ColumnInfo*> targets;
+    if (s.columns.empty()) {
+        for (const ColumnInfo& c : table_->columns) targets.push_back(&c);
+    } else {
+        for (const std::string& name : s.columns) targets.push_back(&column(name));
+    }
+    if (targets.size() != s.values.size())
+        raise(ErrorKind::ValueCount, "The number of values does not match the number of columns");
+    out_.sql = "INSERT INTO " + quoteName(table_->name) + " (";
+    for (size_t i = 0; i < targets.size(); ++i) out_.sql += (i ? ", " : "") + quoteName(targets[i]->name);
+    out_.sql += ") VALUES (";
+    for (size_t i = 0; i < targets.size(); ++i) {
+        if (i) out_.sql += ", ";
+        assignValue(*s.values[i], *targets[i]);
+    }
+    out_.sql += ')';
+    return std::move(out_);
+}
+
+Translation Translator::operator()(const UpdateStmt& s) {
+    table(s.table);
+    out_.sql = "UPDATE " + quoteName(table_->name) + " SET ";
+    for (size_t i = 0; i < s.assignments.size(); ++i) {
+        const ColumnInfo& c = column(s.assignments[i].first);
+        out_.sql += (i ? ", " : "") + quoteName(c.name) + " = ";
+        assignValue(*s.assignments[i].second, c);
+    }
+    where(s.where);
+    return std::move(out_);
+}
+
+Translation Translator::operator()(const DeleteStmt& s) {
+    table(s.table);
+    out_.sql = "DELETE FROM " + quoteName(table_->name);
+    where(s.where);
+    return std::move(out_);
+}
+
+std::string columnDefinition(const ColumnDef& c, bool primaryKey) {
+    std::string out = quoteName(c.name) + ' ';
+    if (c.type.type == AccessType::Counter) return out + "INTEGER PRIMARY KEY AUTOINCREMENT";
+    out += declaredType(c.type);
+    if (primaryKey) out += " PRIMARY KEY";
+    if (c.notNull && !primaryKey) out += " NOT NULL";
+    // Access compares and sorts text without regard to the case of ASCII letters.
+    if (isTextType(c.type.type)) out += " COLLATE NOCASE";
+    return out;
+}
+
+Translation Translator::operator()(const CreateTableStmt& s) {
+    if (isReservedTableName(s.table)) raise(ErrorKind::Syntax, "Reserved table name '" + s.table + "'");
+    if (catalog_.findTable(s.table)) raise(ErrorKind::TableExists, "Table '" + s.table + "' already exists");
+    bool hasCounter = false;
+    for (const ColumnDef& c : s.columns) hasCounter |= c.type.type == AccessType::Counter;
+    out_.sql = "CREATE TABLE " + quoteName(s.table) + " (";
+    for (size_t i = 0; i < s.columns.size(); ++i) {
+        const ColumnDef& c = s.columns[i];
+        for (size_t j = 0; j < i; ++j)
+            if (sameName(s.columns[j].name, c.name)) raise(ErrorKind::Syntax, "Column '" + c.name + "' twice");
+        bool pk = c.primaryKey && !hasCounter;  // a COUNTER is the row key; another key becomes unique
+        out_.sql += (i ? ", " : "") + columnDefinition(c, pk);
+        if (c.primaryKey && hasCounter && c.type.type != AccessType::Counter) out_.sql += " UNIQUE NOT NULL";
+    }
+    if (!s.primaryKey.empty() && !hasCounter) {
+        out_.sql += ", PRIMARY KEY (";
+        for (size_t i = 0; i < s.primaryKey.size(); ++i) out_.sql += (i ? ", " : "") + quoteName(s.primaryKey[i]);
+        out_.sql += ')';
+    }
+    out_.sql += ')';
+    out_.changesSchema = true;
+    return std::move(out_);
+}
+
+Translation Translator::operator()(const DropTableStmt& s) {
+    table(s.table);
+    out_.sql = "DROP TABLE " + quoteName(table_->name);
+    out_.changesSchema = true;
+    return std::move(out_);
+}
+
+}  // namespace
+
+Translation translate(const SqlStatement& statement, const Catalog& catalog) {
+    Translator t(catalog);
+    return std::visit(t, statement);
+}
+
+}  // namespace rx::access

@@ -1,0 +1,52 @@
+#pragma once
+// Creating the program's database files and loading drug catalogues, through
+// the Access ODBC driver like any other client. Paths and texts are UTF-8.
+//
+//   rx::rxdb::Status s = rx::rxdb::createPrescriptionDatabase("/opt/rx/data/sj.accdb");
+//   if (!s) std::cerr << s.message;
+//
+// `driver` is what goes into DRIVER={...}: the registered driver name by
+// default, or the absolute path of the driver library when nothing is
+// registered (the build does that).
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "tools/rxdb/drug_csv.h"
+
+namespace rx::rxdb {
+
+inline constexpr const char* kDriverName = "Microsoft Access Driver (*.mdb, *.accdb)";
+
+struct Status {
+    bool ok = true;
+    std::string message;  // UTF-8; what went wrong, or a short summary on success
+    explicit operator bool() const { return ok; }
+};
+
+// A new file with 基本资料 and 检索 in the column order the program reads.
+// Refuses to touch a file that already exists.
+Status createPrescriptionDatabase(const std::filesystem::path& file, const std::string& driver = kDriverName);
+
+// A new file with the drug tables 仓库 and 西药.
+Status createDrugDatabase(const std::filesystem::path& file, const std::string& driver = kDriverName);
+
+// Loads the rows into table (仓库 or 西药) of an existing drug database in
+// one transaction: every row or none. A failing row is named by its line.
+Status importDrugRows(const std::filesystem::path& file, std::string_view table, const std::vector<DrugRow>& rows,
+                      const std::string& driver = kDriverName);
+
+// Reads the CSV (UTF-8 or GB18030) and loads it as importDrugRows does.
+Status importDrugs(const std::filesystem::path& file, std::string_view table, const std::filesystem::path& csv,
+                   const std::string& driver = kDriverName);
+
+// The Access statements that make the tables, one per element.
+std::vector<std::string> prescriptionSchema();
+std::vector<std::string> drugSchema();
+
+// A value inside '...' with its single quotes doubled.
+std::string sqlQuoted(std::string_view value);
+
+}  // namespace rx::rxdb
