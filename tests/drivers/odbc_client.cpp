@@ -1,0 +1,100 @@
+#include "tests/drivers/odbc_client.h"
+
+#include "platform/text/gb18030.h"
+
+namespace rx::test {
+
+std::string toGb(const std::string& utf8) { return rx::text::utf8ToGb18030(utf8).bytes; }
+std::string fromGb(const std::string& gb) { return rx::text::gb18030ToUtf8(gb).bytes; }
+
+OdbcOutcome diagnose(SQLSMALLINT type, SQLHANDLE h, SQLRETURN rc) {
+    OdbcOutcome o;
+    o.rc = rc;
+    SQLCHAR state[6] = {};
+    SQLCHAR text[2048] = {};
+    SQLINTEGER native = 0;
+    SQLSMALLINT len = 0;
+    if (SQL_SUCCEEDED(SQLGetDiagRec(type, h, 1, state, &native, text, sizeof text, &len))) {
+        o.state = reinterpret_cast<const char*>(state);
+        o.message = fromGb(reinterpret_cast<const char*>(text));
+    }
+    return o;
+}
+
+OdbcConnection::OdbcConnection() {
+    SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env_);
+    SQLSetEnvAttr(env_, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
+    SQLAllocHandle(SQL_HANDLE_DBC, env_, &dbc_);
+}
+
+OdbcConnection::~OdbcConnection() {
+    if (connected_) SQLDisconnect(dbc_);
+    SQLFreeHandle(SQL_HANDLE_DBC, dbc_);
+    SQLFreeHandle(SQL_HANDLE_ENV, env_);
+}
+
+OdbcOutcome OdbcConnection::driverConnect(const std::string& utf8Text, std::string* completed) {
+    std::string gb = toGb(utf8Text);
+    SQLCHAR out[2048] = {};
+    SQLSMALLINT outLen = 0;
+    SQLRETURN rc = SQLDriverConnect(dbc_, nullptr, reinterpret_cast<SQLCHAR*>(gb.data()), SQL_NTS, out, sizeof out,
+                                    &outLen, SQL_DRIVER_NOPROMPT);
+    connected_ = SQL_SUCCEEDED(rc);
+    if (completed) *completed = fromGb(reinterpret_cast<const char*>(out));
+    return diagnose(SQL_HANDLE_DBC, dbc_, rc);
+}
+
+OdbcOutcome OdbcConnection::connectDsn(const std::string& dsn) {
+    SQLRETURN rc = SQLConnect(dbc_, reinterpret_cast<SQLCHAR*>(const_cast<char*>(dsn.c_str())), SQL_NTS, nullptr, 0,
+                              nullptr, 0);
+    connected_ = SQL_SUCCEEDED(rc);
+    return diagnose(SQL_HANDLE_DBC, dbc_, rc);
+}
+
+OdbcOutcome OdbcConnection::execute(const std::string& utf8Sql) {
+    OdbcStatement s(*this);
+    return s.execDirect(utf8Sql);
+}
+
+Rows OdbcConnection::query(const std::string& utf8Sql, OdbcOutcome* outcome) {
+    Rows rows;
+    OdbcStatement s(*this);
+    OdbcOutcome o = s.execDirect(utf8Sql);
+    if (outcome) *outcome = o;
+    if (!o.ok()) return rows;
+    SQLSMALLINT columns = 0;
+    SQLNumResultCols(s.get(), &columns);
+    while (SQL_SUCCEEDED(SQLFetch(s.get()))) {
+        std::vector<Cell> row;
+        for (SQLUSMALLINT c = 1; c <= columns; ++c) row.push_back(s.text(c));
+        rows.push_back(std::move(row));
+    }
+    return rows;
+}
+
+OdbcStatement::OdbcStatement(const OdbcConnection& c) { SQLAllocHandle(SQL_HANDLE_STMT, c.dbc(), &stmt_); }
+OdbcStatement::~OdbcStatement() { SQLFreeHandle(SQL_HANDLE_STMT, stmt_); }
+
+OdbcOutcome OdbcStatement::outcome(SQLRETURN rc) const { return diagnose(SQL_HANDLE_STMT, stmt_, rc); }
+
+OdbcOutcome OdbcStatement::execDirect(const std::string& utf8Sql) {
+    std::string gb = toGb(utf8Sql);
+    return outcome(SQLExecDirect(stmt_, reinterpret_cast<SQLCHAR*>(gb.data()), static_cast<SQLINTEGER>(gb.size())));
+}
+
+Cell OdbcStatement::text(SQLUSMALLINT column, SQLLEN chunk) {
+    std::string bytes;
+    std::vector<char> buf(static_cast<size_t>(chunk));
+    for (;;) {
+        SQLLEN ind = 0;
+        SQLRETURN rc = SQLGetData(stmt_, column, SQL_C_CHAR, buf.data(), chunk, &ind);
+        if (rc == SQL_NO_DATA) break;
+        if (!SQL_SUCCEEDED(rc)) return std::string("<error ") + outcome(rc).state + ">";
+        if (ind == SQL_NULL_DATA) return std::nullopt;
+        bytes += buf.data();
+        if (rc == SQL_SUCCESS) break;
+    }
+    return fromGb(bytes);
+}
+
+}  // namespace rx::test
