@@ -12,12 +12,10 @@ QString dataFile(const QString& programDir, QChar separator, const QString& file
 }
 
 // A value with a ';' or a leading '{' would end or confuse its attribute, so
-// ODBC wants it in braces (with '}' doubled).
+// it goes in braces.
 QString attributeValue(const QString& value) {
     if (!value.contains(u';') && !value.startsWith(u'{')) return value;
-    QString braced = value;
-    braced.replace(u"}"_s, u"}}"_s);
-    return QChar(u'{') + braced + QChar(u'}');
+    return QChar(u'{') + value + QChar(u'}');
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <QDate>
 #include <QTime>
 #include <algorithm>
+#include <cstring>
 
 #include "platform/text/qt_text.h"
 
@@ -82,9 +83,13 @@ bool readVariable(SQLHSTMT statement, SQLUSMALLINT column, SQLSMALLINT cType,
             length += std::size_t(indicator);
             return true;
         }
-        length += usable;
+        // A driver may stop short of the room to keep a character whole; the
+        // terminator tells how much text this part really holds.
+        const std::size_t written =
+            terminator ? ::strnlen(buffer.data() + length, usable) : usable;
+        length += written;
         const std::size_t rest =
-            indicator == SQL_NO_TOTAL ? buffer.size() : std::size_t(indicator) - usable;
+            indicator == SQL_NO_TOTAL ? buffer.size() : std::size_t(indicator) - written;
         buffer.resize(std::max(buffer.size() * 2, length + rest + terminator));
     }
 }
