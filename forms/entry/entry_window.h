@@ -127,6 +127,24 @@ private:
     QString firstMissingField() const;
     std::array<QString, 16> visitValues() const;
 
+    // Drug lookup and the drug list (drug_lookup.cpp).
+    void wireLookupHandlers();
+    void OnHerbalCodeChanged(const QString& text);
+    void OnWesternCodeChanged(const QString& text);
+    bool OnHerbalCodeKeyDown(int key);
+    bool OnResultKeyDown(int key);
+    bool OnDoseKeyDown(int key);
+    void OnInsertClicked();
+    bool OnInsertKeyDown(int key);
+    void OnClearCodesClicked();
+    void OnDrugListRightClick(int row);
+    void OnDrugListItemActivated(int row);
+    void OnHerbalModeClicked();
+    void OnWesternModeClicked();
+    void lookup(const QString& sql);
+    QStringList formDrugRow() const;
+    void showHerbalPair(bool herbal);
+
     QPointer<QueryWindowPlaceholder> queryWindow_;
 };
 

@@ -94,6 +94,7 @@ EntryWindow::EntryWindow(QWidget* parent)
     buildButtons();
     setTabOrderOfControls();
     wireHandlers();
+    wireLookupHandlers();
 }
 
 void EntryWindow::buildPatientFields() {

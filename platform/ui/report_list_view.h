@@ -35,7 +35,8 @@ public:
     bool isSorted() const;
 
     // Inserts a row before `position` (clamped to 0..rowCount()) and returns
-    // where it went. Cells beyond those given are empty.
+    // where it went. Cells beyond those given are empty; cells beyond the
+    // columns are not shown but travel with the row (cellText reads them).
     int insertRow(int position, const QStringList& cells);
     int rowCount() const;
     QString cellText(int row, int column) const;  // "" outside the rows or columns
