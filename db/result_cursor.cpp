@@ -85,8 +85,7 @@ bool readVariable(SQLHSTMT statement, SQLUSMALLINT column, SQLSMALLINT cType,
         }
         // A driver may stop short of the room to keep a character whole; the
         // terminator tells how much text this part really holds.
-        const std::size_t written =
-            terminator ? ::strnlen(buffer.data() + length, usable) : usable;
+        const std::size_t written = terminator ? ::strnlen(buffer.data() + length, usable) : usable;
         length += written;
         const std::size_t rest =
             indicator == SQL_NO_TOTAL ? buffer.size() : std::size_t(indicator) - written;

@@ -29,7 +29,8 @@ protected:
         std::vector<QStringList> out;
         readAll(db, sql, [&](int handle) {
             QStringList row;
-            for (int c = 1; c <= db.ColumnCount(handle); ++c) row << valueText(db.ReadColumn(handle, c));
+            for (int c = 1; c <= db.ColumnCount(handle); ++c)
+                row << valueText(db.ReadColumn(handle, c));
             out.push_back(row);
         });
         return out;
@@ -40,11 +41,13 @@ protected:
 };
 
 TEST_F(OdbcConnectionTest, ReadsEveryTypeTheDriverHands) {
-    ASSERT_TRUE(db.Execute(u"CREATE TABLE 类型 (编号 COUNTER PRIMARY KEY, 整数 LONG, 小数 DOUBLE, 文字 TEXT(20), "
-                           u"时刻 DATETIME, 是否 YESNO, 长文 LONGTEXT)"_s));
-    ASSERT_TRUE(db.Execute(u"INSERT INTO 类型 (整数,小数,文字,时刻,是否,长文) values ("
-                           u"'35','2.5','甘草','2016年11月4日9时5分7秒',true,'"_s
-                           + QString(3000, u'药') + u"')"_s));
+    ASSERT_TRUE(db.Execute(
+        u"CREATE TABLE 类型 (编号 COUNTER PRIMARY KEY, 整数 LONG, 小数 DOUBLE, 文字 TEXT(20), "
+        u"时刻 DATETIME, 是否 YESNO, 长文 LONGTEXT)"_s));
+    ASSERT_TRUE(
+        db.Execute(u"INSERT INTO 类型 (整数,小数,文字,时刻,是否,长文) values ("
+                   u"'35','2.5','甘草','2016年11月4日9时5分7秒',true,'"_s +
+                   QString(3000, u'药') + u"')"_s));
     ASSERT_TRUE(db.Execute(u"INSERT INTO 类型 (整数) values (7)"_s));
 
     const int h = db.Query(u"select * from 类型 order by 编号"_s);
@@ -135,11 +138,13 @@ TEST_F(OdbcConnectionTest, IndexRowsAreFoundByDayAndPartOfTheName) {
     ASSERT_TRUE(db.Execute(u"INSERT INTO 检索 (时间) values ('2024年5月3日')"_s));  // no name
 
     const QDate may3(2024, 5, 3);
-    EXPECT_EQ(rows(IndexSearch(may3, may3, u"张"_s)),
-              (std::vector<QStringList>{{u"2"_s, u"张四"_s, u"2024年5月3日"_s, u"咳嗽"_s, u"X"_s}}));
+    EXPECT_EQ(
+        rows(IndexSearch(may3, may3, u"张"_s)),
+        (std::vector<QStringList>{{u"2"_s, u"张四"_s, u"2024年5月3日"_s, u"咳嗽"_s, u"X"_s}}));
     // Newest first; a row without a name never matches the empty filter.
     EXPECT_EQ(rows(IndexSearch(QDate(2024, 1, 1), QDate(2025, 12, 31), QString())).size(), 5u);
-    EXPECT_EQ(rows(IndexSearch(QDate(2024, 1, 1), QDate(2025, 12, 31), QString())).front().at(1), u"王_五"_s);
+    EXPECT_EQ(rows(IndexSearch(QDate(2024, 1, 1), QDate(2025, 12, 31), QString())).front().at(1),
+              u"王_五"_s);
     EXPECT_EQ(rows(IndexSearch(may3, may3, u"O'Neil"_s)).size(), 1u);
     // "_" typed into the filter matches any one character.
     EXPECT_EQ(rows(IndexSearch(QDate(2024, 1, 1), QDate(2025, 12, 31), u"四"_s)).size(), 2u);
@@ -149,10 +154,22 @@ TEST_F(OdbcConnectionTest, IndexRowsAreFoundByDayAndPartOfTheName) {
 }
 
 TEST_F(OdbcConnectionTest, VisitRowRoundTripsWithItsTypes) {
-    std::array<QString, 16> v = {u"O'Neil"_s, u"男"_s, u"35"_s, u"岁"_s, u"北京路1号"_s, u"感冒"_s,
-                                 dateToText(QDate(2016, 11, 4)), u"20161104012047"_s, u"一日三次"_s,
-                                 u"水煎服"_s, u"g"_s, u"发热两天"_s, u"当归10g,甘草6g,"_s, u"饭后"_s,
-                                 QString(), u"新"_s};
+    std::array<QString, 16> v = {u"O'Neil"_s,
+                                 u"男"_s,
+                                 u"35"_s,
+                                 u"岁"_s,
+                                 u"北京路1号"_s,
+                                 u"感冒"_s,
+                                 dateToText(QDate(2016, 11, 4)),
+                                 u"20161104012047"_s,
+                                 u"一日三次"_s,
+                                 u"水煎服"_s,
+                                 u"g"_s,
+                                 u"发热两天"_s,
+                                 u"当归10g,甘草6g,"_s,
+                                 u"饭后"_s,
+                                 QString(),
+                                 u"新"_s};
     ASSERT_TRUE(db.Execute(VisitInsert(v)));
     v[2] = u"2.5"_s;
     v[0] = u"张三"_s;
@@ -170,7 +187,8 @@ TEST_F(OdbcConnectionTest, VisitRowRoundTripsWithItsTypes) {
     db.MoveNext(h);
     EXPECT_TRUE(db.AtEnd(h));
     db.CloseResult(h);
-    EXPECT_EQ(rows(VisitSearch(QDate(2016, 11, 4), QDate(2016, 11, 4), u"张"_s)).at(0).at(3), u"2.5"_s);
+    EXPECT_EQ(rows(VisitSearch(QDate(2016, 11, 4), QDate(2016, 11, 4), u"张"_s)).at(0).at(3),
+              u"2.5"_s);
 }
 
 TEST_F(OdbcConnectionTest, TextsBeyondGbkSurvive) {
