@@ -1,0 +1,100 @@
+// Connecting: the program's connection text, DSN connects, missing files,
+// read-only connections and folders with Chinese names.
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+
+#include "tests/drivers/odbc_client.h"
+#include "tests/support/temp_program_dir.h"
+#include "tools/rxdb/rxdb.h"
+
+namespace rx::test {
+namespace {
+
+class Connecting : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(dir.isValid()); }
+    TempProgramDir dir;
+};
+
+TEST_F(Connecting, ProgramTextConnectsAndReturnsTheCompletedText) {
+    ASSERT_TRUE(dir.createPrescriptionDatabase());
+    OdbcConnection c;
+    std::string completed;
+    OdbcOutcome o = c.driverConnect(dir.prescriptionConnectionText(), &completed);
+    ASSERT_TRUE(o.ok()) << o.state << " " << o.message;
+    EXPECT_NE(completed.find("DBQ=" + dir.prescriptionDatabasePath().toStdString()), std::string::npos) << completed;
+    EXPECT_NE(completed.find("driverid=25"), std::string::npos) << completed;
+    EXPECT_TRUE(c.execute("INSERT INTO 检索 (姓名,时间,主诉,首拼) values ('甲','2024年1月7日','','J')").ok());
+}
+
+TEST_F(Connecting, DsnAloneFindsTheFileThroughOdbcIni) {
+    ASSERT_TRUE(dir.createPrescriptionDatabase());
+    OdbcConnection c;
+    ASSERT_TRUE(c.connectDsn("MS ACCESS DATABASE").ok());
+    EXPECT_TRUE(c.query("select * from 检索").empty());
+}
+
+TEST_F(Connecting, MissingFileFailsClearlyAndCreatesNothing) {
+    OdbcConnection c;
+    OdbcOutcome o = c.driverConnect(dir.prescriptionConnectionText());
+    EXPECT_FALSE(o.ok());
+    EXPECT_EQ(o.state, "08001");
+    EXPECT_NE(o.message.find("sj.accdb"), std::string::npos) << o.message;
+    EXPECT_TRUE(QDir(dir.dataDir()).entryList(QDir::Files | QDir::Hidden).isEmpty());
+}
+
+TEST_F(Connecting, FileThatIsNoDatabaseIsRefused) {
+    QFile f(dir.prescriptionDatabasePath());
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("this is a text file, not a database, and it is long enough to have a header");
+    f.close();
+    OdbcConnection c;
+    OdbcOutcome o = c.driverConnect(dir.prescriptionConnectionText());
+    EXPECT_FALSE(o.ok());
+    EXPECT_EQ(o.state, "08001");
+}
+
+TEST_F(Connecting, ReadOnlyConnectionReadsButRefusesEveryWrite) {
+    ASSERT_TRUE(dir.createDrugDatabase({{"DG", "当归", "1kg"}}));
+    OdbcConnection c;
+    ASSERT_TRUE(c.driverConnect("DRIVER={Microsoft Access Driver (*.mdb, *.accdb)};DBQ=" +
+                                dir.drugDatabasePath().toStdString() + ";ReadOnly=1").ok());
+    EXPECT_EQ(c.query("select 存货名称 from 仓库").size(), 1u);
+    for (const char* sql : {"INSERT INTO 仓库 (存货编码,存货名称,规格) values ('GC','甘草','1kg')",
+                            "UPDATE 仓库 SET 规格 = '2kg'", "DELETE FROM 仓库", "DROP TABLE 仓库"}) {
+        OdbcOutcome o = c.execute(sql);
+        EXPECT_FALSE(o.ok()) << sql;
+        EXPECT_EQ(o.state, "HY000") << sql;
+    }
+    EXPECT_EQ(c.query("select * from 仓库 where 规格 = '1kg'").size(), 1u);
+}
+
+TEST_F(Connecting, AccessModeAttributeAlsoMakesTheConnectionReadOnly) {
+    ASSERT_TRUE(dir.createPrescriptionDatabase());
+    OdbcConnection c;
+    SQLSetConnectAttr(c.dbc(), SQL_ATTR_ACCESS_MODE, reinterpret_cast<SQLPOINTER>(SQL_MODE_READ_ONLY), 0);
+    ASSERT_TRUE(c.driverConnect(dir.prescriptionConnectionText()).ok());
+    EXPECT_FALSE(c.execute("INSERT INTO 检索 (姓名) values ('甲')").ok());
+}
+
+TEST(ConnectingInChineseFolder, PathTravelsAsGb18030AndOpensTheUtf8File) {
+    TempProgramDir dir;
+    QString folder = dir.path() + QStringLiteral("/门诊");
+    ASSERT_TRUE(QDir().mkpath(folder + QStringLiteral("/data")));
+    OdbcConnection missing;
+    EXPECT_EQ(missing.driverConnect(TempProgramDir::prescriptionConnectionText(folder)).state, "08001");
+    rx::rxdb::Status made = rx::rxdb::createPrescriptionDatabase(
+        (folder + QStringLiteral("/data/sj.accdb")).toStdString(), TempProgramDir::driverPath().toStdString());
+    ASSERT_TRUE(made) << made.message;
+    OdbcConnection c;
+    OdbcOutcome o = c.driverConnect(TempProgramDir::prescriptionConnectionText(folder));
+    ASSERT_TRUE(o.ok()) << o.state << " " << o.message;
+    EXPECT_TRUE(c.execute("INSERT INTO 检索 (姓名,时间,主诉,首拼) values ('乙','2025年1月7日','','Y')").ok());
+    EXPECT_EQ(c.query("select 姓名 from 检索").size(), 1u);
+}
+
+}  // namespace
+}  // namespace rx::test
