@@ -3,6 +3,11 @@
 #include <QDir>
 #include <QFile>
 
+#ifdef Q_OS_UNIX
+#include <pwd.h>
+#include <unistd.h>
+#endif
+
 #include "db/connection_texts.h"
 
 using namespace Qt::StringLiterals;
@@ -25,12 +30,21 @@ bool namesDriver(QStringView line) {
            !line.mid(eq + 1).trimmed().isEmpty();
 }
 
+// unixODBC takes the home folder from the password database, not from $HOME.
+QString userHome() {
+#ifdef Q_OS_UNIX
+    if (const passwd* entry = getpwuid(getuid()); entry && entry->pw_dir)
+        return QFile::decodeName(entry->pw_dir);
+#endif
+    return QDir::homePath();
+}
+
 }  // namespace
 
 OdbcConfigFiles currentOdbcConfigFiles() {
     OdbcConfigFiles files;
     const QString userIni = qEnvironmentVariable("ODBCINI");
-    files.userIni = userIni.isEmpty() ? QDir::homePath() + u"/.odbc.ini"_s : userIni;
+    files.userIni = userIni.isEmpty() ? userHome() + u"/.odbc.ini"_s : userIni;
     const QString systemFolder = qEnvironmentVariable("ODBCSYSINI");
     files.systemIni =
         (systemFolder.isEmpty() ? QString::fromUtf16(defaultSystemFolder) : systemFolder) +

@@ -14,7 +14,7 @@ namespace rx::db {
 
 // Where unixODBC would look for DSNs, as the environment says now.
 struct OdbcConfigFiles {
-    QString userIni;    // $ODBCINI, else ~/.odbc.ini
+    QString userIni;    // $ODBCINI, else .odbc.ini in the home folder of the account
     QString systemIni;  // $ODBCSYSINI/odbc.ini, else /etc/odbc.ini
 };
 OdbcConfigFiles currentOdbcConfigFiles();
