@@ -1,0 +1,126 @@
+// The dialect without ODBC: tokenizing, parsing and the translation into
+// SQLite with bound parameters, against a fixed catalog.
+
+#include <gtest/gtest.h>
+
+#include "drivers/access_sqlite/errors.h"
+#include "drivers/access_sqlite/sql_parser.h"
+#include "drivers/access_sqlite/translator.h"
+
+namespace rx::access {
+namespace {
+
+class FixedCatalog : public Catalog {
+public:
+    FixedCatalog() {
+        table_.name = "检索";
+        table_.columns = {{"编号", {AccessType::Counter, 0}, false, true},
+                          {"姓名", {AccessType::LongText, 0}},
+                          {"时间", {AccessType::DateTime, 0}},
+                          {"年龄", {AccessType::Double, 0}},
+                          {"Code", {AccessType::Text, 5}}};
+    }
+    const TableInfo* findTable(std::string_view t) const override { return sameName(t, table_.name) ? &table_ : nullptr; }
+
+private:
+    TableInfo table_;
+};
+
+struct Case {
+    const char* name;
+    const char* access;
+    const char* sqlite;  // nullptr when it must fail
+    const char* state;   // expected SQLSTATE on failure
+};
+
+std::string translated(const char* access, std::string* state, std::vector<BoundValue>* params = nullptr) {
+    ParseResult p = parse(access);
+    if (!p.statement) {
+        *state = "42000";
+        return {};
+    }
+    try {
+        Translation t = translate(*p.statement, FixedCatalog());
+        if (params) *params = t.params;
+        return t.sql;
+    } catch (const DriverError& e) {
+        *state = sqlState(e.kind);
+        return {};
+    }
+}
+
+class Dialect : public ::testing::TestWithParam<Case> {};
+
+TEST_P(Dialect, TranslatesOrRefuses) {
+    const Case& c = GetParam();
+    std::string state;
+    std::string sql = translated(c.access, &state);
+    if (c.sqlite) {
+        EXPECT_EQ(sql, c.sqlite) << state;
+    } else {
+        EXPECT_EQ(state, c.state) << sql;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Statements, Dialect,
+    ::testing::Values(
+        Case{"NoSpaceBeforeAndOrQuote",
+             "select * from 检索 where 时间 BETWEEN #2024-3-1# and #2024-5-3#and 姓名 like'%张%' order by 时间 desc",
+             "SELECT \"编号\", \"姓名\", \"时间\", \"年龄\", \"Code\" FROM \"检索\" WHERE ((\"时间\" BETWEEN ? AND ?) "
+             "AND (\"姓名\" LIKE ?)) ORDER BY \"时间\" DESC", ""},
+        Case{"KeywordsAnyCaseBracketsAndQualifiedNames",
+             "SeLeCt [姓名], 检索.年龄 FROM [检索] WhErE NOT 年龄 >= 3 Or 姓名 IS NOT NULL ORDER BY 年龄, 姓名 ASC",
+             "SELECT \"姓名\", \"年龄\" FROM \"检索\" WHERE (NOT ((\"年龄\" >= ?)) OR (\"姓名\" IS NOT NULL)) "
+             "ORDER BY \"年龄\", \"姓名\"", ""},
+        Case{"InListAndNotLike", "select 姓名 from 检索 where 年龄 in (1, 2.5, '3') and 姓名 not like 'a_'",
+             "SELECT \"姓名\" FROM \"检索\" WHERE ((\"年龄\" IN (?, ?, ?)) AND (\"姓名\" NOT LIKE ?))", ""},
+        Case{"TopAndCount", "select top 5 count(*) from 检索", "SELECT count(*) FROM \"检索\" LIMIT 5", ""},
+        Case{"UpdateAndDeleteStar", "delete * from 检索 where 编号 = 3", "DELETE FROM \"检索\" WHERE (\"编号\" = ?)", ""},
+        Case{"Update", "UPDATE 检索 SET 年龄 = '4', 姓名 = NULL WHERE 编号 <> 1",
+             "UPDATE \"检索\" SET \"年龄\" = ?, \"姓名\" = ? WHERE (\"编号\" <> ?)", ""},
+        Case{"CreateWithAccessTypes",
+             "create table t (id autoincrement primary key, a varchar(20) not null, b memo, c yesno, d currency)",
+             "CREATE TABLE \"t\" (\"id\" INTEGER PRIMARY KEY AUTOINCREMENT, \"a\" TEXT(20) NOT NULL COLLATE NOCASE, "
+             "\"b\" LONGTEXT COLLATE NOCASE, \"c\" YESNO, \"d\" CURRENCY)", ""},
+        Case{"DropTable", "DROP TABLE 检索", "DROP TABLE \"检索\"", ""},
+        Case{"UnbalancedQuote", "INSERT INTO 检索 (姓名) values ('O'Neil')", nullptr, "42000"},
+        Case{"TwoStatements", "select * from 检索; select * from 检索", nullptr, "42000"},
+        Case{"UnknownTable", "select * from 病人", nullptr, "42S02"},
+        Case{"UnknownColumn", "select * from 检索 where 性别 = '男'", nullptr, "42S22"},
+        Case{"UnknownOrderColumn", "select * from 检索 order by 性别", nullptr, "42S22"},
+        Case{"ValueCountMismatch", "INSERT INTO 检索 (姓名,年龄) values ('a')", nullptr, "21S01"},
+        Case{"TextTooLong", "INSERT INTO 检索 (Code) values ('abcdef')", nullptr, "22001"},
+        Case{"NotANumber", "INSERT INTO 检索 (年龄) values ('abc')", nullptr, "22018"},
+        Case{"BadDateLiteral", "select * from 检索 where 时间 = #2024-13-1#", nullptr, "42000"},
+        Case{"TableExists", "create table 检索 (a long)", nullptr, "42S01"},
+        Case{"SystemTable", "select * from sqlite_master", nullptr, "42S02"},
+        Case{"Garbage", "selec * from 检索", nullptr, "42000"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(DialectValues, LiteralsTakeTheTypeOfTheColumnTheyMeet) {
+    std::string state;
+    std::vector<BoundValue> p;
+    translated("select * from 检索 where 时间 BETWEEN #5/3/2024# and '2024年5月3日9时' and 年龄 = '2.5' and 姓名 = 3",
+               &state, &p);
+    ASSERT_EQ(p.size(), 4u) << state;
+    EXPECT_EQ(p[0].text, "2024-05-03 00:00:00");
+    EXPECT_EQ(p[1].text, "2024-05-03 09:00:00");
+    EXPECT_EQ(p[2].kind, BoundValue::Kind::Real);
+    EXPECT_DOUBLE_EQ(p[2].real, 2.5);
+    EXPECT_EQ(p[3].kind, BoundValue::Kind::Text);
+    EXPECT_EQ(p[3].text, "3");
+}
+
+TEST(DialectValues, DoubledQuotesAndNegativeNumbersReachTheirColumns) {
+    std::string state;
+    std::vector<BoundValue> p;
+    translated("INSERT INTO 检索 (姓名,年龄,时间) values ('O''Neil', -1.5, #2024-5-3 9:05:00#)", &state, &p);
+    ASSERT_EQ(p.size(), 3u) << state;
+    EXPECT_EQ(p[0].text, "O'Neil");
+    EXPECT_DOUBLE_EQ(p[1].real, -1.5);
+    EXPECT_EQ(p[2].text, "2024-05-03 09:05:00");
+}
+
+}  // namespace
+}  // namespace rx::access
