@@ -10,8 +10,9 @@ namespace {
 constexpr std::string_view kUtf8Replacement = "\xEF\xBF\xBD";
 constexpr std::string_view kGbReplacement = "\x84\x31\xA4\x37";  // U+FFFD in GB18030
 
-// One conversion descriptor per call keeps this thread-safe without locks;
-// iconv_open is cheap next to the ODBC round trip it serves.
+// One conversion descriptor per direction and thread keeps this thread-safe
+// without locks; opening one per call cost more than the conversion itself
+// when a lookup reads many rows.
 class Iconv {
 public:
     Iconv(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
@@ -29,19 +30,18 @@ private:
 
 // Converts, stepping over each invalid sequence one byte at a time and putting
 // the replacement in its place.
-Converted convert(const char* to, const char* from, std::string_view in,
-                  std::string_view replacement) {
+Converted convert(const Iconv& cd, std::string_view in, std::string_view replacement) {
     Converted out;
     if (in.empty()) return out;
     if (isAscii(in)) {
         out.bytes.assign(in);
         return out;
     }
-    Iconv cd(to, from);
     if (!cd.valid()) {
         out.exact = false;
         return out;
     }
+    iconv(cd.get(), nullptr, nullptr, nullptr, nullptr);  // a clean start whatever came before
     out.bytes.reserve(in.size() * 2);
     char buffer[4096];
     auto* src = const_cast<char*>(in.data());
@@ -72,11 +72,13 @@ bool isAscii(std::string_view bytes) {
 }
 
 Converted gb18030ToUtf8(std::string_view gb) {
-    return convert("UTF-8", "GB18030", gb, kUtf8Replacement);
+    thread_local const Iconv cd("UTF-8", "GB18030");
+    return convert(cd, gb, kUtf8Replacement);
 }
 
 Converted utf8ToGb18030(std::string_view utf8) {
-    return convert("GB18030", "UTF-8", utf8, kGbReplacement);
+    thread_local const Iconv cd("GB18030", "UTF-8");
+    return convert(cd, utf8, kGbReplacement);
 }
 
 }  // namespace rx::text
