@@ -178,7 +178,7 @@ int ResultCursor::indexOf(const QString& name) const {
     return -1;
 }
 
-bool ResultCursor::readCell(int index) const {
+void ResultCursor::readCell(int index) const {
     Cell& c = cells_[std::size_t(index)];
     const SQLHSTMT s = statement_.get();
     const auto column = SQLUSMALLINT(index + 1);
@@ -204,12 +204,11 @@ bool ResultCursor::readCell(int index) const {
                 columns_[std::size_t(index)].kind == ColumnKind::Text ? SQL_C_CHAR : SQL_C_BINARY;
             c.loaded = true;
             if (!readVariable(s, column, cType, c.buffer, c.length, c.null)) c.null = true;
-            return true;
+            return;
         }
     }
     c.loaded = true;
     c.null = !succeeded(rc) || indicator == SQL_NULL_DATA;
-    return true;
 }
 
 const ResultCursor::Cell* ResultCursor::cell(int index) const {

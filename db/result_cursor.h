@@ -56,7 +56,7 @@ private:
     bool describe();
     void fetch();
     const Cell* cell(int index) const;
-    bool readCell(int index) const;
+    void readCell(int index) const;
 
     OdbcHandle statement_;
     QByteArray sql_;
