@@ -26,7 +26,6 @@ struct DiagRecord {
 
 struct Diagnostics {
     std::vector<DiagRecord> records;
-    SQLLEN rowCount = 0;  // for SQL_DIAG_ROW_COUNT
     SQLRETURN returnCode = SQL_SUCCESS;
     void clear() { records.clear(); returnCode = SQL_SUCCESS; }
     void add(ErrorKind kind, const std::string& message);

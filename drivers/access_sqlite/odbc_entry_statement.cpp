@@ -43,7 +43,7 @@ SQLLEN numericAttribute(const ResultColumn& c, SQLUSMALLINT field) {
     }
 }
 
-std::string textAttribute(const Statement& s, const ResultColumn& c, SQLUSMALLINT field, bool& isText) {
+std::string textAttribute(const ResultColumn& c, SQLUSMALLINT field, bool& isText) {
     isText = true;
     OdbcTypeInfo t = odbcType(c.type);
     switch (field) {
@@ -54,7 +54,7 @@ std::string textAttribute(const Statement& s, const ResultColumn& c, SQLUSMALLIN
     case SQL_DESC_TYPE_NAME:
     case SQL_DESC_LOCAL_TYPE_NAME: return t.typeName;
     case SQL_DESC_TABLE_NAME:
-    case SQL_DESC_BASE_TABLE_NAME: return s.translation ? std::string() : std::string();
+    case SQL_DESC_BASE_TABLE_NAME: return std::string();  // not tracked per result column
     case SQL_DESC_CATALOG_NAME:
     case SQL_DESC_SCHEMA_NAME: return "";
     case SQL_DESC_LITERAL_PREFIX:
@@ -174,7 +174,7 @@ SQLRETURN SQL_API SQLColAttribute(SQLHSTMT stmt, SQLUSMALLINT column, SQLUSMALLI
         }
         const ResultColumn& c = s.resultColumn(column);
         bool isText = false;
-        std::string value = textAttribute(s, c, field, isText);
+        std::string value = textAttribute(c, field, isText);
         if (isText) return outText(value, static_cast<SQLCHAR*>(text), textMax, textLength, s.diag);
         putNumber(number, numericAttribute(c, field));
         return SQL_SUCCESS;
