@@ -4,6 +4,8 @@
 #include "platform/ui/fixed_window.h"
 #include "platform/ui/message_box.h"
 
+#include "app/program_directory.h"
+#include "tests/support/temp_program_dir.h"
 #include "tests/support/typing.h"
 
 #include <gtest/gtest.h>
@@ -32,6 +34,13 @@ void recordEnd(int code) { endedWith = code; }
 class LoginWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
+        // A real program directory, so that the entry window opened by a
+        // successful login finds its databases.
+        ASSERT_TRUE(dir_.createPrescriptionDatabase());
+        ASSERT_TRUE(dir_.createDrugDatabase({{"DG", "当归", "片 1kg/袋"}}));
+        previousDir_ = rx::programDirectory();
+        rx::setProgramDirectory(dir_.path());
+        endedWith = -1;
         previousEnd_ = rx::ui::setEndProgramAction(&recordEnd);
         window_ = new LoginWindow;
         window_->show();
@@ -41,9 +50,13 @@ protected:
     }
     void TearDown() override {
         delete window_.data();
+        // Guarded: deleting one window may take windows it owns with it.
+        QList<QPointer<QWidget>> windows;
         for (QWidget* w : QApplication::topLevelWidgets())
-            if (qobject_cast<rx::ui::FixedWindow*>(w)) delete w;
+            if (qobject_cast<rx::ui::FixedWindow*>(w)) windows.push_back(w);
+        for (const QPointer<QWidget>& w : windows) delete w.data();
         rx::ui::setEndProgramAction(previousEnd_);
+        rx::setProgramDirectory(previousDir_);
     }
 
     void typeInto(QLineEdit* edit, const QString& text) {
@@ -57,6 +70,8 @@ protected:
         QTest::mouseClick(window_->按钮1, Qt::LeftButton);
     }
 
+    rx::test::TempProgramDir dir_;
+    QString previousDir_;
     rx::ui::MessageRecorder boxes_;
     QPointer<LoginWindow> window_;
     rx::ui::EndProgramAction previousEnd_ = nullptr;
@@ -165,6 +180,8 @@ TEST_F(LoginWindowTest, SuccessLeavesExactlyTheEntryWindow) {
     EXPECT_TRUE(qobject_cast<rx::EntryWindow*>(windows[0]));
     EXPECT_TRUE(windows[0]->isVisible());
     EXPECT_EQ(rx::ui::FixedWindow::liveWindows(), 1);
+    EXPECT_TRUE(boxes_.shown().empty()) << boxes_.shown()[0].text.toStdString();  // databases opened
+    EXPECT_EQ(endedWith, -1);             // and the program keeps running
 }
 
 // The real event loop, wired as the program entry wires it.

@@ -18,6 +18,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QPointer>
 #include <QComboBox>
 #include <QDateTimeEdit>
 #include <QFile>
@@ -72,8 +73,11 @@ protected:
 
     void TearDown() override {
         window_.reset();
+        // Guarded: deleting one window may take windows it owns with it.
+        QList<QPointer<QWidget>> windows;
         for (QWidget* w : QApplication::topLevelWidgets())
-            if (qobject_cast<ui::FixedWindow*>(w)) delete w;
+            if (qobject_cast<ui::FixedWindow*>(w)) windows.push_back(w);
+        for (const QPointer<QWidget>& w : windows) delete w.data();
         ui::setEndProgramAction(previousEnd_);
         setProgramDirectory(previousDir_);
     }

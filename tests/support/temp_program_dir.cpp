@@ -23,6 +23,29 @@ std::vector<rxdb::DrugRow> toRows(const std::vector<Drug>& drugs) {
     return rows;
 }
 
+QByteArray odbcinstIni() {
+    return "[" + TempProgramDir::driverName().toUtf8() +
+           "]\nDescription = Access dialect on SQLite\nDriver = " + TempProgramDir::driverPath().toUtf8() +
+           "\nFileUsage = 1\n";
+}
+
+QByteArray odbcIni(const QString& defaultDatabase) {
+    return "[" + TempProgramDir::dataSourceName().toUtf8() + "]\nDriver = " +
+           TempProgramDir::driverName().toUtf8() + "\nDBQ = " + defaultDatabase.toUtf8() + "\n";
+}
+
+// unixODBC settles the folder of its configuration on its first call and keeps
+// it for the life of the process, so every test of one process shares a folder
+// that outlives them all; a test's own folder could be gone by the next test.
+QString sharedOdbcFolder() {
+    static QTemporaryDir folder;
+    static const bool written = folder.isValid() &&
+                                writeFile(folder.path() + QStringLiteral("/odbcinst.ini"), odbcinstIni()) &&
+                                writeFile(folder.path() + QStringLiteral("/odbc.ini"),
+                                          odbcIni(folder.path() + QStringLiteral("/data/sj.accdb")));
+    return written ? QDir::cleanPath(folder.path()) : QString();
+}
+
 bool report(const rxdb::Status& s, std::string* error) {
     if (!s && error) *error = s.message;
     return s.ok;
@@ -55,12 +78,8 @@ QString TempProgramDir::driverName() { return QStringLiteral("Microsoft Access D
 QString TempProgramDir::dataSourceName() { return QStringLiteral("MS ACCESS DATABASE"); }
 
 void TempProgramDir::writeIniFiles() {
-    QByteArray inst = "[" + driverName().toUtf8() + "]\nDescription = Access dialect on SQLite\nDriver = " +
-                      driverPath().toUtf8() + "\nFileUsage = 1\n";
-    QByteArray dsn = "[" + dataSourceName().toUtf8() + "]\nDriver = " + driverName().toUtf8() +
-                     "\nDBQ = " + prescriptionDatabasePath().toUtf8() + "\n";
-    writeFile(path() + QStringLiteral("/odbcinst.ini"), inst);
-    writeFile(path() + QStringLiteral("/odbc.ini"), dsn);
+    writeFile(path() + QStringLiteral("/odbcinst.ini"), odbcinstIni());
+    writeFile(path() + QStringLiteral("/odbc.ini"), odbcIni(prescriptionDatabasePath()));
 }
 
 void TempProgramDir::useOdbcConfig() {
@@ -72,8 +91,12 @@ void TempProgramDir::useOdbcConfig() {
         if (value) qputenv(name, *value);
         else qunsetenv(name);
     };
-    set("ODBCSYSINI", path().toUtf8());
-    set("ODBCINI", (path() + QStringLiteral("/odbc.ini")).toUtf8());
+    // The shared data source names this folder's prescription file, as the
+    // folder's own odbc.ini does.
+    const QString folder = sharedOdbcFolder();
+    writeFile(folder + QStringLiteral("/odbc.ini"), odbcIni(prescriptionDatabasePath()));
+    set("ODBCSYSINI", folder.toUtf8());
+    set("ODBCINI", (folder + QStringLiteral("/odbc.ini")).toUtf8());
     set("ODBCINSTINI", std::nullopt);
 }
 

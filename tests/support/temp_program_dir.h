@@ -4,7 +4,7 @@
 // machine's own ODBC configuration or on another test's files.
 //
 //   rx::test::TempProgramDir dir;                       // <tmp>/data, odbcinst.ini, odbc.ini;
-//                                                       // ODBCSYSINI/ODBCINI now point there
+//                                                       // ODBCSYSINI/ODBCINI point at the same files
 //   ASSERT_TRUE(dir.createPrescriptionDatabase());      // <tmp>/data/sj.accdb, empty tables
 //   ASSERT_TRUE(dir.createDrugDatabase({{"DG", "当归", "1kg"}},            // 仓库
 //                                      {{"AMXLJN", "阿莫西林胶囊", "0.25g*24粒"}}));  // 西药
@@ -49,8 +49,10 @@ public:
     bool createDrugDatabase(const std::vector<Drug>& herbal = {}, const std::vector<Drug>& western = {},
                             std::string* error = nullptr);
 
-    // ODBCSYSINI=path(), ODBCINI=path()/odbc.ini (so no user DSN of the
-    // machine is seen), ODBCINSTINI unset. Undone by the destructor.
+    // ODBCSYSINI and ODBCINI point at registration files equal to this folder's
+    // (so no DSN of the machine is seen), ODBCINSTINI unset. The files live in
+    // one folder per process, since unixODBC reads the folder only once.
+    // Undone by the destructor.
     void useOdbcConfig();
 
     // The prescription connection text without its leading "ODBC;", as
