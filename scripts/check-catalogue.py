@@ -113,10 +113,10 @@ def check_row(lineno, line, fields, seen, problems):
     if len(fields) != 3:
         problems.append(f"{where}: {len(fields)} fields instead of 3: {line!r}")
         return
-    code, name, spec = fields
+    code, name, packing = fields
     if as_csv_line(fields) != line:
         problems.append(f"{where}: quoting differs from the house format: {line!r}")
-    if not name or not spec or name != name.strip() or spec != spec.strip():
+    if not name or not packing or name != name.strip() or packing != packing.strip():
         problems.append(f"{where}: empty or padded name/specification: {line!r}")
     if name in seen:
         problems.append(f"{where}: duplicate name {name} (first on line {seen[name]})")

@@ -28,7 +28,7 @@ std::string gFile;
 
 std::vector<rx::rxdb::DrugRow> makeCatalogue() {
     static const char* const names[] = {"当归", "甘草", "党参", "黄芪", "白术", "茯苓", "川芎", "熟地黄", "白芍", "陈皮"};
-    static const char* const specs[] = {"1kg", "500g", "10g*10袋", "250g", "袋"};
+    static const char* const packings[] = {"1kg", "500g", "10g*10袋", "250g", "袋"};
     std::mt19937 rng(20240503);
     std::uniform_int_distribution<int> letter(0, 25), length(2, 6), pick(0, 9);
     std::vector<rx::rxdb::DrugRow> rows;
@@ -37,7 +37,7 @@ std::vector<rx::rxdb::DrugRow> makeCatalogue() {
         std::string code;
         for (int n = length(rng); n > 0; --n) code.push_back(static_cast<char>('A' + letter(rng)));
         rows.push_back({code + std::to_string(i % 100), std::string(names[pick(rng)]) + std::to_string(i),
-                        specs[pick(rng) % 5], 0});
+                        packings[pick(rng) % 5], 0});
     }
     return rows;
 }
@@ -68,7 +68,7 @@ void BM_DriverLookup(benchmark::State& state) {
     SQLAllocHandle(SQL_HANDLE_STMT, dbc, &stmt);
     std::vector<std::string> texts;
     for (int i = 0; i < 8; ++i) texts.push_back(rx::text::utf8ToGb18030(lookup(i)).bytes);
-    char name[256], spec[256];
+    char name[256], packing[256];
     SQLLEN ind;
     long rows = 0;
     int i = 0;
@@ -77,8 +77,8 @@ void BM_DriverLookup(benchmark::State& state) {
         SQLExecDirect(stmt, reinterpret_cast<SQLCHAR*>(sql.data()), static_cast<SQLINTEGER>(sql.size()));
         while (SQL_SUCCEEDED(SQLFetch(stmt))) {
             SQLGetData(stmt, 3, SQL_C_CHAR, name, sizeof name, &ind);
-            SQLGetData(stmt, 4, SQL_C_CHAR, spec, sizeof spec, &ind);
-            benchmark::DoNotOptimize(name[0] + spec[0]);
+            SQLGetData(stmt, 4, SQL_C_CHAR, packing, sizeof packing, &ind);
+            benchmark::DoNotOptimize(name[0] + packing[0]);
             ++rows;
         }
         SQLCloseCursor(stmt);
@@ -106,8 +106,8 @@ void BM_DirectSqliteLookup(benchmark::State& state) {
         sqlite3_prepare_v2(db, sql.c_str(), static_cast<int>(sql.size()), &stmt, nullptr);
         while (sqlite3_step(stmt) == SQLITE_ROW) {
             const unsigned char* name = sqlite3_column_text(stmt, 2);
-            const unsigned char* spec = sqlite3_column_text(stmt, 3);
-            benchmark::DoNotOptimize(name[0] + (spec ? spec[0] : 0));
+            const unsigned char* packing = sqlite3_column_text(stmt, 3);
+            benchmark::DoNotOptimize(name[0] + (packing ? packing[0] : 0));
             ++rows;
         }
         sqlite3_finalize(stmt);

@@ -19,7 +19,7 @@ bool writeFile(const QString& path, const QByteArray& content) {
 
 std::vector<rxdb::DrugRow> toRows(const std::vector<Drug>& drugs) {
     std::vector<rxdb::DrugRow> rows;
-    for (const Drug& d : drugs) rows.push_back({d.code, d.name, d.spec, 0});
+    for (const Drug& d : drugs) rows.push_back({d.code, d.name, d.packing, 0});
     return rows;
 }
 

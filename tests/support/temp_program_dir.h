@@ -26,7 +26,7 @@ namespace rx::test {
 struct Drug {
     std::string code;  // 存货编码
     std::string name;  // 存货名称
-    std::string spec;  // 规格
+    std::string packing;  // 规格
 };
 
 class TempProgramDir {

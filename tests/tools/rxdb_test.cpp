@@ -59,7 +59,7 @@ TEST(DrugCsvEncoding, Gb18030FileReadsTheSameAsUtf8) {
     ASSERT_TRUE(r.ok()) << r.error;
     ASSERT_EQ(r.rows.size(), 1u);
     EXPECT_EQ(r.rows[0].name, "阿莫西林胶囊");
-    EXPECT_EQ(r.rows[0].spec, "0.25g*24粒");
+    EXPECT_EQ(r.rows[0].packing, "0.25g*24粒");
 }
 
 class RxdbFiles : public ::testing::Test {

@@ -170,7 +170,7 @@ Status importDrugRows(const fs::path& file, std::string_view table, const std::v
     std::string prefix = "INSERT INTO [" + std::string(table) + "] (存货编码,存货名称,规格) values (";
     for (size_t i = 0; i < rows.size(); ++i) {
         const DrugRow& r = rows[i];
-        std::string sql = prefix + sqlQuoted(r.code) + "," + sqlQuoted(r.name) + "," + sqlQuoted(r.spec) + ")";
+        std::string sql = prefix + sqlQuoted(r.code) + "," + sqlQuoted(r.name) + "," + sqlQuoted(r.packing) + ")";
         if (!s.execute(sql, error)) {
             std::string where = r.line > 0 ? "line " + std::to_string(r.line) : "row " + std::to_string(i + 1);
             std::string ignored;
