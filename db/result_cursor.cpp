@@ -60,11 +60,19 @@ QDateTime dateTimeOf(const SQL_TIMESTAMP_STRUCT& ts) {
             QTime(ts.hour, ts.minute, ts.second, int(ts.fraction / 1000000))};
 }
 
+// The length of the text a part holds before its terminator, in bytes.
+std::size_t terminatedLength(const char* part, std::size_t usable, std::size_t terminator) {
+    if (terminator == 1) return ::strnlen(part, usable);
+    std::size_t n = 0;
+    while (n + 1 < usable && (part[n] != 0 || part[n + 1] != 0)) n += 2;
+    return std::min(n, usable);
+}
+
 // Reads a variable-length value in as many parts as it takes; the buffer keeps
 // its size for the next row. Returns false when the driver reports an error.
 bool readVariable(SQLHSTMT statement, SQLUSMALLINT column, SQLSMALLINT cType,
                   std::vector<char>& buffer, std::size_t& length, bool& null) {
-    const std::size_t terminator = cType == SQL_C_CHAR ? 1 : 0;
+    const std::size_t terminator = cType == SQL_C_WCHAR ? 2 : cType == SQL_C_CHAR ? 1 : 0;
     length = 0;
     null = false;
     for (;;) {
@@ -78,19 +86,27 @@ bool readVariable(SQLHSTMT statement, SQLUSMALLINT column, SQLSMALLINT cType,
             null = true;
             return true;
         }
-        const std::size_t usable = room - terminator;
+        // Wide text comes in whole code units.
+        const std::size_t usable = terminator == 2 ? (room / 2 - 1) * 2 : room - terminator;
         if (indicator != SQL_NO_TOTAL && std::size_t(indicator) <= usable) {
             length += std::size_t(indicator);
             return true;
         }
         // A driver may stop short of the room to keep a character whole; the
         // terminator tells how much text this part really holds.
-        const std::size_t written = terminator ? ::strnlen(buffer.data() + length, usable) : usable;
+        const std::size_t written =
+            terminator ? terminatedLength(buffer.data() + length, usable, terminator) : usable;
         length += written;
         const std::size_t rest =
             indicator == SQL_NO_TOTAL ? buffer.size() : std::size_t(indicator) - written;
         buffer.resize(std::max(buffer.size() * 2, length + rest + terminator));
     }
+}
+
+// Text arrives as UTF-16, which goes into a QString as it is: no GB18030 on
+// the way in, and nothing lost, whatever the characters.
+QString wideText(const std::vector<char>& buffer, std::size_t length) {
+    return QString(reinterpret_cast<const QChar*>(buffer.data()), qsizetype(length / 2));
 }
 
 }  // namespace
@@ -201,7 +217,7 @@ void ResultCursor::readCell(int index) const {
         case ColumnKind::Text:
         case ColumnKind::Bytes: {
             const SQLSMALLINT cType =
-                columns_[std::size_t(index)].kind == ColumnKind::Text ? SQL_C_CHAR : SQL_C_BINARY;
+                columns_[std::size_t(index)].kind == ColumnKind::Text ? SQL_C_WCHAR : SQL_C_BINARY;
             c.loaded = true;
             if (!readVariable(s, column, cType, c.buffer, c.length, c.null)) c.null = true;
             return;
@@ -240,15 +256,14 @@ Value ResultCursor::value(int index) const {
         case ColumnKind::Text:
             break;
     }
-    return rx::text::fromGb18030(c->buffer.data(), qsizetype(c->length));
+    return wideText(c->buffer, c->length);
 }
 
 QString ResultCursor::text(int index) const {
     if (index >= 0 && index < columnCount() &&
         columns_[std::size_t(index)].kind == ColumnKind::Text) {
         const Cell* c = cell(index);
-        return c && !c->null ? rx::text::fromGb18030(c->buffer.data(), qsizetype(c->length))
-                             : QString();
+        return c && !c->null ? wideText(c->buffer, c->length) : QString();
     }
     return valueText(value(index));
 }

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <optional>
 
 #include "platform/text/gb18030.h"
 
@@ -158,26 +159,56 @@ SQLRETURN putFixed(const CellView& cell, const Target& t) {
 
 }  // namespace
 
-void appendUtf16(std::string_view utf8, std::string& out) {
-    auto push = [&out](unsigned u) {
-        out.push_back(static_cast<char>(u & 0xFF));
-        out.push_back(static_cast<char>(u >> 8));
-    };
-    for (size_t i = 0; i < utf8.size();) {
-        unsigned char c = static_cast<unsigned char>(utf8[i]);
-        size_t len = c < 0x80 ? 1 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
-        unsigned cp = len == 1 ? c : len == 2 ? c & 0x1F : len == 3 ? c & 0x0F : c & 0x07;
-        for (size_t k = 1; k < len && i + k < utf8.size(); ++k)
-            cp = (cp << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
+namespace {
+
+// One UTF-16 code unit at a time from UTF-8, the same decoding for counting and
+// for writing, so that the length told and the units written always agree.
+template <typename Sink>
+void decodeUtf8(std::string_view utf8, Sink&& put) {
+    const auto* p = reinterpret_cast<const unsigned char*>(utf8.data());
+    const size_t size = utf8.size();
+    for (size_t i = 0; i < size;) {
+        unsigned c = p[i];
+        if (c < 0x80) {
+            put(static_cast<char16_t>(c));
+            ++i;
+            continue;
+        }
+        size_t len = c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
+        unsigned cp = len == 2 ? c & 0x1F : len == 3 ? c & 0x0F : c & 0x07;
+        for (size_t k = 1; k < len && i + k < size; ++k) cp = (cp << 6) | (p[i + k] & 0x3F);
         i += len;
         if (cp >= 0x10000) {
             cp -= 0x10000;
-            push(0xD800 + (cp >> 10));
-            push(0xDC00 + (cp & 0x3FF));
+            put(static_cast<char16_t>(0xD800 + (cp >> 10)));
+            put(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
         } else {
-            push(cp);
+            put(static_cast<char16_t>(cp));
         }
     }
+}
+
+// Writes the UTF-16 of utf8 into room code units; the number of units, or
+// nothing when they do not all fit.
+std::optional<size_t> writeUtf16(std::string_view utf8, char16_t* out, size_t room) {
+    size_t n = 0;
+    bool fits = true;
+    decodeUtf8(utf8, [&](char16_t u) {
+        if (n < room) out[n] = u;
+        else fits = false;
+        ++n;
+    });
+    if (!fits) return std::nullopt;
+    return n;
+}
+
+}  // namespace
+
+void appendUtf16(std::string_view utf8, std::string& out) {
+    decodeUtf8(utf8, [&out](char16_t u) {
+        out.push_back(static_cast<char>(u & 0xFF));
+        out.push_back(static_cast<char>(u >> 8));
+    });
 }
 
 SQLSMALLINT defaultCType(const ColumnType& t) {
@@ -194,6 +225,40 @@ SQLSMALLINT defaultCType(const ColumnType& t) {
     }
 }
 
+namespace {
+
+// The piece of a value read whole in one call; its buffer stays for the next value.
+void finishPiece(PieceState& piece, int columnNumber, SQLSMALLINT type) {
+    piece.column = columnNumber;
+    piece.targetType = type;
+    piece.converted.clear();
+    piece.offset = 0;
+    piece.finished = true;
+}
+
+// Text that fits the caller's buffer goes there straight from the stored
+// UTF-8, without a copy in between: the common case of every row of a query.
+bool putWholeText(std::string_view utf8, const Target& t) {
+    if (!t.buffer || t.bufferLength <= 0) return false;
+    const auto room = static_cast<size_t>(t.bufferLength);
+    if (t.type == SQL_C_WCHAR) {
+        if (room < 2 || reinterpret_cast<uintptr_t>(t.buffer) % alignof(char16_t) != 0) return false;
+        auto* out = static_cast<char16_t*>(t.buffer);
+        std::optional<size_t> units = writeUtf16(utf8, out, room / 2 - 1);
+        if (!units) return false;
+        out[*units] = 0;
+        if (t.indicator) *t.indicator = static_cast<SQLLEN>(*units * 2);
+        return true;
+    }
+    if (t.type != SQL_C_CHAR || utf8.size() >= room || !rx::text::isAscii(utf8)) return false;
+    std::memcpy(t.buffer, utf8.data(), utf8.size());
+    static_cast<char*>(t.buffer)[utf8.size()] = 0;
+    if (t.indicator) *t.indicator = static_cast<SQLLEN>(utf8.size());
+    return true;
+}
+
+}  // namespace
+
 SQLRETURN convertCell(const CellView& cell, const ResultColumn& column, const Target& target, PieceState& piece,
                       int columnNumber, Diagnostics& diag) {
     Target t = target;
@@ -203,15 +268,19 @@ SQLRETURN convertCell(const CellView& cell, const ResultColumn& column, const Ta
     if (cell.kind == CellView::Kind::Null) {
         if (!t.indicator) raise(ErrorKind::General, "Indicator variable required but not supplied");
         *t.indicator = SQL_NULL_DATA;
-        piece = {columnNumber, t.type, {}, 0, true};
+        finishPiece(piece, columnNumber, t.type);
         return SQL_SUCCESS;
     }
     if (t.type != SQL_C_CHAR && t.type != SQL_C_WCHAR && t.type != SQL_C_BINARY) {
         SQLRETURN rc = putFixed(cell, t);
-        piece = {columnNumber, t.type, {}, 0, true};
+        finishPiece(piece, columnNumber, t.type);
         return rc;
     }
     if (!sameValue) {
+        if (cell.kind == CellView::Kind::Text && putWholeText(cell.text, t)) {
+            finishPiece(piece, columnNumber, t.type);
+            return SQL_SUCCESS;
+        }
         piece.column = columnNumber;
         piece.targetType = t.type;
         piece.offset = 0;

@@ -3,6 +3,19 @@
 #include "drivers/access_sqlite/sql_parser.h"
 
 namespace rx::access {
+namespace {
+
+// A new row or result starts no piece; the text buffer keeps its room, so that
+// reading row after row allocates nothing.
+void resetPiece(PieceState& piece) {
+    piece.column = -1;
+    piece.targetType = 0;
+    piece.converted.clear();
+    piece.offset = 0;
+    piece.finished = false;
+}
+
+}  // namespace
 
 void Statement::prepare(const std::string& utf8Sql) {
     closeCursor();
@@ -73,7 +86,7 @@ void Statement::closeCursor() {
     cursor.reset();
     if (compiled) sqlite3_reset(compiled.get());
     onRow = false;
-    piece = PieceState{};
+    resetPiece(piece);
     if (!prepared && translation) columns = translation->columns;
 }
 
@@ -89,7 +102,7 @@ void Statement::openMemoryResult(std::vector<ResultColumn> cols, std::vector<std
 
 SQLRETURN Statement::fetch() {
     if (!cursor) raise(ErrorKind::InvalidCursorState, "Invalid cursor state: no result is open");
-    piece = PieceState{};
+    resetPiece(piece);
     onRow = cursor->next();
     if (rowsFetched) *rowsFetched = onRow ? 1 : 0;
     if (!onRow) return SQL_NO_DATA;

@@ -19,13 +19,62 @@ bool ListCollation::less(const QString& a, const QString& b) const {
     return collator_.compare(a, b) < 0;
 }
 
+namespace {
+
+// Case-folded code points of many texts in one buffer: what QString::compare
+// without regard to case compares, worked out once per text instead of once
+// per comparison. A low surrogate folds with its high one, as there.
+class FoldedTexts {
+public:
+    explicit FoldedTexts(const std::vector<QString>& texts) {
+        starts_.reserve(texts.size() + 1);
+        std::size_t total = 0;
+        for (const QString& text : texts) total += std::size_t(text.size());
+        units_.reserve(total);
+        for (const QString& text : texts) {
+            starts_.push_back(units_.size());
+            char32_t last = 0;
+            for (const QChar ch : text) {
+                const char32_t unit = ch.unicode();
+                char32_t point = unit;
+                if (QChar::isLowSurrogate(unit) && QChar::isHighSurrogate(last))
+                    point = QChar::surrogateToUcs4(char16_t(last), char16_t(unit));
+                last = unit;
+                units_.push_back(QChar::toCaseFolded(point));
+            }
+        }
+        starts_.push_back(units_.size());
+    }
+
+    // -1, 0 or 1 as QString::compare(a, b, Qt::CaseInsensitive) orders them.
+    int compare(int a, int b) const {
+        const char32_t* p = units_.data() + starts_[std::size_t(a)];
+        const char32_t* q = units_.data() + starts_[std::size_t(b)];
+        const std::size_t m = starts_[std::size_t(a) + 1] - starts_[std::size_t(a)];
+        const std::size_t n = starts_[std::size_t(b) + 1] - starts_[std::size_t(b)];
+        const std::size_t common = std::min(m, n);
+        for (std::size_t i = 0; i < common; ++i)
+            if (p[i] != q[i]) return p[i] < q[i] ? -1 : 1;
+        return m == n ? 0 : m < n ? -1 : 1;
+    }
+
+private:
+    std::vector<char32_t> units_;
+    std::vector<std::size_t> starts_;
+};
+
+}  // namespace
+
 std::vector<int> ListCollation::stableOrder(const std::vector<QString>& texts) const {
     std::vector<int> order(texts.size());
     std::iota(order.begin(), order.end(), 0);
     if (collator_.locale().language() == QLocale::C) {
         // The C collation's sort keys ignore the case setting; compare() does not.
-        std::stable_sort(order.begin(), order.end(), [&texts](int a, int b) {
-            return QString::compare(texts[a], texts[b], Qt::CaseInsensitive) < 0;
+        const FoldedTexts folded(texts);
+        // Ties go by arrival, which makes the plain sort a stable one.
+        std::sort(order.begin(), order.end(), [&folded](int a, int b) {
+            const int c = folded.compare(a, b);
+            return c != 0 ? c < 0 : a < b;
         });
         return order;
     }
@@ -33,8 +82,10 @@ std::vector<int> ListCollation::stableOrder(const std::vector<QString>& texts) c
     std::vector<QCollatorSortKey> keys;
     keys.reserve(texts.size());
     for (const QString& text : texts) keys.push_back(collator_.sortKey(text));
-    std::stable_sort(order.begin(), order.end(),
-                     [&keys](int a, int b) { return keys[a].compare(keys[b]) < 0; });
+    std::sort(order.begin(), order.end(), [&keys](int a, int b) {
+        const int c = keys[std::size_t(a)].compare(keys[std::size_t(b)]);
+        return c != 0 ? c < 0 : a < b;
+    });
     return order;
 }
 
