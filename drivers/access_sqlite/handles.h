@@ -120,7 +120,8 @@ struct Statement {
                     SQLLEN* indicator);
     const ResultColumn& resultColumn(SQLUSMALLINT column) const;
     void setAttribute(SQLINTEGER attr, SQLPOINTER value);
-    void getAttribute(SQLINTEGER attr, SQLPOINTER value, SQLINTEGER* length);
+    // False for an attribute this driver does not have.
+    bool getAttribute(SQLINTEGER attr, SQLPOINTER value, SQLINTEGER* length);
 
     void tables(const std::string& tableName, const std::string& tableType);
     void columnsOf(const std::string& tableName, const std::string& columnName);

@@ -218,8 +218,9 @@ SQLRETURN SQL_API SQLSetStmtAttr(SQLHSTMT stmt, SQLINTEGER attr, SQLPOINTER valu
 SQLRETURN SQL_API SQLGetStmtAttr(SQLHSTMT stmt, SQLINTEGER attr, SQLPOINTER value, SQLINTEGER,
                                  SQLINTEGER* length) {
     return guarded<Statement>(stmt, [&](Statement& s) -> SQLRETURN {
-        s.getAttribute(attr, value, length);
-        return SQL_SUCCESS;
+        if (s.getAttribute(attr, value, length)) return SQL_SUCCESS;
+        s.diag.add(ErrorKind::InvalidAttribute, "Statement attribute " + std::to_string(attr) + " not supported");
+        return SQL_ERROR;
     });
 }
 

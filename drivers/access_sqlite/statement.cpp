@@ -169,7 +169,7 @@ void Statement::setAttribute(SQLINTEGER attr, SQLPOINTER value) {
     }
 }
 
-void Statement::getAttribute(SQLINTEGER attr, SQLPOINTER value, SQLINTEGER* length) {
+bool Statement::getAttribute(SQLINTEGER attr, SQLPOINTER value, SQLINTEGER* length) {
     SQLULEN v = 0;
     switch (attr) {
     case SQL_ATTR_ROWS_FETCHED_PTR: v = reinterpret_cast<SQLULEN>(rowsFetched); break;
@@ -185,10 +185,13 @@ void Statement::getAttribute(SQLINTEGER attr, SQLPOINTER value, SQLINTEGER* leng
     case SQL_ATTR_RETRIEVE_DATA: v = SQL_RD_ON; break;
     case SQL_ATTR_CURSOR_SCROLLABLE: v = SQL_NONSCROLLABLE; break;
     case SQL_ATTR_ROW_NUMBER: v = 0; break;
-    default: raise(ErrorKind::InvalidAttribute, "Statement attribute " + std::to_string(attr) + " not supported");
+    // The driver manager asks for the descriptors of every new statement:
+    // an answer, not an exception, for what is not there.
+    default: return false;
     }
     if (value) *static_cast<SQLULEN*>(value) = v;
     if (length) *length = sizeof(SQLULEN);
+    return true;
 }
 
 }  // namespace rx::access

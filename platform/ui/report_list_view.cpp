@@ -7,6 +7,9 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <array>
+#include <cstdint>
+#include <utility>
 #include <numeric>
 
 namespace rx::ui {
@@ -26,15 +29,13 @@ namespace {
 // per comparison. A low surrogate folds with its high one, as there.
 class FoldedTexts {
 public:
-    explicit FoldedTexts(const std::vector<QString>& texts) {
-        starts_.reserve(texts.size() + 1);
-        std::size_t total = 0;
-        for (const QString& text : texts) total += std::size_t(text.size());
-        units_.reserve(total);
-        for (const QString& text : texts) {
+    FoldedTexts(std::size_t count, const std::function<const QString&(std::size_t)>& textAt) {
+        starts_.reserve(count + 1);
+        prefixes_.reserve(count);
+        for (std::size_t i = 0; i < count; ++i) {
             starts_.push_back(units_.size());
             char32_t last = 0;
-            for (const QChar ch : text) {
+            for (const QChar ch : textAt(i)) {
                 const char32_t unit = ch.unicode();
                 char32_t point = unit;
                 if (QChar::isLowSurrogate(unit) && QChar::isHighSurrogate(last))
@@ -42,46 +43,66 @@ public:
                 last = unit;
                 units_.push_back(QChar::toCaseFolded(point));
             }
+            prefixes_.push_back(prefixOf(i));
         }
         starts_.push_back(units_.size());
     }
 
+    // The first kPrefix folded units, one more than each so that an end sorts
+    // first, packed so that one integer comparison orders most pairs.
+    std::uint64_t prefix(std::size_t i) const { return prefixes_[i]; }
+
     // -1, 0 or 1 as QString::compare(a, b, Qt::CaseInsensitive) orders them.
-    int compare(int a, int b) const {
-        const char32_t* p = units_.data() + starts_[std::size_t(a)];
-        const char32_t* q = units_.data() + starts_[std::size_t(b)];
-        const std::size_t m = starts_[std::size_t(a) + 1] - starts_[std::size_t(a)];
-        const std::size_t n = starts_[std::size_t(b) + 1] - starts_[std::size_t(b)];
-        const std::size_t common = std::min(m, n);
-        for (std::size_t i = 0; i < common; ++i)
+    int compare(std::size_t a, std::size_t b) const {
+        if (prefixes_[a] != prefixes_[b]) return prefixes_[a] < prefixes_[b] ? -1 : 1;
+        const std::size_t m = length(a), n = length(b);
+        const char32_t* p = units_.data() + starts_[a];
+        const char32_t* q = units_.data() + starts_[b];
+        for (std::size_t i = kPrefix, common = std::min(m, n); i < common; ++i)
             if (p[i] != q[i]) return p[i] < q[i] ? -1 : 1;
         return m == n ? 0 : m < n ? -1 : 1;
     }
 
 private:
+    static constexpr std::size_t kPrefix = 3;  // 21 bits a code point
+    std::size_t length(std::size_t i) const { return starts_[i + 1] - starts_[i]; }
+    std::uint64_t prefixOf(std::size_t i) const {
+        std::uint64_t packed = 0;
+        const std::size_t n = units_.size() - starts_[i];
+        for (std::size_t k = 0; k < kPrefix; ++k)
+            packed = (packed << 21) | (k < n ? std::uint64_t(units_[starts_[i] + k]) + 1 : 0);
+        return packed;
+    }
+
     std::vector<char32_t> units_;
     std::vector<std::size_t> starts_;
+    std::vector<std::uint64_t> prefixes_;
 };
 
 }  // namespace
 
 std::vector<int> ListCollation::stableOrder(const std::vector<QString>& texts) const {
-    std::vector<int> order(texts.size());
+    return stableOrder(texts.size(), [&texts](std::size_t i) -> const QString& { return texts[i]; });
+}
+
+std::vector<int> ListCollation::stableOrder(
+    std::size_t count, const std::function<const QString&(std::size_t)>& textAt) const {
+    std::vector<int> order(count);
     std::iota(order.begin(), order.end(), 0);
     if (collator_.locale().language() == QLocale::C) {
         // The C collation's sort keys ignore the case setting; compare() does not.
-        const FoldedTexts folded(texts);
+        const FoldedTexts folded(count, textAt);
         // Ties go by arrival, which makes the plain sort a stable one.
         std::sort(order.begin(), order.end(), [&folded](int a, int b) {
-            const int c = folded.compare(a, b);
+            const int c = folded.compare(std::size_t(a), std::size_t(b));
             return c != 0 ? c < 0 : a < b;
         });
         return order;
     }
     // One sort key per text, so that the sort compares keys, not texts.
     std::vector<QCollatorSortKey> keys;
-    keys.reserve(texts.size());
-    for (const QString& text : texts) keys.push_back(collator_.sortKey(text));
+    keys.reserve(count);
+    for (std::size_t i = 0; i < count; ++i) keys.push_back(collator_.sortKey(textAt(i)));
     std::sort(order.begin(), order.end(), [&keys](int a, int b) {
         const int c = keys[std::size_t(a)].compare(keys[std::size_t(b)]);
         return c != 0 ? c < 0 : a < b;
@@ -102,8 +123,53 @@ Qt::Alignment qtAlignment(ColumnAlign align) {
 
 }  // namespace
 
-// Rows in a deque: inserting at the top, the common case of result lists, costs
-// no more than appending.
+// A row's cells: the first few in place, so that a row costs no allocation of
+// its own; rows with more cells keep the rest in a list.
+class RowCells {
+public:
+    static constexpr int kInPlace = 2;
+
+    template <class Cells>
+    explicit RowCells(const Cells& cells) {
+        int column = 0;
+        for (const QString& text : cells) {
+            if (column < kInPlace) inPlace_[column] = text;
+            else more_.append(text);
+            ++column;
+        }
+    }
+    RowCells() = default;
+
+    const QString& first() const { return inPlace_[0]; }
+    QString cell(int column) const {
+        if (column < kInPlace) return inPlace_[column];
+        const qsizetype extra = column - kInPlace;
+        return extra < more_.size() ? more_[extra] : QString();
+    }
+    void set(int column, const QString& text) {
+        if (column < kInPlace) {
+            inPlace_[column] = text;
+            return;
+        }
+        while (more_.size() <= column - kInPlace) more_.append(QString());
+        more_[column - kInPlace] = text;
+    }
+
+private:
+    std::array<QString, kInPlace> inPlace_;
+    QStringList more_;
+};
+
+}  // namespace rx::ui
+
+// Only QStrings inside, which move by their bytes: inserting in the middle
+// moves rows with memmove.
+Q_DECLARE_TYPEINFO(rx::ui::RowCells, Q_RELOCATABLE_TYPE);
+
+namespace rx::ui {
+
+// Rows in a QList: it keeps room at both ends, so that inserting at the top,
+// the common case of result lists, costs no more than appending.
 class ReportListModel final : public QAbstractTableModel {
 public:
     using QAbstractTableModel::QAbstractTableModel;
@@ -114,7 +180,7 @@ public:
     };
 
     std::vector<Column> columns;
-    std::deque<QStringList> rows;
+    QList<RowCells> rows;
     ListCollation collation;
     bool sorted = false;
     int bulkDepth = 0;
@@ -150,40 +216,41 @@ public:
 
     QString cell(int row, int column) const {
         if (row < 0 || row >= static_cast<int>(rows.size()) || column < 0) return {};
-        const QStringList& cells = rows[row];
-        return column < cells.size() ? cells[column] : QString();
+        return rows[row].cell(column);
     }
 
     // Where a row with first cell `first` goes in sorted mode: after every row
     // that does not sort after it.
     int sortedPosition(const QString& first) const {
         auto it = std::upper_bound(rows.begin(), rows.end(), first,
-                                   [this](const QString& text, const QStringList& row) {
-                                       return collation.less(text, row.value(0));
+                                   [this](const QString& text, const RowCells& row) {
+                                       return collation.less(text, row.first());
                                    });
         return static_cast<int>(it - rows.begin());
     }
 
     void sortRows() {
-        std::vector<QString> firsts;
-        firsts.reserve(rows.size());
-        for (const QStringList& row : rows) firsts.push_back(row.value(0));
-        const std::vector<int> order = collation.stableOrder(firsts);
-        std::deque<QStringList> sortedRows;
-        for (int i : order) sortedRows.push_back(std::move(rows[i]));
-        rows = std::move(sortedRows);
+        const std::vector<int> order = collation.stableOrder(
+            std::size_t(rows.size()),
+            [this](std::size_t i) -> const QString& { return std::as_const(rows)[qsizetype(i)].first(); });
+        QList<RowCells> sortedRows;
+        sortedRows.reserve(rows.size());
+        for (int i : order) sortedRows.append(std::move(rows[i]));
+        rows.swap(sortedRows);
     }
 
-    int insert(int position, const QStringList& cells) {
+    template <class Cells>
+    int insert(int position, const Cells& cells) {
         const int count = static_cast<int>(rows.size());
         if (bulkDepth > 0) {
             position = sorted ? count : std::clamp(position, 0, count);
-            rows.insert(rows.begin() + position, cells);
+            rows.insert(position, RowCells(cells));
             return position;
         }
-        position = sorted ? sortedPosition(cells.value(0)) : std::clamp(position, 0, count);
+        RowCells row(cells);
+        position = sorted ? sortedPosition(row.first()) : std::clamp(position, 0, count);
         beginInsertRows({}, position, position);
-        rows.insert(rows.begin() + position, cells);
+        rows.insert(position, std::move(row));
         endInsertRows();
         return position;
     }
@@ -197,7 +264,7 @@ public:
 
     void remove(int row) {
         if (bulkDepth == 0) beginRemoveRows({}, row, row);
-        rows.erase(rows.begin() + row);
+        rows.remove(row);
         if (bulkDepth == 0) endRemoveRows();
     }
 
@@ -264,15 +331,17 @@ int ReportListView::insertRow(int position, const QStringList& cells) {
     return model_->insert(position, cells);
 }
 
+int ReportListView::insertRow(int position, std::initializer_list<QString> cells) {
+    return model_->insert(position, cells);
+}
+
 int ReportListView::rowCount() const { return static_cast<int>(model_->rows.size()); }
 
 QString ReportListView::cellText(int row, int column) const { return model_->cell(row, column); }
 
 void ReportListView::setCellText(int row, int column, const QString& text) {
     if (row < 0 || row >= rowCount() || column < 0 || column >= columnCount()) return;
-    QStringList& cells = model_->rows[row];
-    while (cells.size() <= column) cells.append(QString());
-    cells[column] = text;
+    model_->rows[row].set(column, text);
     if (model_->bulkDepth == 0) {
         const QModelIndex index = model_->index(row, column);
         emit model_->dataChanged(index, index, {Qt::DisplayRole});

@@ -8,7 +8,8 @@
 #include <QStringList>
 #include <QTreeView>
 
-#include <deque>
+#include <functional>
+#include <initializer_list>
 #include <vector>
 
 namespace rx::ui {
@@ -38,6 +39,8 @@ public:
     // where it went. Cells beyond those given are empty; cells beyond the
     // columns are not shown but travel with the row (cellText reads them).
     int insertRow(int position, const QStringList& cells);
+    // The same for cells written in place, without building a list first.
+    int insertRow(int position, std::initializer_list<QString> cells);
     int rowCount() const;
     QString cellText(int row, int column) const;  // "" outside the rows or columns
     void setCellText(int row, int column, const QString& text);
@@ -88,6 +91,9 @@ public:
     bool less(const QString& a, const QString& b) const;
     // Stable order of `texts`: the indices that put them in ascending order.
     std::vector<int> stableOrder(const std::vector<QString>& texts) const;
+    // The same for count texts that textAt(i) gives, without a copy of them.
+    std::vector<int> stableOrder(std::size_t count,
+                                 const std::function<const QString&(std::size_t)>& textAt) const;
 
 private:
     QCollator collator_;
