@@ -102,6 +102,11 @@ QString DrugRecordset::ReadText(int index) const {
     return cursor_ ? cursor_->text(index) : QString();
 }
 
+void DrugRecordset::ReadText(int index, QString& into) const {
+    if (cursor_) cursor_->readText(index, into);
+    else into = QString();
+}
+
 void DrugRecordset::Close() {
     cursor_.reset();
     resolved_ = {};

@@ -60,6 +60,9 @@ public:
     // when unknown, and the text at that position.
     int ColumnIndex(const QString& column) const;
     QString ReadText(int index) const;
+    // The text at that position into `into`, which keeps its storage when it
+    // already holds that text (rows of a lookup often share a 规格).
+    void ReadText(int index, QString& into) const;
     void Close();
 
     const std::optional<OdbcError>& lastError() const { return lastError_; }

@@ -269,3 +269,22 @@ QString ResultCursor::text(int index) const {
 }
 
 }  // namespace rx::db
+
+namespace rx::db {
+
+void ResultCursor::readText(int index, QString& into) const {
+    if (index < 0 || index >= columnCount() ||
+        columns_[std::size_t(index)].kind != ColumnKind::Text) {
+        into = text(index);
+        return;
+    }
+    const Cell* c = cell(index);
+    if (!c || c->null) {
+        if (!into.isEmpty()) into = QString();
+        return;
+    }
+    const QStringView read(reinterpret_cast<const QChar*>(c->buffer.data()), qsizetype(c->length / 2));
+    if (into.size() != read.size() || QStringView(into) != read) into = read.toString();
+}
+
+}  // namespace rx::db

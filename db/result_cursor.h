@@ -48,6 +48,9 @@ public:
     Value value(int index) const;
     // The current row's value as text, NULL as "".
     QString text(int index) const;
+    // The same into `into`, which is left as it is (its storage still shared)
+    // when it already holds that text: repeated texts cost no allocation.
+    void readText(int index, QString& into) const;
 
 private:
     struct Cell;

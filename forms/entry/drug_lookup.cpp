@@ -16,6 +16,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include <optional>
+
 namespace rx {
 
 using namespace entry_texts;
@@ -57,19 +59,23 @@ void EntryWindow::OnWesternCodeChanged(const QString& text) {
 }
 
 void EntryWindow::lookup(const QString& sql) {
-    struct Found {
-        QString name;
-        QString spec;
-    };
-    std::vector<Found> found;
+    // The list is emptied only once the query has opened, so that a failed
+    // lookup leaves it as it was; one sort after all rows are in.
+    std::optional<ui::ReportListView::BulkUpdate> bulk;
     int nameColumn = -1;
     int specColumn = -1;
+    auto startList = [&](db::DrugRecordset& records) {
+        nameColumn = records.ColumnIndex(QStringLiteral("存货名称"));
+        specColumn = records.ColumnIndex(QStringLiteral("规格"));
+        bulk.emplace(*查询列表框);
+        查询列表框->deleteAllRows();
+    };
+    QString name, spec;  // a 规格 like the last row's is shared, not copied
     const bool opened = db::readAll(查询记录集, sql, [&](db::DrugRecordset& records) {
-        if (nameColumn < 0) {
-            nameColumn = records.ColumnIndex(QStringLiteral("存货名称"));
-            specColumn = records.ColumnIndex(QStringLiteral("规格"));
-        }
-        found.push_back({records.ReadText(nameColumn), records.ReadText(specColumn)});
+        if (!bulk) startList(records);
+        records.ReadText(nameColumn, name);
+        records.ReadText(specColumn, spec);
+        查询列表框->insertRow(查询列表框->rowCount(), {name, spec});
     });
     if (!opened) {
         ui::showMessage(kLookupFailed, kLookupFailedTitle, ui::MessageLook::None);
@@ -77,11 +83,7 @@ void EntryWindow::lookup(const QString& sql) {
         查询数据库连接.Close();
         return;
     }
-    // One sort after all rows are in, instead of one placement per row.
-    ui::ReportListView::BulkUpdate bulk(*查询列表框);
-    查询列表框->deleteAllRows();
-    for (Found& drug : found)
-        查询列表框->insertRow(查询列表框->rowCount(), {std::move(drug.name), std::move(drug.spec)});
+    if (!bulk) startList(查询记录集);
 }
 
 bool EntryWindow::OnHerbalCodeKeyDown(int key) {

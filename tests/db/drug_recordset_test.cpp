@@ -81,6 +81,29 @@ TEST_F(DrugRecordsetTest, ReadsByNameOrPositionAndMovesBackToTheFirstRow) {
     EXPECT_TRUE(records.AtEnd());
 }
 
+TEST_F(DrugRecordsetTest, ReadingIntoATextKeepsItWhenTheRowRepeatsIt) {
+    ASSERT_TRUE(records.Open(u"select * from 仓库 order by 编号"_s));
+    const int name = records.ColumnIndex(u"存货名称"_s);
+    const int spec = records.ColumnIndex(u"规格"_s);
+    QString text = QString::fromUtf8("当归");  // a text with storage of its own
+    const QString before = text;
+    records.ReadText(name, text);  // the same text: nothing new is made
+    EXPECT_TRUE(text.isSharedWith(before));
+    records.ReadText(spec, text);
+    EXPECT_EQ(text, u"1kg"_s);
+    records.MoveNext();
+    records.ReadText(spec, text);  // 甘草 has no 规格
+    EXPECT_EQ(text, QString());
+    records.ReadText(-1, text);
+    EXPECT_EQ(text, QString());
+    records.MoveNext();
+    for (int i : {name, spec}) {
+        records.ReadText(i, text);
+        EXPECT_EQ(text, records.ReadText(i));
+    }
+    EXPECT_EQ(text, u"9g*10丸"_s);
+}
+
 TEST_F(DrugRecordsetTest, FailedOpenLeavesTheRecordSetClosed) {
     ASSERT_TRUE(records.Open(HerbalLookup(u"DG"_s)));
     EXPECT_FALSE(records.Open(u"select * from 没有这张表"_s));

@@ -177,6 +177,53 @@ TEST_F(Types, CharactersOutsideGbkSurviveBothAsGb18030AndAsWideText) {
     EXPECT_EQ(wide[5], 0x20AC);
 }
 
+TEST_F(Types, WideTextFillsTheBufferToTheLastUnitAndKeepsSurrogatePairsWhole) {
+    ASSERT_TRUE(db.execute("INSERT INTO 检索 (姓名) values ('当归𠀀甘')").ok());  // 5 units, a pair in the middle
+    struct Case {
+        const char* name;
+        SQLLEN room;  // bytes, terminator included
+        SQLRETURN first;
+        int units;  // in the first part
+    };
+    const Case cases[] = {{"room to spare", 14, SQL_SUCCESS, 5},
+                          {"exactly room", 12, SQL_SUCCESS, 5},
+                          {"one unit short", 10, SQL_SUCCESS_WITH_INFO, 4},
+                          {"pair at the edge", 8, SQL_SUCCESS_WITH_INFO, 2},
+                          {"odd room", 9, SQL_SUCCESS_WITH_INFO, 2}};
+    const std::u16string whole = u"当归\U00020000甘";
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        OdbcStatement s(db);
+        ASSERT_TRUE(s.execDirect("select 姓名 from 检索").ok());
+        ASSERT_EQ(SQLFetch(s.get()), SQL_SUCCESS);
+        SQLWCHAR wide[8];
+        std::fill(std::begin(wide), std::end(wide), SQLWCHAR(0xFFFF));
+        SQLLEN ind = 0;
+        ASSERT_EQ(SQLGetData(s.get(), 1, SQL_C_WCHAR, wide, c.room, &ind), c.first);
+        EXPECT_EQ(ind, 5 * 2);
+        std::u16string read(reinterpret_cast<const char16_t*>(wide), std::size_t(c.units));
+        EXPECT_EQ(wide[c.units], 0);
+        while (SQLGetData(s.get(), 1, SQL_C_WCHAR, wide, sizeof wide, &ind) != SQL_NO_DATA)
+            read += reinterpret_cast<const char16_t*>(wide);
+        EXPECT_EQ(read, whole);
+    }
+}
+
+TEST_F(Types, UnknownStatementAttributesAnswerHy092) {
+    OdbcStatement s(db);
+    SQLULEN value = 0;
+    EXPECT_EQ(SQLGetStmtAttr(s.get(), SQL_ATTR_FETCH_BOOKMARK_PTR, &value, sizeof value, nullptr), SQL_ERROR);
+    SQLCHAR state[6] = {};
+    SQLINTEGER native = 0;
+    SQLCHAR message[256];
+    SQLSMALLINT length = 0;
+    ASSERT_EQ(SQLGetDiagRec(SQL_HANDLE_STMT, s.get(), 1, state, &native, message, sizeof message, &length),
+              SQL_SUCCESS);
+    EXPECT_STREQ(reinterpret_cast<const char*>(state), "HY092");
+    EXPECT_EQ(SQLGetStmtAttr(s.get(), SQL_ATTR_ROW_ARRAY_SIZE, &value, sizeof value, nullptr), SQL_SUCCESS);
+    EXPECT_EQ(value, 1u);
+}
+
 TEST_F(Types, AutocommitOffKeepsWorkUntilEndTran) {
     ASSERT_TRUE(SQL_SUCCEEDED(SQLSetConnectAttr(db.dbc(), SQL_ATTR_AUTOCOMMIT,
                                                 reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_OFF), 0)));

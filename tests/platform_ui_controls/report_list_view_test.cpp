@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QHeaderView>
 #include <QSignalSpy>
@@ -172,6 +174,64 @@ TEST_F(ReportListViewTest, SelectionIsNotHighlightedWithoutFocus) {
     EXPECT_EQ(p.color(QPalette::Inactive, QPalette::Highlight), p.color(QPalette::Active, QPalette::Base));
     EXPECT_EQ(p.color(QPalette::Inactive, QPalette::HighlightedText), QColor(0, 128, 0));
     EXPECT_EQ(p.color(QPalette::Active, QPalette::Text), QColor(0, 128, 0));
+}
+
+}  // namespace
+
+namespace {
+
+// Texts where a cheaper comparison could part from the collator's: case pairs
+// inside and outside the basic plane (Deseret), prefixes, texts that agree in
+// their first characters and differ late, equal texts that must keep arrival.
+std::vector<QString> awkwardTexts() {
+    return {u"b"_s,          u"B"_s,        u"a"_s,           u"abc"_s,       u"ABD"_s,
+            u"abcd"_s,       u"abcD"_s,     u"ab"_s,          QString(),      u"当归丸"_s,
+            u"当归"_s,       u"当归甘草12"_s, u"当归甘草3"_s,    u"\U00010428x"_s, u"\U00010400X"_s,
+            u"\U00010400"_s, u"\U00020000"_s, u"Ω"_s,          u"ω"_s,         u"ǅ"_s,
+            u"ǆ"_s,          u"zzzz"_s,     u"ZZZZ"_s,        u"b"_s,         u"ä"_s,
+            u"Ä"_s,          u"1"_s,        u"10"_s,          u"2"_s,         u"abc"_s};
+}
+
+std::vector<int> pairwiseOrder(const rx::ui::ListCollation& order, const std::vector<QString>& texts) {
+    std::vector<int> expected(texts.size());
+    for (std::size_t i = 0; i < texts.size(); ++i) expected[i] = int(i);
+    std::stable_sort(expected.begin(), expected.end(),
+                     [&](int a, int b) { return order.less(texts[std::size_t(a)], texts[std::size_t(b)]); });
+    return expected;
+}
+
+TEST(ListCollation, SortingAllAtOnceAgreesWithComparingPairsInEveryLocale) {
+    const std::vector<QString> texts = awkwardTexts();
+    const QLocale before;
+    for (const QLocale& locale : {QLocale::c(), QLocale(QLocale::Chinese, QLocale::China),
+                                  QLocale(QLocale::German, QLocale::Germany)}) {
+        QLocale::setDefault(locale);
+        const rx::ui::ListCollation order;
+        EXPECT_EQ(order.stableOrder(texts), pairwiseOrder(order, texts)) << locale.name().toStdString();
+    }
+    QLocale::setDefault(before);
+}
+
+TEST_F(ReportListViewTest, RowsWithManyCellsKeepThemAllThroughSortingAndEdits) {
+    list_.setSorted(true);
+    {
+        ReportListView::BulkUpdate bulk(list_);
+        list_.insertRow(0, QStringList{u"b"_s, u"1"_s, u"2"_s, u"3"_s, u"4"_s, u"5"_s});
+        list_.insertRow(0, {u"a"_s, u"x"_s});
+    }
+    ASSERT_EQ(column(list_, 0), (QStringList{u"a"_s, u"b"_s}));
+    EXPECT_EQ(column(list_, 5), (QStringList{QString(), u"5"_s}));
+    list_.addColumn(u"c"_s, 20);
+    list_.addColumn(u"d"_s, 20);
+    list_.addColumn(u"e"_s, 20);
+    list_.addColumn(u"f"_s, 20);
+    list_.setCellText(0, 4, u"new"_s);  // beyond the cells the row came with
+    list_.setCellText(1, 3, u"three"_s);
+    EXPECT_EQ(column(list_, 4), (QStringList{u"new"_s, u"4"_s}));
+    EXPECT_EQ(column(list_, 3), (QStringList{QString(), u"three"_s}));
+    EXPECT_EQ(list_.cellText(1, 6), QString());
+    list_.deleteAllRows();
+    EXPECT_EQ(list_.rowCount(), 0);
 }
 
 }  // namespace
