@@ -207,6 +207,9 @@ std::optional<DateTime> parseDateText(std::string_view utf8) { return parseDate(
 std::optional<DateTime> parseDateLiteral(std::string_view body) { return parseDate(body, true); }
 
 DateTime fromSerial(double days) {
+    // Outside 1 January 100 .. 31 December 9999 (and for NaN) there is no date;
+    // the year 0 marks the result invalid before any integer conversion can overflow.
+    if (!(days >= -657434.0 && days < 2958466.0)) return DateTime{0, 1, 1, 0, 0, 0};
     // Civil-from-days on the proleptic Gregorian calendar (H. Hinnant's algorithm).
     double whole = std::floor(days);
     long long z = static_cast<long long>(whole) - 25569 + 719468;  // 25569: 1899-12-30 to 1970-01-01

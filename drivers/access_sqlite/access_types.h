@@ -44,6 +44,7 @@ std::optional<DateTime> parseDateText(std::string_view utf8);
 // Inside #...#: Access reads m/d/y for slashes with the year last, else as above.
 std::optional<DateTime> parseDateLiteral(std::string_view body);
 // Access keeps dates as days since 30 December 1899 with the time as fraction.
+// A number outside the years 100 to 9999 gives a date that is not isValid.
 DateTime fromSerial(double days);
 
 // A number written as text: optional spaces, sign, digits, point, exponent.

@@ -39,7 +39,9 @@ DateTime cellAsDate(const CellView& cell) {
         if (!d) raise(ErrorKind::Conversion, "Invalid date-time value: '" + std::string(cell.text) + "'");
         return *d;
     }
-    return fromSerial(cellAsNumber(cell));
+    const DateTime d = fromSerial(cellAsNumber(cell));
+    if (!isValid(d)) raise(ErrorKind::Conversion, "Invalid date-time value: a number outside the years 100 to 9999");
+    return d;
 }
 
 // Bytes that may be handed out without cutting a GB18030 character in two.

@@ -262,7 +262,26 @@ private:
     }
 
     // ---- expressions
+    // Every later pass over the tree (translation, destruction) recurses too, so
+    // the tree's size and depth are bounded here, where a refusal is a clean 42000.
+    static constexpr int kMaxDepth = 200;
+    static constexpr int kMaxNodes = 5000;
+
+    class Nesting {
+    public:
+        explicit Nesting(Parser& p) : p_(p) {
+            if (++p_.depth_ > kMaxDepth) p_.fail("expression nested too deeply");
+        }
+        ~Nesting() { --p_.depth_; }
+        Nesting(const Nesting&) = delete;
+        Nesting& operator=(const Nesting&) = delete;
+
+    private:
+        Parser& p_;
+    };
+
     ExprPtr node(Expr::Kind kind, std::string op = {}) {
+        if (++nodes_ > kMaxNodes) fail("expression too complex");
         auto e = std::make_unique<Expr>();
         e->kind = kind;
         e->name = std::move(op);
@@ -277,10 +296,9 @@ private:
     }
 
     ExprPtr expression() {
-        if (++depth_ > 200) fail("expression nested too deeply");
+        Nesting nesting(*this);
         ExprPtr left = andExpr();
         while (acceptWord("OR")) left = binary(Expr::Kind::Or, "OR", std::move(left), andExpr());
-        --depth_;
         return left;
     }
 
@@ -292,6 +310,7 @@ private:
 
     ExprPtr notExpr() {
         if (!acceptWord("NOT")) return predicate();
+        Nesting nesting(*this);
         auto e = node(Expr::Kind::Not);
         e->args.push_back(notExpr());
         return e;
@@ -307,6 +326,7 @@ private:
     std::vector<Token> t_;
     size_t pos_ = 0;
     int depth_ = 0;
+    int nodes_ = 0;
 };
 
 ExprPtr Parser::predicate() {
@@ -374,6 +394,7 @@ ExprPtr Parser::term() {
 
 ExprPtr Parser::unary() {
     if (acceptSymbol("-")) {
+        Nesting nesting(*this);
         auto e = node(Expr::Kind::Negate);
         e->args.push_back(unary());
         return e;

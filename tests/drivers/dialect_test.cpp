@@ -92,11 +92,36 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"ValueCountMismatch", "INSERT INTO 检索 (姓名,年龄) values ('a')", nullptr, "21S01"},
         Case{"TextTooLong", "INSERT INTO 检索 (Code) values ('abcdef')", nullptr, "22001"},
         Case{"NotANumber", "INSERT INTO 检索 (年龄) values ('abc')", nullptr, "22018"},
+        Case{"NumberBeyondTheDates", "INSERT INTO 检索 (时间) values (1e308)", nullptr, "22018"},
+        Case{"NegativeNumberBeyondTheDates", "INSERT INTO 检索 (时间) values (-9999999)", nullptr, "22018"},
         Case{"BadDateLiteral", "select * from 检索 where 时间 = #2024-13-1#", nullptr, "42000"},
         Case{"TableExists", "create table 检索 (a long)", nullptr, "42S01"},
         Case{"SystemTable", "select * from sqlite_master", nullptr, "42S02"},
         Case{"Garbage", "selec * from 检索", nullptr, "42000"}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// Hostile statements are refused as syntax errors instead of exhausting the
+// stack of whatever program loaded the driver.
+TEST(DialectLimits, RunawayNestingAndHugeExpressionsAreRefused) {
+    auto repeated = [](const std::string& piece, int times) {
+        std::string out;
+        for (int i = 0; i < times; ++i) out += piece;
+        return out;
+    };
+    const std::string statements[] = {
+        "select * from 检索 where " + repeated("NOT ", 200000) + "年龄 = 1",
+        "select * from 检索 where 年龄 = " + repeated("-", 200000) + "1",
+        "select * from 检索 where " + repeated("(", 100000) + "年龄 = 1" + repeated(")", 100000),
+        "select * from 检索 where 年龄 = 1" + repeated(" or 年龄 = 1", 100000),
+    };
+    for (const std::string& sql : statements) {
+        std::string state;
+        EXPECT_TRUE(translated(sql.c_str(), &state).empty());
+        EXPECT_EQ(state, "42000") << sql.substr(0, 60);
+    }
+    std::string state;
+    EXPECT_FALSE(translated(("select * from 检索 where " + repeated("NOT ", 50) + "年龄 = 1").c_str(), &state).empty());
+}
 
 TEST(DialectValues, LiteralsTakeTheTypeOfTheColumnTheyMeet) {
     std::string state;
