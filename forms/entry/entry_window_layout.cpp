@@ -40,7 +40,7 @@ QLabel* label(QWidget* parent, const QString& name, QRect at, const QString& cap
 }
 
 QLineEdit* edit(QWidget* parent, const QString& name, QRect at) {
-    return make(parent, name, at, new QLineEdit);
+    return make(parent, name, at, ui::withoutLengthLimit(new QLineEdit));
 }
 
 QPlainTextEdit* multiLineEdit(QWidget* parent, const QString& name, QRect at) {
@@ -55,6 +55,7 @@ QComboBox* combo(QWidget* parent, const QString& name, QRect at, const QStringLi
                  bool editable, int selected) {
     auto* c = make(parent, name, at, new QComboBox);
     c->setEditable(editable);
+    if (editable) ui::withoutLengthLimit(c->lineEdit());
     c->setInsertPolicy(QComboBox::NoInsert);
     c->addItems(items);
     c->setMaxVisibleItems(7);

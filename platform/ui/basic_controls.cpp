@@ -2,6 +2,8 @@
 
 #include <QProxyStyle>
 
+#include <limits>
+
 namespace rx::ui {
 namespace {
 
@@ -29,6 +31,12 @@ PasswordEdit::PasswordEdit(QWidget* parent) : QLineEdit(parent) {
     style->setParent(this);
     setStyle(style);
     setEchoMode(QLineEdit::Password);
+    withoutLengthLimit(this);
+}
+
+QLineEdit* withoutLengthLimit(QLineEdit* edit) {
+    edit->setMaxLength(std::numeric_limits<int>::max());
+    return edit;
 }
 
 void place(QWidget* control, int left, int top, int width, int height) {

@@ -22,6 +22,10 @@ public:
     explicit PasswordEdit(QWidget* parent = nullptr);
 };
 
+// Lifts Qt's default limit of 32767 characters: the program's edit boxes have
+// no length limit, and a long pasted text must be kept whole, not cut silently.
+QLineEdit* withoutLengthLimit(QLineEdit* edit);
+
 // Places a control: left, top, width, height in pixels of its parent's client area.
 void place(QWidget* control, int left, int top, int width, int height);
 

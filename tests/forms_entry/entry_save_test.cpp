@@ -137,6 +137,26 @@ TEST_F(EntryWindowTest, NameWithSingleQuoteIsSavedAndReadBack) {
     EXPECT_EQ(savedRows()[0][0], u"O'Neil"_s);
 }
 
+// Nothing the doctor pastes is cut short on the way to the database, whatever
+// its length or characters.
+TEST_F(EntryWindowTest, LongTextsAndRareCharactersAreStoredWhole) {
+    EntryWindow& w = open();
+    fillRequired();
+    const QString address = QString(40000, u'路') + u"𠀀"_s;
+    w.编辑框_住址->setText(address);
+    w.组合框_备注->setEditText(QString(33000, u'x'));
+    w.编辑框_姓名->clear();
+    typeInto(w.编辑框_姓名, u"王𠀀䶵"_s);
+    addDrug(u"当归"_s, u"10"_s, u"g"_s);
+    click(w.按钮_保存);
+    EXPECT_EQ(shown(), std::vector<ShownMessage>{info(u"添加资料成功"_s)});
+    const std::vector<rx::test::Row> rows = savedRows();
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0][0], u"王𠀀䶵"_s);
+    EXPECT_EQ(rows[0][4], address);
+    EXPECT_EQ(rows[0][13].size(), 33000);
+}
+
 TEST_F(EntryWindowTest, TwoSavesInOneSecondGiveTwoRowsWithOneNumber) {
     EntryWindow& w = open();
     fillRequired();
