@@ -30,6 +30,9 @@ EndProgramAction& endAction() {
 FixedWindow::FixedWindow(QSize outerSize, TitleButtons buttons, QWidget* owner)
     : QWidget(owner, flagsFor(buttons)) {
     setFixedSize(FrameMetrics::clientSize(outerSize));
+    // Qt shows the program's name in place of an empty title; a blank keeps the
+    // title bar empty until a window sets a title of its own.
+    setWindowTitle(QStringLiteral(" "));
     WindowLifetime::instance().windowCreated();
 }
 

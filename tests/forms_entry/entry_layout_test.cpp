@@ -65,7 +65,7 @@ TEST_F(EntryWindowTest, WindowIsFixedUntitledAndHoldsOnlyTheGroupBox) {
     EntryWindow& w = open();
     EXPECT_EQ(w.size(), QSize(868 - 6, 692 - 29));
     EXPECT_EQ(w.minimumSize(), w.maximumSize());
-    EXPECT_TRUE(w.windowTitle().isEmpty());
+    EXPECT_TRUE(w.windowTitle().trimmed().isEmpty());
     EXPECT_TRUE(w.windowFlags() & Qt::WindowMaximizeButtonHint);
     EXPECT_TRUE(w.windowFlags() & Qt::WindowMinimizeButtonHint);
     EXPECT_EQ(w.分组框_人员信息->geometry(), QRect(8, 9, 848, 647));

@@ -230,7 +230,7 @@ TEST_F(SlipPrintTest, OpensModalFromThePrintButtonAndPreviews) {
         EXPECT_TRUE(w->isVisible());
         EXPECT_EQ(w->windowModality(), Qt::ApplicationModal);
         EXPECT_EQ(w->size(), QSize(549, 372));  // outer 555 × 401 less the frame
-        EXPECT_TRUE(w->windowTitle().isEmpty());
+        EXPECT_TRUE(w->windowTitle().trimmed().isEmpty());
         EXPECT_EQ(w->表格1->geometry(), QRect(0, 8, 512, 280));
         EXPECT_EQ(w->按钮_打印预览->geometry(), QRect(384, 328, 96, 24));
         EXPECT_EQ(w->按钮_打印预览->text(), QStringLiteral("打印预览"));
