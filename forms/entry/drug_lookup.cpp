@@ -128,9 +128,10 @@ bool EntryWindow::OnInsertKeyDown(int key) {
 void EntryWindow::OnClearCodesClicked() {
     编辑框_选择药品->clear();
     编辑框_用量->clear();
-    // A hidden box cannot take the focus; in western mode typing goes on in the
-    // visible search box instead.
-    QLineEdit* search = 编辑框_选择药品->isVisible() ? 编辑框_选择药品 : 编辑框_西药;
+    // A hidden box cannot take the focus, and keys typed into it would run herbal
+    // lookups unseen; in western mode typing goes on in the visible search box.
+    // isHidden, not isVisible: the mode decides, not whether the window is shown.
+    QLineEdit* search = 编辑框_选择药品->isHidden() ? 编辑框_西药 : 编辑框_选择药品;
     search->setFocus(Qt::TabFocusReason);
 }
 
