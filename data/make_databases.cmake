@@ -26,8 +26,20 @@ if(NOT EXISTS "${sj}")
     message(STATUS "Made ${sj}")
 endif()
 
+# The drug catalogue is opened read-only, often from a folder the user may
+# not write to, which SQLite cannot do for a file in WAL mode (header bytes 18
+# and 19 are 2). A catalogue an older build left in WAL mode is made again
+# from the bundled lists.
 set(xs "${OUT_DIR}/xs.mdb")
-if(NOT EXISTS "${xs}")
+set(remake_xs FALSE)
+if(EXISTS "${xs}")
+    file(READ "${xs}" xs_mode OFFSET 18 LIMIT 2 HEX)
+    if(xs_mode STREQUAL "0202")
+        set(remake_xs TRUE)
+        message(STATUS "${xs} is in WAL mode: making it again")
+    endif()
+endif()
+if(NOT EXISTS "${xs}" OR remake_xs)
     set(tmp "${OUT_DIR}/.xs.mdb.new")
     fresh_temp("${tmp}")
     rxdb_run(create-drugs "${tmp}")
@@ -40,6 +52,9 @@ if(NOT EXISTS "${xs}")
         else()
             message(WARNING "${csv} not found: table ${table} of xs.mdb stays empty")
         endif()
+    endforeach()
+    foreach(suffix "-wal" "-shm" "-journal")
+        file(REMOVE "${xs}${suffix}")  # an old file's journals must not be taken for the new one's
     endforeach()
     file(RENAME "${tmp}" "${xs}")
     message(STATUS "Made ${xs}")

@@ -22,6 +22,11 @@ bool readOnlyRequested(const ConnectionText& text, const std::string& dsn) {
     return !dsn.empty() && isTrueValue(profileValue(dsn, "ReadOnly"));
 }
 
+bool exclusiveRequested(const ConnectionText& text, const std::string& dsn) {
+    if (auto v = text.get("Exclusive")) return isTrueValue(*v);
+    return !dsn.empty() && isTrueValue(profileValue(dsn, "Exclusive"));
+}
+
 std::string completed(const ConnectionText& text, const std::string& dbq) {
     std::string out;
     bool wroteDbq = false;
@@ -50,6 +55,7 @@ void Connection::connect(const std::string& connectionText) {
     if (dbq.empty()) raise(ErrorKind::ConnectFailed, "No database file named: give DBQ=<file>");
     OpenOptions options;
     options.readOnly = readOnlyMode || readOnlyRequested(text, dsn);
+    options.exclusive = exclusiveRequested(text, dsn);
     db = std::make_unique<Database>(dbq, options);
     dataSource = dsn;
     completedText = completed(text, dbq);

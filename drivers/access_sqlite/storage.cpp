@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <cctype>
+#include <fstream>
 
 #include "drivers/access_sqlite/errors.h"
 
@@ -20,6 +21,31 @@ bool isRegularFile(const std::string& path) {
     return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
+// Only a file whose header says WAL needs the -shm and -wal files beside it.
+bool isWalFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    char header[20] = {};
+    return in.read(header, sizeof header) && header[18] == 2 && header[19] == 2;
+}
+
+// SQLite's URI form of a file name: only '%', '?' and '#' mean something there.
+std::string fileUri(const std::string& path) {
+    std::string out = path.starts_with('/') ? "file://" : "file:";
+    for (char c : path) {
+        if (c == '%' || c == '?' || c == '#') {
+            static constexpr char kHex[] = "0123456789ABCDEF";
+            out += '%';
+            out += kHex[static_cast<unsigned char>(c) >> 4];
+            out += kHex[static_cast<unsigned char>(c) & 0xF];
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+bool couldNotShare(int rc) { return (rc & 0xff) == SQLITE_CANTOPEN || (rc & 0xff) == SQLITE_READONLY; }
+
 }  // namespace
 
 Database::Database(const std::string& utf8Path, const OpenOptions& options)
@@ -27,32 +53,73 @@ Database::Database(const std::string& utf8Path, const OpenOptions& options)
     if (utf8Path.empty()) raise(ErrorKind::ConnectFailed, "No database file given (DBQ is empty)");
     if (!isRegularFile(utf8Path))
         raise(ErrorKind::ConnectFailed, "Could not find file '" + utf8Path + "'");
-    int flags = (readOnly_ ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_NOMUTEX;
-    int rc = sqlite3_open_v2(utf8Path.c_str(), &db_, flags, nullptr);
-    if (rc != SQLITE_OK) {
-        std::string why = db_ ? sqlite3_errmsg(db_) : sqlite3_errstr(rc);
-        sqlite3_close(db_);
-        db_ = nullptr;
-        raise(ErrorKind::ConnectFailed, "Could not open file '" + utf8Path + "': " + why);
-    }
-    sqlite3_extended_result_codes(db_, 1);
-    sqlite3_busy_timeout(db_, options.busyTimeoutMs);
+    int rc = open(utf8Path, readOnly_ ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE, options.busyTimeoutMs);
+    if (rc != SQLITE_OK && readOnly_ && couldNotShare(rc) && isWalFile(utf8Path)) openImmutable(options);
+    else if (rc != SQLITE_OK) failOpen(rc);
     try {
-        // Reading the schema proves the file is a database before anyone relies on it.
-        execute("SELECT count(*) FROM sqlite_master");
-        if (!readOnly_) {
-            execute("PRAGMA journal_mode=WAL");
-            execute("PRAGMA synchronous=FULL");
-        }
-        schemaVersion_ = prepare("PRAGMA schema_version");
+        setUp(options);
     } catch (const DriverError& e) {
-        sqlite3_close(db_);
-        db_ = nullptr;
+        close();
         raise(ErrorKind::ConnectFailed, "'" + utf8Path + "' is not a usable database: " + e.message);
     }
 }
 
-Database::~Database() { sqlite3_close_v2(db_); }
+// Opens and reads the schema, which proves the file is a database before
+// anyone relies on it; SQLite's result code of whichever step failed.
+int Database::open(const std::string& name, int flags, int busyTimeoutMs) {
+    close();
+    int rc = sqlite3_open_v2(name.c_str(), &db_, flags | SQLITE_OPEN_NOMUTEX, nullptr);
+    if (!db_) return rc;
+    sqlite3_extended_result_codes(db_, 1);
+    sqlite3_busy_timeout(db_, busyTimeoutMs);
+    if (rc == SQLITE_OK) rc = sqlite3_exec(db_, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
+    return rc;
+}
+
+// A WAL file in a folder the user may not write to (an installed program's
+// data folder) cannot get its -shm file, so a plain read-only open fails.
+// Read-only users of such a folder cannot be sharing it with a writer, so the
+// file may be read as it stands.
+void Database::openImmutable(const OpenOptions& options) {
+    int rc = open(fileUri(path_) + "?immutable=1", SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, options.busyTimeoutMs);
+    if (rc != SQLITE_OK) failOpen(rc);
+}
+
+void Database::failOpen(int rc) {
+    std::string why = db_ ? sqlite3_errmsg(db_) : sqlite3_errstr(rc);
+    if ((rc & 0xff) == SQLITE_NOTADB) why = "not a database file";
+    close();
+    raise(ErrorKind::ConnectFailed, "Could not open file '" + path_ + "': " + why);
+}
+
+void Database::close() {
+    schemaVersion_ = SqliteStatement();
+    sqlite3_close_v2(db_);
+    db_ = nullptr;
+}
+
+std::string Database::pragmaText(const char* sql) const {
+    SqliteStatement s = prepare(sql);
+    int rc = sqlite3_step(s.get());
+    if (rc == SQLITE_ROW) return reinterpret_cast<const char*>(sqlite3_column_text(s.get(), 0));
+    if (rc != SQLITE_DONE) fail(rc);
+    return {};
+}
+
+void Database::setUp(const OpenOptions& options) {
+    if (!readOnly_ && options.exclusive) {
+        // SQLite keeps WAL when another connection still has the file open.
+        if (!sameName(pragmaText("PRAGMA journal_mode=DELETE"), "delete"))
+            raise(ErrorKind::Busy, "The file is in use by another user and cannot be opened exclusively");
+        execute("PRAGMA locking_mode=EXCLUSIVE");
+    } else if (!readOnly_) {
+        execute("PRAGMA journal_mode=WAL");
+    }
+    if (!readOnly_) execute("PRAGMA synchronous=FULL");
+    schemaVersion_ = prepare("PRAGMA schema_version");
+}
+
+Database::~Database() { close(); }
 
 void Database::fail(int rc) const {
     std::string message = sqlite3_errmsg(db_);

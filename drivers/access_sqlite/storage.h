@@ -35,6 +35,10 @@ private:
 
 struct OpenOptions {
     bool readOnly = false;
+    // Access's Exclusive=1: one user, rollback journal, the lock held until
+    // close. A file written this way carries no WAL mark, so it can later be
+    // opened read-only from a folder nobody may write to.
+    bool exclusive = false;
     int busyTimeoutMs = 5000;
 };
 
@@ -67,6 +71,13 @@ public:
     [[noreturn]] void fail(int rc) const;
 
 private:
+    int open(const std::string& name, int flags, int busyTimeoutMs);
+    void openImmutable(const OpenOptions& options);
+    [[noreturn]] void failOpen(int rc);
+    void close();
+    void setUp(const OpenOptions& options);
+    std::string pragmaText(const char* sql) const;
+
     sqlite3* db_ = nullptr;
     bool readOnly_ = false;
     std::string path_;

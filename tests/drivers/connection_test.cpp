@@ -72,6 +72,38 @@ TEST_F(Connecting, ReadOnlyConnectionReadsButRefusesEveryWrite) {
     EXPECT_EQ(c.query("select * from 仓库 where 规格 = '1kg'").size(), 1u);
 }
 
+// Exclusive=1 is how a file is written for read-only users elsewhere: rollback
+// journal, and refused while someone else has the file open; ordinary
+// connections keep WAL so that windows and processes share the file.
+TEST_F(Connecting, ExclusiveConnectionLeavesARollbackJournalAndWaitsForNobody) {
+    ASSERT_TRUE(dir.createPrescriptionDatabase());
+    const std::string file = dir.prescriptionDatabasePath().toStdString();
+    const std::string exclusive = dir.prescriptionConnectionText() + ";Exclusive=1";
+    {
+        OdbcConnection shared;
+        ASSERT_TRUE(shared.driverConnect(dir.prescriptionConnectionText()).ok());
+        EXPECT_EQ(journalMark(file), JournalMark::Wal);
+        OdbcConnection refused;
+        OdbcOutcome o = refused.driverConnect(exclusive);
+        EXPECT_EQ(o.state, "08001") << o.message;
+        EXPECT_TRUE(shared.execute("INSERT INTO 检索 (姓名) values ('甲')").ok());
+    }
+    {
+        OdbcConnection alone;
+        OdbcOutcome o = alone.driverConnect(exclusive);
+        ASSERT_TRUE(o.ok()) << o.state << " " << o.message;
+        EXPECT_TRUE(alone.execute("INSERT INTO 检索 (姓名) values ('乙')").ok());
+    }
+    EXPECT_EQ(journalMark(file), JournalMark::Rollback);
+    OdbcConnection reader;
+    ASSERT_TRUE(reader.driverConnect(dir.prescriptionConnectionText() + ";ReadOnly=1").ok());
+    EXPECT_EQ(reader.query("select 姓名 from 检索 order by 编号"), (Rows{{"甲"}, {"乙"}}));
+    EXPECT_EQ(journalMark(file), JournalMark::Rollback);  // reading changes nothing
+    OdbcConnection writer;
+    ASSERT_TRUE(writer.driverConnect(dir.prescriptionConnectionText()).ok());
+    EXPECT_EQ(journalMark(file), JournalMark::Wal);
+}
+
 TEST_F(Connecting, AccessModeAttributeAlsoMakesTheConnectionReadOnly) {
     ASSERT_TRUE(dir.createPrescriptionDatabase());
     OdbcConnection c;

@@ -1,11 +1,22 @@
 #include "tests/drivers/odbc_client.h"
 
+#include <fstream>
+
 #include "platform/text/gb18030.h"
 
 namespace rx::test {
 
 std::string toGb(const std::string& utf8) { return rx::text::utf8ToGb18030(utf8).bytes; }
 std::string fromGb(const std::string& gb) { return rx::text::gb18030ToUtf8(gb).bytes; }
+
+std::optional<JournalMark> journalMark(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    char header[100] = {};
+    if (!in.read(header, sizeof header) || header[18] != header[19]) return std::nullopt;
+    if (header[18] == 1) return JournalMark::Rollback;
+    if (header[18] == 2) return JournalMark::Wal;
+    return std::nullopt;
+}
 
 OdbcOutcome diagnose(SQLSMALLINT type, SQLHANDLE h, SQLRETURN rc) {
     OdbcOutcome o;

@@ -63,4 +63,9 @@ OdbcOutcome diagnose(SQLSMALLINT type, SQLHANDLE h, SQLRETURN rc);
 std::string toGb(const std::string& utf8);
 std::string fromGb(const std::string& gb);
 
+// How an SQLite file on disk is journalled, read from its header (bytes 18 and
+// 19: 1 rollback journal, 2 WAL); nullopt when the file has no header.
+enum class JournalMark { Rollback = 1, Wal = 2 };
+std::optional<JournalMark> journalMark(const std::string& path);
+
 }  // namespace rx::test

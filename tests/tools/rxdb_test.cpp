@@ -130,5 +130,37 @@ TEST_F(RxdbFiles, BadRowInTheMiddleLoadsNothingAndNamesItsLine) {
     EXPECT_THAT(unknown.message, HasSubstr("42S02"));
 }
 
+// The catalogue is opened read-only by every user, often from an installed
+// folder nobody may write to, where SQLite cannot open a WAL file: rxdb must
+// leave it with a rollback journal. The prescription file is shared and stays WAL.
+TEST_F(RxdbFiles, DrugCatalogueIsLeftInRollbackModeAndOpensReadOnly) {
+    ASSERT_TRUE(dir.createDrugDatabase({{"DG", "当归", "1kg"}}, {{"AMXLJN", "阿莫西林胶囊", "0.25g*24粒"}}));
+    EXPECT_EQ(test::journalMark(drugFile()), test::JournalMark::Rollback);
+    ASSERT_TRUE(importDrugs(drugFile(), "仓库", writeCsv("存货编码,存货名称,规格\nGC,甘草,1kg\n"), driver()));
+    EXPECT_EQ(test::journalMark(drugFile()), test::JournalMark::Rollback);
+    EXPECT_FALSE(QFile::exists(dir.drugDatabasePath() + QStringLiteral("-wal")));
+    test::OdbcConnection c;
+    ASSERT_TRUE(c.driverConnect("DRIVER={" + std::string(kDriverName) + "};DBQ=" + drugFile() + ";ReadOnly=1").ok());
+    EXPECT_EQ(c.query("select 存货名称 from 仓库 order by 编号"), (test::Rows{{"当归"}, {"甘草"}}));
+    EXPECT_EQ(c.query("select 存货名称 from 西药").size(), 1u);
+}
+
+TEST_F(RxdbFiles, ImportTurnsACatalogueLeftInWalModeBack) {
+    ASSERT_TRUE(dir.createDrugDatabase());
+    {
+        test::OdbcConnection shared;  // an ordinary read-write connection switches the file to WAL
+        ASSERT_TRUE(shared.driverConnect("DRIVER={" + std::string(kDriverName) + "};DBQ=" + drugFile()).ok());
+    }
+    ASSERT_EQ(test::journalMark(drugFile()), test::JournalMark::Wal);
+    ASSERT_TRUE(importDrugs(drugFile(), "西药", writeCsv("存货编码,存货名称,规格\nAMXLJN,阿莫西林胶囊,盒\n"), driver()));
+    EXPECT_EQ(test::journalMark(drugFile()), test::JournalMark::Rollback);
+    EXPECT_EQ(rows("西药").size(), 1u);
+}
+
+TEST_F(RxdbFiles, PrescriptionDatabaseStaysInWalModeForSharing) {
+    ASSERT_TRUE(dir.createPrescriptionDatabase());
+    EXPECT_EQ(test::journalMark(dir.prescriptionDatabasePath().toStdString()), test::JournalMark::Wal);
+}
+
 }  // namespace
 }  // namespace rx::rxdb

@@ -46,10 +46,18 @@ std::string diagnostics(const Handle& h) {
     return std::string(reinterpret_cast<const char*>(state)) + " " + message;
 }
 
+// How rxdb holds a file while it writes it.
+enum class Sharing {
+    Shared,     // the prescription database: WAL, so that windows and processes share it
+    Exclusive,  // a drug catalogue: rollback journal, so that it opens read-only
+                // even from a folder nobody may write to
+};
+
 // One connection to one file through the driver manager.
 class Session {
 public:
-    Session(const fs::path& file, const std::string& driver) : env_(SQL_HANDLE_ENV, SQL_NULL_HANDLE) {
+    Session(const fs::path& file, const std::string& driver, Sharing sharing)
+        : env_(SQL_HANDLE_ENV, SQL_NULL_HANDLE) {
         if (!env_.get()) {
             error_ = "cannot allocate an ODBC environment";
             return;
@@ -57,6 +65,7 @@ public:
         SQLSetEnvAttr(env_.get(), SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
         dbc_ = std::make_unique<Handle>(SQL_HANDLE_DBC, env_.get());
         std::string text = "DRIVER={" + driver + "};DBQ=" + file.string() + ";";
+        if (sharing == Sharing::Exclusive) text += "Exclusive=1;";
         std::string gb = rx::text::utf8ToGb18030(text).bytes;
         SQLRETURN rc = SQLDriverConnect(dbc_->get(), nullptr, reinterpret_cast<SQLCHAR*>(gb.data()), SQL_NTS,
                                         nullptr, 0, nullptr, SQL_DRIVER_NOPROMPT);
@@ -99,7 +108,8 @@ void removeDatabase(const fs::path& file) {
     for (const char* suffix : {"", "-wal", "-shm", "-journal"}) fs::remove(fs::path(file.string() + suffix), ec);
 }
 
-Status createWith(const fs::path& file, const std::vector<std::string>& schema, const std::string& driver) {
+Status createWith(const fs::path& file, const std::vector<std::string>& schema, const std::string& driver,
+                  Sharing sharing) {
     // O_EXCL: never overwrite; an empty file is an empty database to SQLite.
     int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644);
     if (fd < 0) {
@@ -110,7 +120,7 @@ Status createWith(const fs::path& file, const std::vector<std::string>& schema, 
     ::close(fd);
     std::string error;
     {
-        Session s(file, driver);
+        Session s(file, driver, sharing);
         if (!s.error().empty()) error = s.error();
         for (size_t i = 0; error.empty() && i < schema.size(); ++i) s.execute(schema[i], error);
     }
@@ -152,18 +162,20 @@ std::vector<std::string> drugSchema() {
 }
 
 Status createPrescriptionDatabase(const fs::path& file, const std::string& driver) {
-    return createWith(file, prescriptionSchema(), driver);
+    return createWith(file, prescriptionSchema(), driver, Sharing::Shared);
 }
 
 Status createDrugDatabase(const fs::path& file, const std::string& driver) {
-    return createWith(file, drugSchema(), driver);
+    return createWith(file, drugSchema(), driver, Sharing::Exclusive);
 }
 
 Status importDrugRows(const fs::path& file, std::string_view table, const std::vector<DrugRow>& rows,
                       const std::string& driver) {
     std::error_code ec;
     if (!fs::is_regular_file(file, ec)) return {false, file.string() + ": no such database file"};
-    Session s(file, driver);
+    // Exclusive also turns a catalogue an older rxdb left in WAL mode back into
+    // one that opens read-only anywhere.
+    Session s(file, driver, Sharing::Exclusive);
     if (!s.error().empty()) return {false, s.error()};
     if (!s.setAutocommit(false)) return {false, "cannot start a transaction"};
     std::string error;
