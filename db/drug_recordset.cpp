@@ -79,6 +79,10 @@ bool DrugRecordset::AtEnd() const {
     return !cursor_ || cursor_->atEnd();
 }
 
+bool DrugRecordset::ReadFailed() const {
+    return cursor_ && cursor_->failed();
+}
+
 int DrugRecordset::ColumnIndex(const QString& column) const {
     return cursor_ ? cursor_->indexOf(column) : -1;
 }

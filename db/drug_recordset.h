@@ -53,6 +53,8 @@ public:
     void MoveFirst();
     void MoveNext();
     bool AtEnd() const;
+    // True when the rows stopped on a read error instead of after the last one.
+    bool ReadFailed() const;
     // The current row's column of that name as text; NULL, an unknown name or
     // no current row give "".
     QString ReadText(const QString& column) const;

@@ -99,6 +99,11 @@ bool OdbcConnection::AtEnd(int handle) const {
     return !cursor || cursor->atEnd();
 }
 
+bool OdbcConnection::ReadFailed(int handle) const {
+    const ResultCursor* cursor = result(handle);
+    return cursor && cursor->failed();
+}
+
 void OdbcConnection::MoveFirst(int handle) {
     if (ResultCursor* cursor = result(handle)) cursor->moveFirst();
 }

@@ -38,6 +38,8 @@ public:
     int Query(const QString& sql);
     // True after the last row, and for 0 or any handle that is not open.
     bool AtEnd(int handle) const;
+    // True when the result stopped on a read error instead of its last row.
+    bool ReadFailed(int handle) const;
     void MoveFirst(int handle);
     void MoveNext(int handle);
     // The current row's value at the 1-based position; NULL when there is none.

@@ -12,19 +12,24 @@
 namespace rx::db {
 
 // perRow(int handle) reads the current row. A failed query simply reads no row.
+// False when the query failed, or stopped on a read error part way: the rows
+// handed to perRow are then not the whole result, and the caller drops them.
 template <class PerRow>
-void readAll(OdbcConnection& connection, const QString& sql, PerRow&& perRow) {
+bool readAll(OdbcConnection& connection, const QString& sql, PerRow&& perRow) {
     const int handle = connection.Query(sql);
     connection.MoveFirst(handle);
     while (!connection.AtEnd(handle)) {
         perRow(handle);
         connection.MoveNext(handle);
     }
+    const bool whole = handle != 0 && !connection.ReadFailed(handle);
     connection.CloseResult(handle);
+    return whole;
 }
 
 // perRow(DrugRecordset&) or perRow() reads the current row. False when the
-// record set could not be opened; the caller reports that itself.
+// record set could not be opened, or stopped on a read error part way (the
+// rows handed out are then incomplete); the caller reports that itself.
 template <class PerRow>
 bool readAll(DrugRecordset& records, const QString& sql, PerRow&& perRow) {
     records.Open(sql);
@@ -37,8 +42,9 @@ bool readAll(DrugRecordset& records, const QString& sql, PerRow&& perRow) {
             perRow();
         records.MoveNext();
     }
+    const bool whole = !records.ReadFailed();
     records.Close();
-    return true;
+    return whole;
 }
 
 }  // namespace rx::db

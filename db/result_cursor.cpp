@@ -168,7 +168,11 @@ bool ResultCursor::describe() {
 }
 
 void ResultCursor::fetch() {
-    atEnd_ = !succeeded(SQLFetch(statement_.get()));
+    // An error part way is not the end of the rows: the caller must not take
+    // what was read so far for the whole result.
+    const SQLRETURN rc = SQLFetch(statement_.get());
+    atEnd_ = !succeeded(rc);
+    if (atEnd_ && rc != SQL_NO_DATA) failed_ = true;
     ++row_;
     readUpTo_ = -1;
     for (int i = 0; i < columnCount(); ++i) cells_[std::size_t(i)].loaded = false;
@@ -179,6 +183,7 @@ void ResultCursor::moveFirst() {
     SQLFreeStmt(statement_.get(), SQL_CLOSE);
     if (!execute(nullptr)) {
         atEnd_ = true;
+        failed_ = true;
         return;
     }
     fetch();

@@ -34,6 +34,8 @@ public:
     ~ResultCursor();
 
     bool atEnd() const { return atEnd_; }
+    // True when reading stopped on an error rather than after the last row.
+    bool failed() const { return failed_; }
     // Back to the first row: free when still there, otherwise the statement
     // runs again (the driver's cursors only go forward).
     void moveFirst();
@@ -67,6 +69,7 @@ private:
     std::unique_ptr<Cell[]> cells_;
     bool anyOrder_ = false;
     bool atEnd_ = true;
+    bool failed_ = false;
     qint64 row_ = -1;
     mutable int readUpTo_ = -1;  // highest column read from the current row
 };

@@ -78,6 +78,8 @@ void EntryWindow::lookup(const QString& sql) {
         查询列表框->insertRow(查询列表框->rowCount(), {name, spec});
     });
     if (!opened) {
+        // Rows read before a read error are not the result: show none of them.
+        if (bulk) 查询列表框->deleteAllRows();
         ui::showMessage(kLookupFailed, kLookupFailedTitle, ui::MessageLook::None);
         // Closed for good: every later lookup of this window fails the same way.
         查询数据库连接.Close();

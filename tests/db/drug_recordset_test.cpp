@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QFile>
+
 #include "db/connection_texts.h"
 #include "db/read_loop.h"
 #include "db/statements.h"
@@ -145,6 +147,38 @@ TEST(DrugRecordsetUnbound, OpensNothing) {
     records.MoveFirst();
     records.MoveNext();
     EXPECT_EQ(records.ReadText(u"存货名称"_s), QString());
+}
+
+}  // namespace
+}  // namespace rx::db
+
+namespace rx::db {
+namespace {
+
+// Fault injection: a catalogue whose later pages are damaged. The rows read
+// before the damage must not pass for the whole result.
+TEST(DrugRecordsetFaults, ReadErrorPartWayIsAFailureNotTheEnd) {
+    test::TempProgramDir dir;
+    std::vector<test::Drug> drugs;
+    for (int i = 0; i < 4000; ++i)
+        drugs.push_back({"D" + std::to_string(i), "药品" + std::to_string(i), "片 1kg/袋"});
+    ASSERT_TRUE(dir.createDrugDatabase(drugs));
+    {
+        QFile file(dir.drugDatabasePath());
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        const qint64 pageSize = 4096, pages = file.size() / pageSize;
+        ASSERT_GT(pages, 20);
+        file.seek((pages - 4) * pageSize);  // a leaf page near the end of the table
+        file.write(QByteArray(int(pageSize), '\xA5'));
+    }
+    DrugConnection connection;
+    DrugRecordset records;
+    ASSERT_TRUE(connection.ConnectAccessFile(drugDatabasePath(dir.path()), QString()));
+    ASSERT_TRUE(records.BindTo(connection));
+    int rows = 0;
+    EXPECT_FALSE(readAll(records, HerbalLookup(u"D"_s), [&] { ++rows; }));
+    EXPECT_GT(rows, 0);  // the damage lies part way, after rows were handed out
+    EXPECT_LT(rows, 4000);
 }
 
 }  // namespace
