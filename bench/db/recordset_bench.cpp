@@ -57,12 +57,12 @@ Fixture& fixture() {
 void BM_HerbalLookupRead(benchmark::State& state, const char* code) {
     rx::db::DrugRecordset& records = fixture().records;
     const QString sql = rx::db::HerbalLookup(QString::fromLatin1(code));
-    const QString name = QStringLiteral("存货名称"), spec = QStringLiteral("规格");
+    const QString name = QStringLiteral("存货名称"), packing = QStringLiteral("规格");
     qint64 rows = 0;
     for (auto _ : state) {
         rows = 0;
         rx::db::readAll(records, sql, [&](rx::db::DrugRecordset& r) {
-            QString n = r.ReadText(name), s = r.ReadText(spec);
+            QString n = r.ReadText(name), s = r.ReadText(packing);
             benchmark::DoNotOptimize(n);
             benchmark::DoNotOptimize(s);
             ++rows;

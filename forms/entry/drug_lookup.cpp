@@ -63,19 +63,19 @@ void EntryWindow::lookup(const QString& sql) {
     // lookup leaves it as it was; one sort after all rows are in.
     std::optional<ui::ReportListView::BulkUpdate> bulk;
     int nameColumn = -1;
-    int specColumn = -1;
+    int packingColumn = -1;
     auto startList = [&](db::DrugRecordset& records) {
         nameColumn = records.ColumnIndex(QStringLiteral("存货名称"));
-        specColumn = records.ColumnIndex(QStringLiteral("规格"));
+        packingColumn = records.ColumnIndex(QStringLiteral("规格"));
         bulk.emplace(*查询列表框);
         查询列表框->deleteAllRows();
     };
-    QString name, spec;  // a 规格 like the last row's is shared, not copied
+    QString name, packing;  // a 规格 like the last row's is shared, not copied
     const bool opened = db::readAll(查询记录集, sql, [&](db::DrugRecordset& records) {
         if (!bulk) startList(records);
         records.ReadText(nameColumn, name);
-        records.ReadText(specColumn, spec);
-        查询列表框->insertRow(查询列表框->rowCount(), {name, spec});
+        records.ReadText(packingColumn, packing);
+        查询列表框->insertRow(查询列表框->rowCount(), {name, packing});
     });
     if (!opened) {
         // Rows read before a read error are not the result: show none of them.

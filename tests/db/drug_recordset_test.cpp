@@ -86,20 +86,20 @@ TEST_F(DrugRecordsetTest, ReadsByNameOrPositionAndMovesBackToTheFirstRow) {
 TEST_F(DrugRecordsetTest, ReadingIntoATextKeepsItWhenTheRowRepeatsIt) {
     ASSERT_TRUE(records.Open(u"select * from 仓库 order by 编号"_s));
     const int name = records.ColumnIndex(u"存货名称"_s);
-    const int spec = records.ColumnIndex(u"规格"_s);
+    const int packing = records.ColumnIndex(u"规格"_s);
     QString text = QString::fromUtf8("当归");  // a text with storage of its own
     const QString before = text;
     records.ReadText(name, text);  // the same text: nothing new is made
     EXPECT_TRUE(text.isSharedWith(before));
-    records.ReadText(spec, text);
+    records.ReadText(packing, text);
     EXPECT_EQ(text, u"1kg"_s);
     records.MoveNext();
-    records.ReadText(spec, text);  // 甘草 has no 规格
+    records.ReadText(packing, text);  // 甘草 has no 规格
     EXPECT_EQ(text, QString());
     records.ReadText(-1, text);
     EXPECT_EQ(text, QString());
     records.MoveNext();
-    for (int i : {name, spec}) {
+    for (int i : {name, packing}) {
         records.ReadText(i, text);
         EXPECT_EQ(text, records.ReadText(i));
     }
