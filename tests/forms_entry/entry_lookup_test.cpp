@@ -145,7 +145,7 @@ TEST_F(DrugLookupTest, EnterWithoutSelectedResultEmptiesTheDrugName) {
     EXPECT_EQ(focus(), w.编辑框_用量);
 }
 
-TEST_F(DrugLookupTest, PickSelectsTheUnitEqualToTheSpecificationOnly) {
+TEST_F(DrugLookupTest, PickSelectsTheUnitEqualToThePackingOnly) {
     changeDrugDatabase(u"INSERT INTO 仓库 (存货编码,存货名称,规格) values ('BAOYAO','包装药','包')"_s);
     EntryWindow& w = open();
     typeInto(w.编辑框_选择药品, u"BAOYAO"_s);
