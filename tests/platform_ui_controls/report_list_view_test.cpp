@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QHeaderView>
+#include <QLineEdit>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -168,12 +169,38 @@ TEST_F(ReportListViewTest, KeyboardSelectsFromTheFirstRowAndEnterActivates) {
     EXPECT_EQ(activations.at(0).at(0).toInt(), 1);
 }
 
-TEST_F(ReportListViewTest, SelectionIsNotHighlightedWithoutFocus) {
-    list_.setTextColour(QColor(0, 128, 0));
-    const QPalette& p = list_.palette();
-    EXPECT_EQ(p.color(QPalette::Inactive, QPalette::Highlight), p.color(QPalette::Active, QPalette::Base));
-    EXPECT_EQ(p.color(QPalette::Inactive, QPalette::HighlightedText), QColor(0, 128, 0));
-    EXPECT_EQ(p.color(QPalette::Active, QPalette::Text), QColor(0, 128, 0));
+// What the user sees: the selected row is highlighted while the list has the
+// focus and looks like any other row once the focus has gone elsewhere.
+TEST(ReportListViewLook, SelectionIsNotHighlightedWithoutFocus) {
+    QWidget window;
+    window.resize(420, 320);
+    auto* list = new ReportListView(&window);
+    list->setGeometry(0, 0, 400, 260);
+    list->addColumn(u"名称"_s, 130);
+    list->setTextColour(QColor(0, 128, 0));
+    auto* other = new QLineEdit(&window);
+    other->setGeometry(0, 280, 100, 24);
+    list->insertRow(0, {u"当归"_s});
+    list->insertRow(1, {u"甘草"_s});
+    window.show();
+    QApplication::setActiveWindow(&window);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+
+    // A point inside row 0 but right of its text: only the row's background.
+    const QRect row = list->visualRect(list->model()->index(0, 0));
+    const QPoint probe(row.right() - 3, row.center().y());
+    auto background = [&] { return list->viewport()->grab().toImage().pixelColor(probe); };
+    const QColor base = background();
+
+    list->setFocus();
+    list->setSelectedRow(0);
+    QApplication::processEvents();
+    EXPECT_NE(background(), base);  // highlighted while focused
+
+    other->setFocus();
+    QApplication::processEvents();
+    EXPECT_EQ(list->selectedRow(), 0);
+    EXPECT_EQ(background(), base);  // still selected, no longer highlighted
 }
 
 }  // namespace
