@@ -60,13 +60,28 @@ size_t gbBoundary(const std::string& s, size_t from, size_t limit) {
     return i - from;
 }
 
+// A buffer too small for one character and the terminator gets the length
+// and 01004 once, as a probe for the length does; the same again would leave
+// a client that loops on 01004 looping for ever, so it is refused instead.
+void checkProgress(size_t n, size_t remaining, const Target& t, PieceState& piece) {
+    if (n > 0 || remaining == 0 || !t.buffer || t.bufferLength == 0) {
+        piece.stalled = false;
+        return;
+    }
+    if (piece.stalled)
+        raise(ErrorKind::InvalidLength, "Buffer of " + std::to_string(t.bufferLength) +
+                                            " bytes too small for the next character and the terminator");
+    piece.stalled = true;
+}
+
 SQLRETURN putText(const std::string& whole, const Target& t, PieceState& piece, Diagnostics& diag) {
     size_t unit = t.type == SQL_C_WCHAR ? 2 : 1;
     bool terminated = t.type != SQL_C_BINARY;
     size_t remaining = whole.size() - piece.offset;
     if (t.indicator) *t.indicator = static_cast<SQLLEN>(remaining);
-    size_t capacity = t.bufferLength > 0 ? static_cast<size_t>(t.bufferLength) : 0;
-    if (terminated) capacity = capacity >= unit ? (capacity / unit - 1) * unit : 0;
+    size_t room = t.bufferLength > 0 ? static_cast<size_t>(t.bufferLength) : 0;
+    size_t capacity = room;
+    if (terminated) capacity = room >= unit ? (room / unit - 1) * unit : 0;
     size_t n = std::min(remaining, capacity);
     if (n < remaining) {
         if (t.type == SQL_C_CHAR) n = gbBoundary(whole, piece.offset, n);
@@ -75,9 +90,11 @@ SQLRETURN putText(const std::string& whole, const Target& t, PieceState& piece, 
             if (hi >= 0xD8 && hi <= 0xDB) n -= 2;  // keep a surrogate pair together
         }
     }
-    if (t.buffer && t.bufferLength > 0) {
+    checkProgress(n, remaining, t, piece);
+    if (t.buffer) {
         std::memcpy(t.buffer, whole.data() + piece.offset, n);
-        if (terminated) std::memset(static_cast<char*>(t.buffer) + n, 0, unit);
+        // A wide terminator needs two bytes: none at all rather than half of one.
+        if (terminated && room >= unit) std::memset(static_cast<char*>(t.buffer) + n, 0, unit);
     }
     piece.offset += n;
     if (n < remaining) {
@@ -236,6 +253,7 @@ void finishPiece(PieceState& piece, int columnNumber, SQLSMALLINT type) {
     piece.converted.clear();
     piece.offset = 0;
     piece.finished = true;
+    piece.stalled = false;
 }
 
 // Text that fits the caller's buffer goes there straight from the stored
@@ -287,6 +305,7 @@ SQLRETURN convertCell(const CellView& cell, const ResultColumn& column, const Ta
         piece.targetType = t.type;
         piece.offset = 0;
         piece.finished = false;
+        piece.stalled = false;
         piece.converted.clear();
         std::string owned;
         std::string_view utf8;

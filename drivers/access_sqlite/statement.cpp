@@ -13,6 +13,7 @@ void resetPiece(PieceState& piece) {
     piece.converted.clear();
     piece.offset = 0;
     piece.finished = false;
+    piece.stalled = false;
 }
 
 }  // namespace

@@ -5,6 +5,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <QString>
+
 #include "tests/drivers/odbc_client.h"
 #include "tests/support/temp_program_dir.h"
 
@@ -207,6 +209,80 @@ TEST_F(Types, WideTextFillsTheBufferToTheLastUnitAndKeepsSurrogatePairsWhole) {
             read += reinterpret_cast<const char16_t*>(wide);
         EXPECT_EQ(read, whole);
     }
+}
+
+// A client reading in pieces with one buffer size, as a loop on 01004 does:
+// it must either get the whole value or a clean HY090, never loop for ever,
+// and no byte past BufferLength may be touched.
+struct PieceCase {
+    const char* name;
+    SQLSMALLINT cType;
+    SQLLEN room;  // BufferLength
+    const char* read;  // what arrives before the end or the error, UTF-8
+    bool refused;  // ends in HY090 instead of SQL_NO_DATA
+};
+
+TEST_F(Types, TinyBuffersEitherMakeProgressOrAreRefusedAndNeverOverflow) {
+    // One byte, two and four in GB18030; one, one and two UTF-16 units.
+    ASSERT_TRUE(db.execute("INSERT INTO 检索 (姓名) values ('a中𠀀')").ok());
+    const PieceCase cases[] = {
+        {"char, room for the terminator only", SQL_C_CHAR, 1, "", true},
+        {"char, 2-byte character never fits", SQL_C_CHAR, 2, "a", true},
+        {"char, 4-byte character never fits", SQL_C_CHAR, 4, "a中", true},
+        {"char, 4-byte character just fits", SQL_C_CHAR, 5, "a中𠀀", false},
+        {"char, all at once", SQL_C_CHAR, 8, "a中𠀀", false},
+        {"wide, one byte: not even a terminator", SQL_C_WCHAR, 1, "", true},
+        {"wide, the terminator only", SQL_C_WCHAR, 2, "", true},
+        {"wide, odd room", SQL_C_WCHAR, 3, "", true},
+        {"wide, surrogate pair never fits", SQL_C_WCHAR, 4, "a中", true},
+        {"wide, surrogate pair just fits", SQL_C_WCHAR, 6, "a中𠀀", false},
+        {"wide, all at once", SQL_C_WCHAR, 10, "a中𠀀", false},
+    };
+    for (const PieceCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        OdbcStatement s(db);
+        ASSERT_TRUE(s.execDirect("select 姓名 from 检索").ok());
+        ASSERT_EQ(SQLFetch(s.get()), SQL_SUCCESS);
+        const bool wide = c.cType == SQL_C_WCHAR;
+        std::string gb;
+        std::u16string units;
+        SQLRETURN rc = SQL_SUCCESS;
+        int calls = 0;
+        for (; calls < 20; ++calls) {
+            alignas(char16_t) unsigned char buf[16];
+            std::fill(std::begin(buf), std::end(buf), 0xAB);
+            SQLLEN ind = 0;
+            rc = SQLGetData(s.get(), 1, c.cType, buf, c.room, &ind);
+            for (size_t i = static_cast<size_t>(c.room); i < sizeof buf; ++i) ASSERT_EQ(buf[i], 0xAB) << "byte " << i;
+            if (!SQL_SUCCEEDED(rc)) break;
+            if (calls == 0) {
+                EXPECT_EQ(ind, wide ? 8 : 7);
+            }
+            if (wide && c.room >= 2) units += reinterpret_cast<const char16_t*>(buf);
+            if (!wide) gb += reinterpret_cast<const char*>(buf);
+        }
+        ASSERT_LT(calls, 20) << "no end in sight";
+        EXPECT_EQ(wide ? QString::fromStdU16String(units).toStdString() : fromGb(gb), c.read);
+        EXPECT_EQ(rc, c.refused ? SQL_ERROR : SQL_NO_DATA);
+        if (c.refused) {
+            EXPECT_EQ(s.outcome(rc).state, "HY090");
+        }
+    }
+}
+
+TEST_F(Types, LengthProbeThenARealBufferReadsTheWholeValue) {
+    ASSERT_TRUE(db.execute("INSERT INTO 检索 (姓名) values ('中𠀀')").ok());
+    OdbcStatement s(db);
+    ASSERT_TRUE(s.execDirect("select 姓名 from 检索").ok());
+    ASSERT_EQ(SQLFetch(s.get()), SQL_SUCCESS);
+    char buf[16] = {'x'};
+    SQLLEN ind = 0;
+    EXPECT_EQ(SQLGetData(s.get(), 1, SQL_C_CHAR, buf, 0, &ind), SQL_SUCCESS_WITH_INFO);
+    EXPECT_EQ(SQLGetData(s.get(), 1, SQL_C_CHAR, buf, 1, &ind), SQL_SUCCESS_WITH_INFO);
+    EXPECT_EQ(ind, 6);
+    EXPECT_EQ(SQLGetData(s.get(), 1, SQL_C_CHAR, buf, 2, &ind), SQL_ERROR);  // stuck twice in a row
+    ASSERT_EQ(SQLGetData(s.get(), 1, SQL_C_CHAR, buf, sizeof buf, &ind), SQL_SUCCESS);
+    EXPECT_EQ(fromGb(buf), "中𠀀");
 }
 
 TEST_F(Types, UnknownStatementAttributesAnswerHy092) {
