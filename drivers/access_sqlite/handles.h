@@ -106,7 +106,9 @@ struct Statement {
     PieceState piece;
     SQLULEN* rowsFetched = nullptr;
     SQLUSMALLINT* rowStatus = nullptr;
-    SQLULEN maxRows = 0;
+    SQLULEN maxRows = 0;  // SQL_ATTR_MAX_ROWS, 0 for all
+    SQLULEN rowLimit = 0;  // maxRows as it was when the open query ran
+    SQLULEN rowsServed = 0;  // of the open result
     SQLULEN rowArraySize = 1;
 
     void prepare(const std::string& utf8Sql);

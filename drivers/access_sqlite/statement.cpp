@@ -60,6 +60,7 @@ void Statement::execute() {
         bindParameters(db, s, t.params);
         if (t.isQuery) {
             cursor = std::make_unique<SqliteCursor>(db, s);
+            rowLimit = maxRows;  // changing the attribute later leaves this result alone
             rowCount = -1;
             return;
         }
@@ -87,6 +88,7 @@ void Statement::closeCursor() {
     cursor.reset();
     if (compiled) sqlite3_reset(compiled.get());
     onRow = false;
+    rowsServed = 0;
     resetPiece(piece);
     if (!prepared && translation) columns = translation->columns;
 }
@@ -98,15 +100,18 @@ void Statement::openMemoryResult(std::vector<ResultColumn> cols, std::vector<std
     compiled = SqliteStatement();
     columns = std::move(cols);
     cursor = std::make_unique<MemoryCursor>(std::move(rows));
+    rowLimit = 0;  // a catalog answer is not a query of the application's
     rowCount = -1;
 }
 
 SQLRETURN Statement::fetch() {
     if (!cursor) raise(ErrorKind::InvalidCursorState, "Invalid cursor state: no result is open");
     resetPiece(piece);
-    onRow = cursor->next();
+    // Past the limit the rest of the result is never stepped through.
+    onRow = (rowLimit == 0 || rowsServed < rowLimit) && cursor->next();
     if (rowsFetched) *rowsFetched = onRow ? 1 : 0;
     if (!onRow) return SQL_NO_DATA;
+    ++rowsServed;
     if (rowStatus) rowStatus[0] = SQL_ROW_SUCCESS;
     SQLRETURN result = SQL_SUCCESS;
     for (size_t i = 0; i < bindings.size() && i < columns.size(); ++i) {

@@ -300,6 +300,43 @@ TEST_F(Types, UnknownStatementAttributesAnswerHy092) {
     EXPECT_EQ(value, 1u);
 }
 
+TEST_F(Types, MaxRowsLimitsEachQueryAsItWasWhenTheQueryRan) {
+    for (int i = 1; i <= 5; ++i)
+        ASSERT_TRUE(db.execute("INSERT INTO 检索 (姓名) values ('" + std::to_string(i) + "')").ok());
+    OdbcStatement s(db);
+    auto setMax = [&](SQLULEN n) {
+        return SQLSetStmtAttr(s.get(), SQL_ATTR_MAX_ROWS, reinterpret_cast<SQLPOINTER>(n), 0);
+    };
+    auto names = [&] {
+        std::string out;
+        while (SQLFetch(s.get()) == SQL_SUCCESS) out += *s.text(1);
+        SQLCloseCursor(s.get());
+        return out;
+    };
+    struct Case {
+        SQLULEN max;
+        const char* names;
+    };
+    for (const Case& c : {Case{3, "123"}, Case{1, "1"}, Case{5, "12345"}, Case{9, "12345"}, Case{0, "12345"}}) {
+        SCOPED_TRACE(c.max);
+        ASSERT_EQ(setMax(c.max), SQL_SUCCESS);
+        SQLULEN reported = 99;
+        ASSERT_EQ(SQLGetStmtAttr(s.get(), SQL_ATTR_MAX_ROWS, &reported, sizeof reported, nullptr), SQL_SUCCESS);
+        EXPECT_EQ(reported, c.max);
+        ASSERT_TRUE(s.execDirect("select 姓名 from 检索 order by 编号").ok());
+        EXPECT_EQ(names(), c.names);
+    }
+    // A prepared query takes the limit at each execute; an open result keeps its own.
+    std::string sql = toGb("select 姓名 from 检索 order by 编号");
+    ASSERT_EQ(SQLPrepare(s.get(), reinterpret_cast<SQLCHAR*>(sql.data()), SQL_NTS), SQL_SUCCESS);
+    ASSERT_EQ(setMax(2), SQL_SUCCESS);
+    ASSERT_EQ(SQLExecute(s.get()), SQL_SUCCESS);
+    ASSERT_EQ(setMax(4), SQL_SUCCESS);
+    EXPECT_EQ(names(), "12");
+    ASSERT_EQ(SQLExecute(s.get()), SQL_SUCCESS);
+    EXPECT_EQ(names(), "1234");
+}
+
 TEST_F(Types, AutocommitOffKeepsWorkUntilEndTran) {
     ASSERT_TRUE(SQL_SUCCEEDED(SQLSetConnectAttr(db.dbc(), SQL_ATTR_AUTOCOMMIT,
                                                 reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_OFF), 0)));
