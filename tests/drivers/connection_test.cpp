@@ -104,6 +104,32 @@ TEST_F(Connecting, ExclusiveConnectionLeavesARollbackJournalAndWaitsForNobody) {
     EXPECT_EQ(journalMark(file), JournalMark::Wal);
 }
 
+// SQLite cannot make the -wal and -shm files of this WAL file (their names are
+// taken by folders), the want an unwritable data folder causes: a read-only
+// connection still reads it, a read-write one fails cleanly. The folder name
+// carries the characters that mean something in SQLite's file URIs.
+TEST_F(Connecting, ReadOnlyConnectionReadsAWalFileWhoseJournalsCannotBeMade) {
+    QString folder = dir.path() + QStringLiteral("/门诊 #1 100%?");
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const std::string file = (folder + QStringLiteral("/sj.accdb")).toStdString();
+    ASSERT_TRUE(rx::rxdb::createPrescriptionDatabase(file, TempProgramDir::driverPath().toStdString()));
+    const std::string text = "DRIVER={" + TempProgramDir::driverName().toStdString() + "};DBQ=" + file;
+    {
+        OdbcConnection writer;
+        ASSERT_TRUE(writer.driverConnect(text).ok());
+        ASSERT_TRUE(writer.execute("INSERT INTO 检索 (姓名) values ('甲')").ok());
+    }
+    ASSERT_EQ(journalMark(file), JournalMark::Wal);
+    for (const char* suffix : {"-wal", "-shm"}) ASSERT_TRUE(QDir().mkdir(QString::fromStdString(file + suffix)));
+    OdbcConnection reader;
+    OdbcOutcome o = reader.driverConnect(text + ";ReadOnly=1");
+    ASSERT_TRUE(o.ok()) << o.state << " " << o.message;
+    EXPECT_EQ(reader.query("select 姓名 from 检索"), (Rows{{"甲"}}));
+    EXPECT_FALSE(reader.execute("DELETE FROM 检索").ok());
+    OdbcConnection writer;
+    EXPECT_EQ(writer.driverConnect(text).state, "08001");
+}
+
 TEST_F(Connecting, AccessModeAttributeAlsoMakesTheConnectionReadOnly) {
     ASSERT_TRUE(dir.createPrescriptionDatabase());
     OdbcConnection c;
