@@ -13,6 +13,8 @@ struct TextCase {
     QString text;
 };
 
+void PrintTo(const TextCase& c, std::ostream* out) { *out << c.name; }  // names, not bytes, in listings
+
 class DateToText : public testing::TestWithParam<TextCase> {};
 
 TEST_P(DateToText, WritesTheStoredValue) {
@@ -67,6 +69,8 @@ struct RangeCase {
     QDateTime end;
     bool rejected;
 };
+
+void PrintTo(const RangeCase& c, std::ostream* out) { *out << c.name; }  // names, not bytes, in listings
 
 class EndBeforeStart : public testing::TestWithParam<RangeCase> {};
 

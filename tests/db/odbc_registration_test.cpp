@@ -16,6 +16,8 @@ struct IniCase {
     bool defines;
 };
 
+void PrintTo(const IniCase& c, std::ostream* out) { *out << c.name; }  // names, not bytes, in listings
+
 class IniDefinesDsn : public testing::TestWithParam<IniCase> {};
 
 TEST_P(IniDefinesDsn, FindsTheSectionWithADriver) {

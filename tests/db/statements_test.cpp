@@ -15,6 +15,8 @@ struct StatementCase {
     QString text;
 };
 
+void PrintTo(const StatementCase& c, std::ostream* out) { *out << c.name; }  // names, not bytes, in listings
+
 class Statement : public testing::TestWithParam<StatementCase> {};
 
 TEST_P(Statement, IsTheExactText) {

@@ -33,6 +33,9 @@ struct Case {
     const char* state;   // expected SQLSTATE on failure
 };
 
+// Test listings name the case instead of dumping its bytes.
+void PrintTo(const Case& c, std::ostream* out) { *out << c.name; }
+
 std::string translated(const char* access, std::string* state, std::vector<BoundValue>* params = nullptr) {
     ParseResult p = parse(access);
     if (!p.statement) {

@@ -70,6 +70,8 @@ struct Malformed {
     int line;  // where the fault is reported
 };
 
+void PrintTo(const Malformed& c, std::ostream* out) { *out << c.name; }  // names, not bytes, in listings
+
 class GrdMalformed : public testing::TestWithParam<Malformed> {};
 
 TEST_P(GrdMalformed, IsRefusedWhole) {

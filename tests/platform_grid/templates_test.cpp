@@ -46,6 +46,8 @@ struct Shipped {
     std::vector<CellAddress> (*written)();
 };
 
+void PrintTo(const Shipped& c, std::ostream* out) { *out << c.file; }  // names, not bytes, in listings
+
 class ShippedTemplate : public testing::TestWithParam<Shipped> {};
 
 TEST_P(ShippedTemplate, HoldsAndShowsEveryWrittenCell) {

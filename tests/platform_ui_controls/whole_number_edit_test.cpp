@@ -22,6 +22,8 @@ struct RewriteCase {
     QString out;
 };
 
+void PrintTo(const RewriteCase& c, std::ostream* out) { *out << c.name; }  // names, not bytes, in listings
+
 class WholeNumberRewrite : public ::testing::TestWithParam<RewriteCase> {};
 
 TEST_P(WholeNumberRewrite, GivesPlainDecimalOrEmpty) {

@@ -23,6 +23,9 @@ struct CsvCase {
     const char* error;  // substring of the error, nullptr when it must succeed
 };
 
+// Test listings name the case instead of dumping its bytes.
+void PrintTo(const CsvCase& c, std::ostream* out) { *out << c.name; }
+
 class DrugCsv : public ::testing::TestWithParam<CsvCase> {};
 
 TEST_P(DrugCsv, ReadsOrNamesTheBadLine) {
