@@ -28,18 +28,24 @@ endif()
 
 # The drug catalogue is opened read-only, often from a folder the user may
 # not write to, which SQLite cannot do for a file in WAL mode (header bytes 18
-# and 19 are 2). A catalogue an older build left in WAL mode is made again
-# from the bundled lists.
+# and 19 are 2). A catalogue left in WAL mode, by an older build or by an
+# administrator's edit, is settled in place: every row stays.
 set(xs "${OUT_DIR}/xs.mdb")
-set(remake_xs FALSE)
 if(EXISTS "${xs}")
     file(READ "${xs}" xs_mode OFFSET 18 LIMIT 2 HEX)
     if(xs_mode STREQUAL "0202")
-        set(remake_xs TRUE)
-        message(STATUS "${xs} is in WAL mode: making it again")
+        # A file in use (the program running from this folder) cannot be
+        # settled now; the build goes on and tries again next time.
+        execute_process(COMMAND "${RXDB}" --driver "${DRIVER}" settle-drugs "${xs}"
+                        RESULT_VARIABLE rc OUTPUT_QUIET ERROR_VARIABLE err)
+        if(rc EQUAL 0)
+            message(STATUS "${xs} was in WAL mode: settled in rollback-journal mode")
+        else()
+            message(WARNING "${xs} is in WAL mode and could not be settled now: ${err}")
+        endif()
     endif()
 endif()
-if(NOT EXISTS "${xs}" OR remake_xs)
+if(NOT EXISTS "${xs}")
     set(tmp "${OUT_DIR}/.xs.mdb.new")
     fresh_temp("${tmp}")
     rxdb_run(create-drugs "${tmp}")
@@ -52,9 +58,6 @@ if(NOT EXISTS "${xs}" OR remake_xs)
         else()
             message(WARNING "${csv} not found: table ${table} of xs.mdb stays empty")
         endif()
-    endforeach()
-    foreach(suffix "-wal" "-shm" "-journal")
-        file(REMOVE "${xs}${suffix}")  # an old file's journals must not be taken for the new one's
     endforeach()
     file(RENAME "${tmp}" "${xs}")
     message(STATUS "Made ${xs}")

@@ -160,6 +160,22 @@ TEST_F(RxdbFiles, ImportTurnsACatalogueLeftInWalModeBack) {
     EXPECT_EQ(rows("西药").size(), 1u);
 }
 
+TEST_F(RxdbFiles, SettlingACatalogueLeftInWalModeKeepsRowsStillInItsJournal) {
+    ASSERT_TRUE(dir.createDrugDatabase({{"DG", "当归", "1kg"}}));
+    {
+        // An administrator's own edit through an ordinary connection: WAL mode, and
+        // the new row may still sit in the -wal file when the build looks at it.
+        test::OdbcConnection shared;
+        ASSERT_TRUE(shared.driverConnect("DRIVER={" + std::string(kDriverName) + "};DBQ=" + drugFile()).ok());
+        ASSERT_TRUE(shared.execute("INSERT INTO 仓库 (存货编码,存货名称,规格) values ('ZDY','自定义','袋')").ok());
+    }
+    ASSERT_EQ(test::journalMark(drugFile()), test::JournalMark::Wal);
+    ASSERT_TRUE(settleDrugDatabase(drugFile(), driver()));
+    EXPECT_EQ(test::journalMark(drugFile()), test::JournalMark::Rollback);
+    EXPECT_EQ(rows("仓库").size(), 2u);
+    EXPECT_FALSE(settleDrugDatabase(dir.dataDir().toStdString() + "/none.mdb", driver()));
+}
+
 TEST_F(RxdbFiles, PrescriptionDatabaseStaysInWalModeForSharing) {
     ASSERT_TRUE(dir.createPrescriptionDatabase());
     EXPECT_EQ(test::journalMark(dir.prescriptionDatabasePath().toStdString()), test::JournalMark::Wal);

@@ -2,6 +2,7 @@
 //   rxdb create-prescriptions FILE
 //   rxdb create-drugs FILE
 //   rxdb import-drugs FILE TABLE CSV
+//   rxdb settle-drugs FILE
 // --driver NAME|PATH picks the ODBC driver when it is not registered.
 
 #include <iostream>
@@ -15,7 +16,8 @@ namespace {
 int usage() {
     std::cerr << "usage: rxdb [--driver NAME|PATH] create-prescriptions FILE\n"
                  "       rxdb [--driver NAME|PATH] create-drugs FILE\n"
-                 "       rxdb [--driver NAME|PATH] import-drugs FILE TABLE CSV\n";
+                 "       rxdb [--driver NAME|PATH] import-drugs FILE TABLE CSV\n"
+                 "       rxdb [--driver NAME|PATH] settle-drugs FILE\n";
     return 2;
 }
 
@@ -36,6 +38,8 @@ int main(int argc, char** argv) {
         status = rx::rxdb::createDrugDatabase(args[1], driver);
     } else if (args[0] == "import-drugs" && args.size() == 4) {
         status = rx::rxdb::importDrugs(args[1], args[2], args[3], driver);
+    } else if (args[0] == "settle-drugs" && args.size() == 2) {
+        status = rx::rxdb::settleDrugDatabase(args[1], driver);
     } else {
         return usage();
     }

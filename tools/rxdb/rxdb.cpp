@@ -194,6 +194,15 @@ Status importDrugRows(const fs::path& file, std::string_view table, const std::v
     return {true, "imported " + std::to_string(rows.size()) + " rows into " + std::string(table)};
 }
 
+Status settleDrugDatabase(const fs::path& file, const std::string& driver) {
+    std::error_code ec;
+    if (!fs::is_regular_file(file, ec)) return {false, file.string() + ": no such database file"};
+    // The driver's exclusive connection checkpoints and switches the journal.
+    Session s(file, driver, Sharing::Exclusive);
+    if (!s.error().empty()) return {false, s.error()};
+    return {true, file.string() + " opens read-only anywhere now"};
+}
+
 Status importDrugs(const fs::path& file, std::string_view table, const fs::path& csv, const std::string& driver) {
     std::ifstream in(csv, std::ios::binary);
     if (!in) return {false, csv.string() + ": cannot be read"};

@@ -38,6 +38,11 @@ Status createDrugDatabase(const std::filesystem::path& file, const std::string& 
 Status importDrugRows(const std::filesystem::path& file, std::string_view table, const std::vector<DrugRow>& rows,
                       const std::string& driver = kDriverName);
 
+// Leaves an existing drug database in rollback-journal mode, keeping every row
+// (a WAL file's pending pages are written into it first), so that it opens
+// read-only even from a folder nobody may write to.
+Status settleDrugDatabase(const std::filesystem::path& file, const std::string& driver = kDriverName);
+
 // Reads the CSV (UTF-8 or GB18030) and loads it as importDrugRows does.
 Status importDrugs(const std::filesystem::path& file, std::string_view table, const std::filesystem::path& csv,
                    const std::string& driver = kDriverName);
