@@ -28,6 +28,13 @@ bool isWalFile(const std::string& path) {
     return in.read(header, sizeof header) && header[18] == 2 && header[19] == 2;
 }
 
+// Committed pages a writer left in the -wal file (after a crash, say) would be
+// skipped by an immutable open, which reads only the main file.
+bool hasPendingJournal(const std::string& path) {
+    struct stat st {};
+    return ::stat((path + "-wal").c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0;
+}
+
 // SQLite's URI form of a file name: only '%', '?' and '#' mean something there.
 std::string fileUri(const std::string& path) {
     std::string out = path.starts_with('/') ? "file://" : "file:";
@@ -54,7 +61,9 @@ Database::Database(const std::string& utf8Path, const OpenOptions& options)
     if (!isRegularFile(utf8Path))
         raise(ErrorKind::ConnectFailed, "Could not find file '" + utf8Path + "'");
     int rc = open(utf8Path, readOnly_ ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE, options.busyTimeoutMs);
-    if (rc != SQLITE_OK && readOnly_ && couldNotShare(rc) && isWalFile(utf8Path)) openImmutable(options);
+    if (rc != SQLITE_OK && readOnly_ && couldNotShare(rc) && isWalFile(utf8Path) &&
+        !hasPendingJournal(utf8Path))
+        openImmutable(options);
     else if (rc != SQLITE_OK) failOpen(rc);
     try {
         setUp(options);
@@ -169,7 +178,9 @@ const TableInfo* Database::findTable(std::string_view table) const {
     if (it != tables_.end()) return it->second.get();
     SqliteStatement s = prepare("SELECT name FROM sqlite_master WHERE type='table' AND name=?1 COLLATE NOCASE");
     sqlite3_bind_text(s.get(), 1, table.data(), static_cast<int>(table.size()), SQLITE_TRANSIENT);
-    if (sqlite3_step(s.get()) != SQLITE_ROW) return nullptr;
+    const int found = sqlite3_step(s.get());
+    if (found == SQLITE_DONE) return nullptr;
+    if (found != SQLITE_ROW) fail(found);  // busy or damaged: not "no such table"
     auto info = std::make_unique<TableInfo>();
     info->name = reinterpret_cast<const char*>(sqlite3_column_text(s.get(), 0));
     SqliteStatement cols = prepare("SELECT name, type, \"notnull\", pk FROM pragma_table_info(?1)");

@@ -6,6 +6,8 @@
 #include <QDir>
 #include <QFile>
 
+#include <unistd.h>
+
 #include "tests/drivers/odbc_client.h"
 #include "tests/support/temp_program_dir.h"
 #include "tools/rxdb/rxdb.h"
@@ -128,6 +130,42 @@ TEST_F(Connecting, ReadOnlyConnectionReadsAWalFileWhoseJournalsCannotBeMade) {
     EXPECT_FALSE(reader.execute("DELETE FROM 检索").ok());
     OdbcConnection writer;
     EXPECT_EQ(writer.driverConnect(text).state, "08001");
+}
+
+// A data folder the reader may not write to, holding a WAL file whose writer
+// crashed: committed rows sit in the -wal, and no -shm can be made. Reading the
+// main file alone would show an older state as if it were the whole file, so
+// the connection must either read every row or refuse. Runs as an ordinary
+// user (root ignores folder permissions), in a child process.
+TEST_F(Connecting, ReadOnlyConnectionNeverHidesRowsPendingInTheJournal) {
+    ASSERT_TRUE(dir.createPrescriptionDatabase());
+    const std::string file = dir.prescriptionDatabasePath().toStdString();
+    const QString locked = dir.path() + QStringLiteral("/locked");
+    ASSERT_TRUE(QDir().mkpath(locked));
+    const std::string copied = (locked + QStringLiteral("/sj.accdb")).toStdString();
+    {
+        OdbcConnection writer;  // held open, so its row is still only in the -wal file
+        ASSERT_TRUE(writer.driverConnect(dir.prescriptionConnectionText()).ok());
+        ASSERT_TRUE(writer.execute("INSERT INTO 检索 (姓名) values ('甲')").ok());
+        for (const char* suffix : {"", "-wal"})
+            ASSERT_TRUE(QFile::copy(QString::fromStdString(file + suffix), QString::fromStdString(copied + suffix)));
+    }
+    ASSERT_EQ(journalMark(copied), JournalMark::Wal);
+    for (const QString& f : {QString::fromStdString(copied), QString::fromStdString(copied + "-wal")})
+        QFile::setPermissions(f, QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther);
+    const auto readAndExec = QFileDevice::ReadOwner | QFileDevice::ExeOwner | QFileDevice::ReadGroup |
+                             QFileDevice::ExeGroup | QFileDevice::ReadOther | QFileDevice::ExeOther;
+    for (const QString& d : {dir.path(), locked}) QFile::setPermissions(d, readAndExec);
+    const std::string text = "DRIVER={" + TempProgramDir::driverPath().toStdString() + "};DBQ=" + copied + ";ReadOnly=1";
+    EXPECT_EXIT(
+        {
+            if (geteuid() == 0 && setuid(65534) != 0) std::_Exit(3);  // nobody
+            OdbcConnection reader;
+            if (!reader.driverConnect(text).ok()) std::_Exit(0);  // refused: fine
+            std::_Exit(reader.query("select 姓名 from 检索") == Rows{{"甲"}} ? 0 : 1);
+        },
+        testing::ExitedWithCode(0), "");
+    QFile::setPermissions(locked, readAndExec | QFileDevice::WriteOwner);
 }
 
 TEST_F(Connecting, AccessModeAttributeAlsoMakesTheConnectionReadOnly) {
