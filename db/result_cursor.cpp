@@ -180,6 +180,7 @@ void ResultCursor::fetch() {
 
 void ResultCursor::moveFirst() {
     if (row_ == 0) return;
+    failed_ = false;  // a fresh pass over the rows
     SQLFreeStmt(statement_.get(), SQL_CLOSE);
     if (!execute(nullptr)) {
         atEnd_ = true;

@@ -59,8 +59,8 @@ void EntryWindow::OnWesternCodeChanged(const QString& text) {
 }
 
 void EntryWindow::lookup(const QString& sql) {
-    // The list is emptied only once the query has opened, so that a failed
-    // lookup leaves it as it was; one sort after all rows are in.
+    // The list is emptied only once the query has opened, so that a lookup that
+    // cannot open leaves it as it was; one sort after all rows are in.
     std::optional<ui::ReportListView::BulkUpdate> bulk;
     int nameColumn = -1;
     int packingColumn = -1;
@@ -78,8 +78,10 @@ void EntryWindow::lookup(const QString& sql) {
         查询列表框->insertRow(查询列表框->rowCount(), {name, packing});
     });
     if (!opened) {
-        // Rows read before a read error are not the result: show none of them.
+        // Rows read before a read error are not the result: show none of them,
+        // and finish the update before the box's own event loop paints the list.
         if (bulk) 查询列表框->deleteAllRows();
+        bulk.reset();
         ui::showMessage(kLookupFailed, kLookupFailedTitle, ui::MessageLook::None);
         // Closed for good: every later lookup of this window fails the same way.
         查询数据库连接.Close();
