@@ -86,6 +86,7 @@ private:
 
     void expression(const Expr& e);
     void comparison(const Expr& e);
+    void operands(const Expr& e);
     void like(const Expr& e);
     void list(const Expr& e);
     void selectList(const SelectStmt& s);
@@ -112,14 +113,11 @@ void Translator::expression(const Expr& e) {
         return;
     case Expr::Kind::And:
     case Expr::Kind::Or:
-    case Expr::Kind::Arith: {
+    case Expr::Kind::Arith:
         out_.sql += '(';
-        expression(*e.args[0]);
-        out_.sql += ' ' + (e.name == "&" ? std::string("||") : e.name) + ' ';
-        expression(*e.args[1]);
+        operands(e);
         out_.sql += ')';
         return;
-    }
     case Expr::Kind::Compare:
     case Expr::Kind::Between: comparison(e); return;
     case Expr::Kind::Like: like(e); return;
@@ -130,6 +128,17 @@ void Translator::expression(const Expr& e) {
         out_.sql += e.negated ? " IS NOT NULL)" : " IS NULL)";
         return;
     }
+}
+
+// The left spine of a chain of one operator goes out without parentheses of its
+// own: SQL reads "a OR b OR c" left to right exactly as the tree says, while
+// nested parentheses exhaust SQLite's parser stack at about a hundred terms.
+void Translator::operands(const Expr& e) {
+    const Expr& left = *e.args[0];
+    if (left.kind == e.kind && left.name == e.name) operands(left);
+    else expression(left);
+    out_.sql += ' ' + (e.name == "&" ? std::string("||") : e.name) + ' ';
+    expression(*e.args[1]);
 }
 
 void Translator::comparison(const Expr& e) {

@@ -171,3 +171,26 @@ TEST_F(ProgramStatements, DrugLookupsMatchPartOfTheCodeWithoutRegardToCase) {
 
 }  // namespace
 }  // namespace rx::test
+
+namespace rx::test {
+namespace {
+
+// An administrator's long condition runs: chains of one operator are not
+// nested in parentheses that SQLite's parser could not hold.
+TEST_F(ProgramStatements, LongChainsOfOneOperatorRunAndKeepTheirOrder) {
+    std::string where = "存货编码 = 'X0'";
+    for (int i = 1; i < 400; ++i) where += " or 存货编码 = 'X" + std::to_string(i) + "'";
+    where += " or 存货编码 = 'GC'";
+    OdbcConnection drugs;
+    ASSERT_TRUE(drugs.driverConnect("DRIVER={" + TempProgramDir::driverName().toStdString() + "};DBQ=" +
+                                    dir.drugDatabasePath().toStdString() + ";ReadOnly=1")
+                    .ok());
+    OdbcOutcome o;
+    EXPECT_EQ(drugs.query("select 存货名称 from 仓库 where " + where, &o), (Rows{{"甘草"}})) << o.message;
+    ASSERT_TRUE(db.execute(indexInsert("算式", "2024年3月1日", "", "")).ok());
+    // Left to right, as written: (20 - 5) - 3 and (24 / 4) / 2.
+    EXPECT_EQ(db.query("select 编号 from 检索 where 20 - 5 - 3 = 12 and 24 / 4 / 2 = 3 and 编号 > 0").size(), 1u);
+}
+
+}  // namespace
+}  // namespace rx::test
