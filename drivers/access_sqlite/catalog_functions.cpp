@@ -34,18 +34,8 @@ const ColumnType kName{AccessType::Text, 128};
 const ColumnType kSmall{AccessType::Short, 0};
 const ColumnType kInt{AccessType::Long, 0};
 
-BoundValue text(const std::string& s) {
-    BoundValue v;
-    v.kind = BoundValue::Kind::Text;
-    v.text = s;
-    return v;
-}
-BoundValue integer(std::int64_t i) {
-    BoundValue v;
-    v.kind = BoundValue::Kind::Integer;
-    v.integer = i;
-    return v;
-}
+BoundValue text(const std::string& s) { return BoundValue::ofText(s); }
+BoundValue integer(std::int64_t i) { return BoundValue::ofInteger(i); }
 BoundValue null() { return {}; }
 
 std::vector<ResultColumn> header(std::initializer_list<std::pair<const char*, ColumnType>> cols) {

@@ -18,6 +18,10 @@ struct BoundValue {
     std::int64_t integer = 0;
     double real = 0;
     std::string text;
+
+    static BoundValue ofInteger(std::int64_t v) { return {Kind::Integer, v, 0, {}}; }
+    static BoundValue ofReal(double v) { return {Kind::Real, 0, v, {}}; }
+    static BoundValue ofText(std::string v) { return {Kind::Text, 0, 0, std::move(v)}; }
 };
 
 struct ResultColumn {

@@ -8,27 +8,6 @@
 namespace rx::access {
 namespace {
 
-BoundValue integerValue(std::int64_t v) {
-    BoundValue b;
-    b.kind = BoundValue::Kind::Integer;
-    b.integer = v;
-    return b;
-}
-
-BoundValue realValue(double v) {
-    BoundValue b;
-    b.kind = BoundValue::Kind::Real;
-    b.real = v;
-    return b;
-}
-
-BoundValue textValue(std::string v) {
-    BoundValue b;
-    b.kind = BoundValue::Kind::Text;
-    b.text = std::move(v);
-    return b;
-}
-
 [[noreturn]] void mismatch(const ColumnInfo& column, std::string_view what) {
     raise(ErrorKind::Conversion,
           "Data type mismatch: " + std::string(what) + " cannot be put into column " + column.name);
@@ -69,38 +48,38 @@ BoundValue toNumber(const Literal& lit, const ColumnInfo& column) {
     default: mismatch(column, "a date");
     }
     AccessType t = column.type.type;
-    if (t == AccessType::YesNo) return integerValue(v != 0 ? 1 : 0);
-    if (!isIntegerType(t)) return realValue(t == AccessType::Single ? static_cast<float>(v) : v);
-    if (lit.kind == Literal::Kind::Integer && fitsInteger(t, v)) return integerValue(lit.integer);
+    if (t == AccessType::YesNo) return BoundValue::ofInteger(v != 0 ? 1 : 0);
+    if (!isIntegerType(t)) return BoundValue::ofReal(t == AccessType::Single ? static_cast<float>(v) : v);
+    if (lit.kind == Literal::Kind::Integer && fitsInteger(t, v)) return BoundValue::ofInteger(lit.integer);
     double rounded = std::nearbyint(v);  // Access rounds half to even, as does the default mode
     if (!fitsInteger(t, rounded))
         raise(ErrorKind::NumericRange, "Numeric value out of range for column " + column.name);
-    return integerValue(static_cast<std::int64_t>(rounded));
+    return BoundValue::ofInteger(static_cast<std::int64_t>(rounded));
 }
 
 BoundValue toYesNo(const Literal& lit, const ColumnInfo& column) {
     if (lit.kind == Literal::Kind::Text) {
         auto b = parseBoolText(lit.text);
         if (!b) mismatch(column, "'" + lit.text + "'");
-        return integerValue(*b ? 1 : 0);
+        return BoundValue::ofInteger(*b ? 1 : 0);
     }
     return toNumber(lit, column);
 }
 
 BoundValue toDate(const Literal& lit, const ColumnInfo& column) {
     switch (lit.kind) {
-    case Literal::Kind::Date: return textValue(toStoredText(lit.date));
+    case Literal::Kind::Date: return BoundValue::ofText(toStoredText(lit.date));
     case Literal::Kind::Text: {
         auto d = parseDateText(lit.text);
         if (!d) mismatch(column, "'" + lit.text + "'");
-        return textValue(toStoredText(*d));
+        return BoundValue::ofText(toStoredText(*d));
     }
     case Literal::Kind::Integer:
     case Literal::Kind::Real: {
         double serial = lit.kind == Literal::Kind::Integer ? static_cast<double>(lit.integer) : lit.real;
         DateTime d = fromSerial(serial);
         if (!isValid(d)) mismatch(column, "the number " + formatNumber(serial));
-        return textValue(toStoredText(d));
+        return BoundValue::ofText(toStoredText(d));
     }
     default: mismatch(column, "a yes/no value");
     }
@@ -108,11 +87,11 @@ BoundValue toDate(const Literal& lit, const ColumnInfo& column) {
 
 BoundValue toText(const Literal& lit) {
     switch (lit.kind) {
-    case Literal::Kind::Text: return textValue(lit.text);
-    case Literal::Kind::Integer: return textValue(std::to_string(lit.integer));
-    case Literal::Kind::Real: return textValue(formatNumber(lit.real));
-    case Literal::Kind::Date: return textValue(dateAsText(lit.date));
-    case Literal::Kind::Boolean: return textValue(lit.integer ? "True" : "False");
+    case Literal::Kind::Text: return BoundValue::ofText(lit.text);
+    case Literal::Kind::Integer: return BoundValue::ofText(std::to_string(lit.integer));
+    case Literal::Kind::Real: return BoundValue::ofText(formatNumber(lit.real));
+    case Literal::Kind::Date: return BoundValue::ofText(dateAsText(lit.date));
+    case Literal::Kind::Boolean: return BoundValue::ofText(lit.integer ? "True" : "False");
     default: return {};
     }
 }
@@ -121,11 +100,11 @@ BoundValue toText(const Literal& lit) {
 
 BoundValue naturalValue(const Literal& lit) {
     switch (lit.kind) {
-    case Literal::Kind::Text: return textValue(lit.text);
+    case Literal::Kind::Text: return BoundValue::ofText(lit.text);
     case Literal::Kind::Integer:
-    case Literal::Kind::Boolean: return integerValue(lit.integer);
-    case Literal::Kind::Real: return realValue(lit.real);
-    case Literal::Kind::Date: return textValue(toStoredText(lit.date));
+    case Literal::Kind::Boolean: return BoundValue::ofInteger(lit.integer);
+    case Literal::Kind::Real: return BoundValue::ofReal(lit.real);
+    case Literal::Kind::Date: return BoundValue::ofText(toStoredText(lit.date));
     case Literal::Kind::Null: return {};
     }
     return {};
