@@ -6,6 +6,7 @@
 #include <QGuiApplication>
 #include <QPointer>
 #include <QScreen>
+#include <QWindow>
 
 namespace rx::ui {
 namespace {
@@ -53,6 +54,19 @@ void FixedWindow::showEvent(QShowEvent* event) {
     deliverCreated();
 }
 
+bool FixedWindow::event(QEvent* event) {
+    // The window manager's frame is known only some events after the window
+    // was shown; the first event that finds it centres the real frame. Qt keeps
+    // the margins once read, so the check costs nothing while no frame comes.
+    const bool result = QWidget::event(event);
+    if (!frameCentred_ && centred_ && isVisible() && windowHandle() &&
+        !windowHandle()->frameMargins().isNull()) {
+        frameCentred_ = true;
+        centreOnScreen();
+    }
+    return result;
+}
+
 void FixedWindow::closeEvent(QCloseEvent* event) {
     QWidget::closeEvent(event);
     if (event->isAccepted()) emit closed();
@@ -62,10 +76,20 @@ void FixedWindow::centreOnScreen() {
     QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
     if (!screen) return;
     const QRect area = screen->availableGeometry();
-    const QSize outer(width() + 2 * FrameMetrics::side,
-                      height() + 2 * FrameMetrics::side + FrameMetrics::caption);
-    move(area.left() + (area.width() - outer.width()) / 2,
-         area.top() + (area.height() - outer.height()) / 2);
+    const QMargins known = windowHandle() ? windowHandle()->frameMargins() : QMargins();
+    const QMargins frame = known.isNull() ? QMargins(FrameMetrics::side,
+                                                     FrameMetrics::side + FrameMetrics::caption,
+                                                     FrameMetrics::side, FrameMetrics::side)
+                                          : known;
+    const QSize outer = size().grownBy(frame);
+    const QPoint frameTopLeft(area.left() + (area.width() - outer.width()) / 2,
+                              area.top() + (area.height() - outer.height()) / 2);
+    // Before the frame exists Qt places the client area, so the estimated frame
+    // is added; afterwards move() places the frame itself.
+    if (known.isNull())
+        move(frameTopLeft + QPoint(frame.left(), frame.top()));
+    else
+        move(frameTopLeft);
 }
 
 void FixedWindow::runModal() {

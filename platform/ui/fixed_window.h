@@ -38,7 +38,7 @@ public:
     // closed or destroyed. The caller keeps ownership.
     void runModal();
 
-    // Places the window in the middle of its screen.
+    // Places the window's frame in the middle of its screen.
     void centreOnScreen();
 
     // Number of FixedWindow objects alive in the process.
@@ -49,12 +49,14 @@ signals:
 
 protected:
     virtual void OnCreated() {}
+    bool event(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
     bool created_ = false;
     bool centred_ = false;
+    bool frameCentred_ = false;
 };
 
 // The program ends when its last window is destroyed, not when it is merely

@@ -42,7 +42,7 @@ TEST(FixedWindow, CreatedIsDeliveredOnceAndTheWindowIsCentred) {
     w.show();
     EXPECT_EQ(w.createdCalls, 1);
     const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
-    const QPoint outerCentre = w.pos() + QPoint(555 / 2, 401 / 2);
+    const QPoint outerCentre = w.frameGeometry().center();
     EXPECT_LE(std::abs(outerCentre.x() - screen.center().x()), 2);
     EXPECT_LE(std::abs(outerCentre.y() - screen.center().y()), 2);
 }
