@@ -55,7 +55,11 @@ QComboBox* combo(QWidget* parent, const QString& name, QRect at, const QStringLi
                  bool editable, int selected) {
     auto* c = make(parent, name, at, new QComboBox);
     c->setEditable(editable);
-    if (editable) ui::withoutLengthLimit(c->lineEdit());
+    if (editable) {
+        ui::withoutLengthLimit(c->lineEdit());
+        // What the doctor typed is the text; completing "禾川1" to "禾川1号" would save a remark never meant.
+        c->setCompleter(nullptr);
+    }
     c->setInsertPolicy(QComboBox::NoInsert);
     c->addItems(items);
     c->setMaxVisibleItems(7);
@@ -115,7 +119,7 @@ void EntryWindow::buildPatientFields() {
     标签_诊断 = label(g, u"标签_诊断"_s, {15, 67, 48, 20}, QStringLiteral("诊    断"));
     编辑框_诊断 = edit(g, u"编辑框_诊断"_s, {73, 64, 111, 20});
     标签_登记时间 = label(g, u"标签_登记时间"_s, {210, 65, 48, 24}, QStringLiteral("登记时间"));
-    日期框1 = make(g, u"日期框1"_s, {280, 64, 131, 20}, new QDateTimeEdit);
+    日期框1 = make(g, u"日期框1"_s, {280, 64, 131, 20}, new ui::DatePicker);
     日期框1->setDisplayFormat(QStringLiteral("yyyy'年'M'月'd'日'"));  // the Chinese long date
     日期框1->setCalendarPopup(true);
     日期框1->setDateTime(QDateTime::currentDateTime());

@@ -34,6 +34,10 @@ PasswordEdit::PasswordEdit(QWidget* parent) : QLineEdit(parent) {
     withoutLengthLimit(this);
 }
 
+DatePicker::DatePicker(QWidget* parent) : QDateTimeEdit(parent) {}
+
+bool DatePicker::focusNextPrevChild(bool next) { return QWidget::focusNextPrevChild(next); }
+
 QLineEdit* withoutLengthLimit(QLineEdit* edit) {
     edit->setMaxLength(std::numeric_limits<int>::max());
     return edit;

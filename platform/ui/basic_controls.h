@@ -1,6 +1,7 @@
 #pragma once
 // Small controls of the windowing layer that Qt has no exact counterpart for.
 
+#include <QDateTimeEdit>
 #include <QLabel>
 #include <QLineEdit>
 
@@ -20,6 +21,17 @@ class PasswordEdit final : public QLineEdit {
     Q_OBJECT
 public:
     explicit PasswordEdit(QWidget* parent = nullptr);
+};
+
+// A date picker that is one Tab stop: Tab leaves it for the next control, while
+// the arrow keys still move between its year, month and day.
+class DatePicker final : public QDateTimeEdit {
+    Q_OBJECT
+public:
+    explicit DatePicker(QWidget* parent = nullptr);
+
+protected:
+    bool focusNextPrevChild(bool next) override;
 };
 
 // Lifts Qt's default limit of 32767 characters: the program's edit boxes have

@@ -196,6 +196,22 @@ TEST_F(EntryWindowTest, TabVisitsEveryControlButLabelsAndGroupBox) {
     EXPECT_FALSE(visited.contains(w.分组框_人员信息));
 }
 
+TEST_F(EntryWindowTest, DatePickerIsOneTabStopAndCombosKeepWhatWasTyped) {
+    EntryWindow& w = open();
+    w.日期框1->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), w.编辑框_处方号);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+    EXPECT_EQ(QApplication::focusWidget(), w.日期框1);
+
+    // Half-typed texts that begin like a list item stay as typed.
+    for (const QString& typed : {u"禾川1"_s, u"禾"_s, u"禾川A"_s}) {
+        w.组合框_备注->clearEditText();
+        typeInto(w.组合框_备注, typed);
+        EXPECT_EQ(w.组合框_备注->currentText(), typed);
+    }
+}
+
 TEST_F(EntryWindowTest, EnterBreaksLinesOnlyInTheMultiLineBoxes) {
     EntryWindow& w = open();
     typeInto(w.编辑框_现病史, u"a"_s);
