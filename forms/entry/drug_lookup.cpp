@@ -92,7 +92,7 @@ void EntryWindow::lookup(const QString& sql) {
 
 bool EntryWindow::OnHerbalCodeKeyDown(int key) {
     if (key != ui::vk::Down) return false;
-    查询列表框->setFocus(Qt::TabFocusReason);
+    查询列表框->setFocus(Qt::OtherFocusReason);
     return true;
 }
 
@@ -105,13 +105,13 @@ bool EntryWindow::OnResultKeyDown(int key) {
         const int unit = 组合框_剂量单位->findText(查询列表框->cellText(row, kSpecCell));
         if (unit >= 0) 组合框_剂量单位->setCurrentIndex(unit);
     }
-    编辑框_用量->setFocus(Qt::TabFocusReason);
+    编辑框_用量->setFocus(Qt::OtherFocusReason);
     return true;
 }
 
 bool EntryWindow::OnDoseKeyDown(int key) {
     if (key != ui::vk::Return) return false;
-    按钮1->setFocus(Qt::TabFocusReason);
+    按钮1->setFocus(Qt::OtherFocusReason);
     return true;
 }
 
@@ -136,7 +136,7 @@ void EntryWindow::OnClearCodesClicked() {
     // lookups unseen; in western mode typing goes on in the visible search box.
     // isHidden, not isVisible: the mode decides, not whether the window is shown.
     QLineEdit* search = 编辑框_选择药品->isHidden() ? 编辑框_西药 : 编辑框_选择药品;
-    search->setFocus(Qt::TabFocusReason);
+    search->setFocus(Qt::OtherFocusReason);
 }
 
 void EntryWindow::OnDrugListRightClick(int) {

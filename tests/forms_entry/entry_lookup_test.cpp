@@ -138,11 +138,14 @@ TEST_F(DrugLookupTest, KeyboardChainFromCodeToDrugListAndBack) {
 TEST_F(DrugLookupTest, EnterWithoutSelectedResultEmptiesTheDrugName) {
     EntryWindow& w = open();
     typeInto(w.编辑框_药品名称, u"旧药"_s);
+    typeInto(w.编辑框_用量, u"1"_s);
     typeInto(w.编辑框_选择药品, u"DG"_s);
     key(w.编辑框_选择药品, Qt::Key_Down);
     key(w.查询列表框, Qt::Key_Return);
     EXPECT_TRUE(w.编辑框_药品名称->text().isEmpty());
     EXPECT_EQ(focus(), w.编辑框_用量);
+    typeText(w.编辑框_用量, u"2"_s);  // a programmatic focus selects nothing, so this adds on
+    EXPECT_EQ(w.编辑框_用量->text(), u"12"_s);
 }
 
 TEST_F(DrugLookupTest, PickSelectsTheUnitEqualToThePackingOnly) {
@@ -242,6 +245,7 @@ TEST_F(DrugLookupTest, WesternModeSearchesWesternDrugsAndKeepsItsCode) {
     EXPECT_TRUE(w.编辑框_用量->text().isEmpty());
     EXPECT_EQ(w.编辑框_西药->text(), u"AMXL"_s);
     EXPECT_EQ(focus(), w.编辑框_西药);  // the hidden herbal box cannot take it
+    EXPECT_FALSE(w.编辑框_西药->hasSelectedText());  // the next key must not replace the code
 
     typeInto(w.编辑框_选择药品, u"DG"_s);  // typed while hidden, as a program would set it
     w.按钮1->setFocus();
