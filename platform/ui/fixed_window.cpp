@@ -11,8 +11,10 @@
 namespace rx::ui {
 namespace {
 
-Qt::WindowFlags flagsFor(TitleButtons buttons) {
-    Qt::WindowFlags flags = Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+Qt::WindowFlags flagsFor(TitleButtons buttons, bool owned) {
+    // A window with an owner is its dialog: the window manager then keeps it
+    // over the owner (X11 marks only dialogs as transient for their owner).
+    Qt::WindowFlags flags = (owned ? Qt::Dialog : Qt::Window) | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                             Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
     if (buttons != TitleButtons::Close) flags |= Qt::WindowMinimizeButtonHint;
     if (buttons == TitleButtons::CloseMinimizeMaximize) flags |= Qt::WindowMaximizeButtonHint;
@@ -29,7 +31,7 @@ EndProgramAction& endAction() {
 }  // namespace
 
 FixedWindow::FixedWindow(QSize outerSize, TitleButtons buttons, QWidget* owner)
-    : QWidget(owner, flagsFor(buttons)) {
+    : QWidget(owner, flagsFor(buttons, owner != nullptr)) {
     setFixedSize(FrameMetrics::clientSize(outerSize));
     // Qt shows the program's name in place of an empty title; a blank keeps the
     // title bar empty until a window sets a title of its own.
@@ -97,7 +99,9 @@ void FixedWindow::runModal() {
     QEventLoop loop;
     connect(this, &FixedWindow::closed, &loop, &QEventLoop::quit);
     connect(this, &QObject::destroyed, &loop, &QEventLoop::quit);
-    setWindowModality(Qt::ApplicationModal);
+    // Modal over the window that opened it only: a query window open beside
+    // EntryWindow stays usable while a print or index window is open.
+    setWindowModality(parentWidget() ? Qt::WindowModal : Qt::ApplicationModal);
     show();
     if (self && isVisible()) loop.exec(QEventLoop::DialogExec);
     if (self) hide();

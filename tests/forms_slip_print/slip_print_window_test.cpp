@@ -228,7 +228,8 @@ TEST_F(SlipPrintTest, OpensModalFromThePrintButtonAndPreviews) {
         auto closeAtEnd = qScopeGuard([w] { w->close(); });
         inspected = true;
         EXPECT_TRUE(w->isVisible());
-        EXPECT_EQ(w->windowModality(), Qt::ApplicationModal);
+        EXPECT_EQ(w->windowModality(), Qt::WindowModal);
+        EXPECT_EQ(w->parentWidget(), entry.get());  // modal over EntryWindow only
         EXPECT_EQ(w->size(), QSize(549, 372));  // outer 555 × 401 less the frame
         EXPECT_TRUE(w->windowTitle().trimmed().isEmpty());
         EXPECT_EQ(w->表格1->geometry(), QRect(0, 8, 512, 280));
@@ -240,6 +241,7 @@ TEST_F(SlipPrintTest, OpensModalFromThePrintButtonAndPreviews) {
         ASSERT_TRUE(w->preview()->isOpen());
         QPrintPreviewDialog* dialog = w->preview()->dialog();
         EXPECT_TRUE(dialog->windowState() & Qt::WindowMaximized);
+        EXPECT_EQ(dialog->windowTitle(), QStringLiteral("打印预览"));
         w->按钮_打印预览->click();
         EXPECT_EQ(w->preview()->dialog(), dialog);
         EXPECT_EQ(w->findChildren<QPrintPreviewDialog*>().size(), 1);
