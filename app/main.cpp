@@ -8,6 +8,7 @@
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
+    rx::installQtChineseTexts(app);
     rx::enterProgramDirectory();
     rx::db::ensureOdbcRegistration(rx::programDirectory());
     rx::startRoutine();

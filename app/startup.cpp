@@ -6,6 +6,9 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 
 namespace rx {
 
@@ -20,6 +23,17 @@ QMetaObject::Connection endWhenLastWindowIsDestroyed(QCoreApplication& app) {
     QGuiApplication::setQuitOnLastWindowClosed(false);
     return QObject::connect(&ui::WindowLifetime::instance(), &ui::WindowLifetime::lastWindowDestroyed,
                      &app, [] { QCoreApplication::quit(); }, Qt::QueuedConnection);
+}
+
+QTranslator* installQtChineseTexts(QCoreApplication& app) {
+    auto* translator = new QTranslator(&app);
+    if (!translator->load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"),
+                          QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)) ||
+        !QCoreApplication::installTranslator(translator)) {
+        delete translator;
+        return nullptr;
+    }
+    return translator;
 }
 
 LoginWindow* openLoginWindow() {

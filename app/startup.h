@@ -5,6 +5,7 @@
 #include <QMetaObject>
 
 class QCoreApplication;
+class QTranslator;
 
 namespace rx {
 
@@ -19,6 +20,12 @@ void startRoutine();
 // The window lifetime rule: the event loop ends when the last window is
 // destroyed, not when it is merely hidden.
 QMetaObject::Connection endWhenLastWindowIsDestroyed(QCoreApplication& app);
+
+// Qt's own texts (message box buttons, print and preview dialogs, the calendar)
+// in Chinese like the rest of the program, whatever the machine's locale.
+// Returns the installed translator, owned by `app`, or nullptr when Qt's
+// translations are missing (the dialogs then stay in English).
+QTranslator* installQtChineseTexts(QCoreApplication& app);
 
 // Creates and shows the start window; it is destroyed when closed.
 LoginWindow* openLoginWindow();

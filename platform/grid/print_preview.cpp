@@ -30,6 +30,7 @@ void PrintPreview::open() {
     printer_->setDocName(QStringLiteral("rx_workstation"));
     dialog_ = new QPrintPreviewDialog(printer_.get(), owner_);
     dialog_->setObjectName(QStringLiteral("打印预览"));
+    dialog_->setWindowTitle(QStringLiteral("打印预览"));
     dialog_->setWindowModality(Qt::NonModal);
     connect(dialog_, &QPrintPreviewDialog::paintRequested, this, &PrintPreview::paintPages);
     dialog_->showMaximized();

@@ -12,6 +12,10 @@
 
 #include <QApplication>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QTranslator>
+
+#include <memory>
 #include <QPointer>
 #include <QPushButton>
 #include <QTest>
@@ -193,6 +197,16 @@ TEST(ProgramLifetime, HidingTheLastWindowDoesNotEndTheProgram) {
     }
     EXPECT_EQ(ended, 1);
     QObject::disconnect(connection);
+}
+
+// Qt's own dialogs speak Chinese whatever the locale: the message box's button,
+// the preview's tools, the calendar's months.
+TEST(StartUp, QtsOwnTextsAreChinese) {
+    std::unique_ptr<QTranslator> translator(rx::installQtChineseTexts(*qApp));
+    ASSERT_NE(translator, nullptr) << "qtbase_zh_CN.qm not found (package qt6-translations-l10n)";
+    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("信息："), QStringLiteral("登陆失败！"), QMessageBox::Ok);
+    EXPECT_EQ(box.button(QMessageBox::Ok)->text(), QStringLiteral("确定"));
+    EXPECT_EQ(QCoreApplication::translate("QPrintPreviewDialog", "Print"), QStringLiteral("打印"));
 }
 
 TEST(LoginCheck, ComparesBothTextsWithTheCode) {
