@@ -11,6 +11,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     fonts-noto-cjk fontconfig
     xvfb xauth imagemagick xdotool poppler-utils
+    openbox x11-utils x11-xserver-utils qt6-translations-l10n python3-pyodbc
 )
 
 missing=()

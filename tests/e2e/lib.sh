@@ -1,0 +1,218 @@
+# Shared steps of the end-to-end scenarios: a private Xvfb display with openbox,
+# a copy of the built program directory, real X input through xdotool, and
+# checks that end the scenario with one sentence of what was expected and seen.
+#
+# A scenario script sources this file, calls e2e_begin, then drives the program.
+# Environment (set by CTest): RX_STAGE_DIR, the built program directory;
+# RX_E2E_OUT, where each scenario keeps its folder, screenshots and logs.
+set -euo pipefail
+
+E2E_NAME=$(basename "$0" .sh)
+E2E_DIR="${RX_E2E_OUT:?}/$E2E_NAME"
+E2E_PIDS=()
+PROGRAM_PID=
+
+e2e_log() { echo "[$E2E_NAME] $*" >&2; }
+
+# Ends the scenario as failed, with a screenshot of what was on the screen.
+fail() {
+    echo "FAILED $E2E_NAME: $*" >&2
+    [ -n "${DISPLAY:-}" ] && import -window root "$E2E_DIR/failure.png" 2>/dev/null &&
+        echo "  screen at the failure: $E2E_DIR/failure.png" >&2
+    [ -s "$E2E_DIR/program.log" ] && { echo "  program output:" >&2; tail -n 20 "$E2E_DIR/program.log" >&2; }
+    exit 1
+}
+
+e2e_end() {
+    local pid
+    for pid in ${PROGRAM_PID:+"$PROGRAM_PID"} "${E2E_PIDS[@]}"; do
+        kill "$pid" 2>/dev/null || true
+    done
+    wait 2>/dev/null || true
+}
+
+# Polls `cmd...` until it succeeds, for up to $1 seconds.
+wait_until() {
+    local seconds=$1; shift
+    local tries=$((seconds * 20))
+    while ! "$@" >/dev/null 2>&1; do
+        tries=$((tries - 1))
+        [ "$tries" -gt 0 ] || return 1
+        sleep 0.05
+    done
+}
+
+wm_running() { xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id'; }
+
+# A fresh folder, a copy of the program directory, a display and the window manager.
+e2e_begin() {
+    rm -rf "$E2E_DIR"
+    mkdir -p "$E2E_DIR"
+    PROGRAM_DIR="$E2E_DIR/program"
+    cp -a "${RX_STAGE_DIR:?}" "$PROGRAM_DIR"
+    # The copy's registration names its own prescription file.
+    sed -i "s#^DBQ = .*#DBQ = $PROGRAM_DIR/data/sj.accdb#" "$PROGRAM_DIR/odbc.ini"
+    trap e2e_end EXIT
+
+    : >"$E2E_DIR/display"
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$E2E_DIR/display" \
+        >"$E2E_DIR/xvfb.log" 2>&1 &
+    E2E_PIDS+=($!)
+    wait_until 10 test -s "$E2E_DIR/display" || fail "expected Xvfb to start, saw: $(cat "$E2E_DIR/xvfb.log")"
+    export DISPLAY=":$(head -n 1 "$E2E_DIR/display")"
+    openbox --sm-disable >"$E2E_DIR/openbox.log" 2>&1 &
+    E2E_PIDS+=($!)
+    wait_until 10 wm_running || fail "expected openbox to manage display $DISPLAY, saw no window manager"
+}
+
+# Starts the program from the copied program directory on the real X server.
+start_program() {
+    export XDG_RUNTIME_DIR="$E2E_DIR/runtime"; mkdir -p -m 700 "$XDG_RUNTIME_DIR"
+    (cd /tmp && exec env -u QT_QPA_PLATFORM QT_QPA_PLATFORM=xcb "$PROGRAM_DIR/rx_workstation") \
+        >"$E2E_DIR/program.log" 2>&1 &
+    PROGRAM_PID=$!
+}
+
+program_running() { kill -0 "$PROGRAM_PID" 2>/dev/null; }
+
+# The program's visible top-level windows whose title is exactly $1.
+windows_titled() {
+    local w
+    for w in $(xdotool search --onlyvisible --pid "$PROGRAM_PID" 2>/dev/null); do
+        [ "$(xdotool getwindowname "$w" 2>/dev/null)" = "$1" ] && echo "$w"
+    done
+    return 0
+}
+
+# The program's visible window of the given client size (titles are blank for
+# most windows, so the layout's size tells them apart).
+windows_sized() {
+    local w
+    for w in $(xdotool search --onlyvisible --pid "$PROGRAM_PID" 2>/dev/null); do
+        [ "$(client_size "$w")" = "$1" ] && echo "$w"
+    done
+    return 0
+}
+
+has_output() { [ -n "$("$@")" ]; }
+has_no_output() { [ -z "$("$@")" ]; }
+
+# Waits for one window titled $1 and prints its id.
+wait_for_title() {
+    wait_until "${2:-10}" has_output windows_titled "$1" ||
+        fail "expected a window titled \"$1\", saw: $(describe_windows)"
+    windows_titled "$1" | head -n 1
+}
+
+wait_for_size() {
+    wait_until "${2:-10}" has_output windows_sized "$1" ||
+        fail "expected a window with a client area of $1, saw: $(describe_windows)"
+    windows_sized "$1" | head -n 1
+}
+
+# One line per visible window of the program: title and client size.
+describe_windows() {
+    local w out=""
+    for w in $(xdotool search --onlyvisible --pid "$PROGRAM_PID" 2>/dev/null); do
+        out+="\"$(xdotool getwindowname "$w" 2>/dev/null)\" $(client_size "$w"); "
+    done
+    echo "${out:-no window}"
+}
+
+client_size() { xwininfo -id "$1" | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w "x" h}'; }
+# Left and top of the client area on the screen.
+client_position() { xwininfo -id "$1" | awk '/Absolute upper-left X:/ {x=$4} /Absolute upper-left Y:/ {y=$4} END {print x, y}'; }
+# left, right, top, bottom of the window manager's frame.
+frame_extents() { xprop -id "$1" _NET_FRAME_EXTENTS | sed -n 's/.*= //p' | tr -d ','; }
+wm_state() { xprop -id "$1" _NET_WM_STATE | sed -n 's/.*= //p'; }
+transient_for() { printf '%d\n' "$(xprop -id "$1" WM_TRANSIENT_FOR | sed -n 's/.*# //p')"; }
+active_window() { xdotool getactivewindow 2>/dev/null; }
+is_active() { [ "$(active_window)" = "$1" ]; }
+
+# Waits until window $1 has the keyboard, so that typing goes where expected.
+wait_active() {
+    wait_until "${2:-10}" is_active "$1" ||
+        fail "expected window \"$(xdotool getwindowname "$1")\" to be active, saw \"$(xdotool getwindowname "$(active_window)" 2>/dev/null)\" active"
+}
+
+# Real key presses to whichever window has the keyboard.
+key() { xdotool key --delay 40 "$@"; sleep 0.15; }
+# xdotool types a character that has no key by binding a spare key to it for a
+# moment, and Qt, reading the new binding late, often sees the key with its old
+# meaning. So the characters of a text get keys of their own first (the
+# keycodes Xvfb leaves empty), and Qt is given a moment to read them.
+SPARE_KEYCODES=(93 97 103 120 132 149 154 168 178 183 184 197 202 217 219 222 230 248)
+type_text() {
+    local LC_ALL=C.UTF-8 text=$1 ch i=0
+    local -a bindings=()
+    local -A bound=()
+    while IFS= read -r -n 1 ch; do
+        [ -z "$ch" ] || [ -n "${bound[$ch]:-}" ] && continue
+        [ "$(printf '%d' "'$ch")" -lt 128 ] && continue
+        [ $i -lt ${#SPARE_KEYCODES[@]} ] || fail "type_text: more than ${#SPARE_KEYCODES[@]} different characters in \"$1\""
+        bindings+=(-e "keycode ${SPARE_KEYCODES[i]} = $(printf 'U%04X' "'$ch")")
+        bound[$ch]=1; i=$((i + 1))
+    done <<<"$text"
+    if [ ${#bindings[@]} -gt 0 ]; then xmodmap "${bindings[@]}"; sleep 0.3; fi
+    xdotool type --delay 40 "$text"
+    sleep 0.15
+}
+
+# A click at the layout's coordinates x, y inside the client area of window $1.
+click_at() {
+    local pos
+    read -r -a pos <<<"$(client_position "$1")"
+    xdotool mousemove --sync $((pos[0] + $2)) $((pos[1] + $3)) click 1
+    sleep 0.2
+}
+
+# Waits for the message box titled $1, takes its screenshot when $2 is given, answers it with Enter.
+answer_message() {
+    local box
+    box=$(wait_for_title "$1")
+    wait_active "$box"
+    [ -n "${2:-}" ] && shot "$2"
+    key Return
+    wait_until 10 has_no_output windows_titled "$1" || fail "expected the box \"$1\" to close on Enter, it stayed open"
+}
+
+shot() { import -window root "$E2E_DIR/$1.png"; e2e_log "screenshot $E2E_DIR/$1.png"; }
+
+# Runs SQL on a database file of the copied program directory (UTF-8 out).
+sql() { sqlite3 -batch -noheader "$PROGRAM_DIR/data/$1" "$2"; }
+
+expect_equal() {
+    [ "$2" = "$3" ] || fail "expected $1 to be \"$2\", saw \"$3\""
+}
+
+# Logs in with the login code typed by keyboard alone; prints EntryWindow's id.
+log_in() {
+    local login
+    login=$(wait_for_title "门诊处方登陆")
+    wait_active "$login"
+    type_text 794; key Return; type_text 794; key Return
+    wait_for_size 862x663
+}
+
+# In EntryWindow ($1): the herbal code box, then each "CODE DOSE" through the
+# keyboard chain code -> Down -> list -> Enter -> dose -> Enter -> Enter.
+add_drugs() {
+    local entry=$1 drug code dose; shift
+    click_at "$entry" $((8 + 73 + 55)) $((9 + 132 + 10))
+    for drug in "$@"; do
+        read -r code dose <<<"$drug"
+        type_text "$code"; key Down Down Return; type_text "$dose"; key Return Return
+    done
+}
+
+# Clicks a button of EntryWindow ($1) by its place in the group box ($2, $3: left, top).
+click_entry_button() { click_at "$1" $((8 + $2 + 40)) $((9 + $3 + 15)); }
+
+# Clicks the close box of window $1's frame.
+click_close_box() {
+    local pos ext
+    read -r -a pos <<<"$(client_position "$1")"
+    read -r -a ext <<<"$(frame_extents "$1")"
+    xdotool mousemove --sync $((pos[0] + $(client_size "$1" | cut -dx -f1) - 8)) $((pos[1] - ext[2] / 2)) click 1
+    sleep 0.3
+}
