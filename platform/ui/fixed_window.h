@@ -34,8 +34,8 @@ public:
     void deliverCreated();
     bool created() const { return created_; }
 
-    // Shows the window modal over the whole program and returns once it is
-    // closed or destroyed. The caller keeps ownership.
+    // Shows the window modal over its owner (the whole program when it has none)
+    // and returns once it is closed or destroyed. The caller keeps ownership.
     void runModal();
 
     // Places the window's frame in the middle of its screen.
