@@ -44,57 +44,37 @@ DateTime cellAsDate(const CellView& cell) {
     return d;
 }
 
-// Bytes that may be handed out without cutting a GB18030 character in two.
-size_t gbBoundary(const std::string& s, size_t from, size_t limit) {
-    size_t i = from;
-    while (i < from + limit) {
-        unsigned char c = static_cast<unsigned char>(s[i]);
-        size_t len = 1;
-        if (c >= 0x81 && c <= 0xFE && i + 1 < s.size()) {
-            unsigned char n = static_cast<unsigned char>(s[i + 1]);
-            len = (n >= 0x30 && n <= 0x39) ? 4 : 2;
-        }
-        if (i + len > from + limit) break;
-        i += len;
-    }
-    return i - from;
-}
-
-// A buffer too small for one character and the terminator gets the length
-// and 01004 once, as a probe for the length does; the same again would leave
-// a client that loops on 01004 looping for ever, so it is refused instead.
+// A buffer with no room beside the terminator gets the length and 01004 once,
+// as a probe for the length does; the same again would leave a client that
+// loops on 01004 looping for ever, so it is refused instead.
 void checkProgress(size_t n, size_t remaining, const Target& t, PieceState& piece) {
     if (n > 0 || remaining == 0 || !t.buffer || t.bufferLength == 0) {
         piece.stalled = false;
         return;
     }
     if (piece.stalled)
-        raise(ErrorKind::InvalidLength, "Buffer of " + std::to_string(t.bufferLength) +
-                                            " bytes too small for the next character and the terminator");
+        raise(ErrorKind::InvalidLength,
+              "Buffer of " + std::to_string(t.bufferLength) + " bytes has no room for data beside the terminator");
     piece.stalled = true;
 }
 
+// A piece that does not fit fills the buffer less the terminator, even where
+// that cuts a GB18030 character or a surrogate pair in two: clients join the
+// pieces as bytes and size the next buffer from the indicator, so a piece that
+// stops short leaves them a buffer too small for the rest, or a hole in it.
 SQLRETURN putText(const std::string& whole, const Target& t, PieceState& piece, Diagnostics& diag) {
-    size_t unit = t.type == SQL_C_WCHAR ? 2 : 1;
-    bool terminated = t.type != SQL_C_BINARY;
-    size_t remaining = whole.size() - piece.offset;
+    const size_t terminator = t.type == SQL_C_BINARY ? 0 : t.type == SQL_C_WCHAR ? 2 : 1;
+    const size_t remaining = whole.size() - piece.offset;
     if (t.indicator) *t.indicator = static_cast<SQLLEN>(remaining);
-    size_t room = t.bufferLength > 0 ? static_cast<size_t>(t.bufferLength) : 0;
-    size_t capacity = room;
-    if (terminated) capacity = room >= unit ? (room / unit - 1) * unit : 0;
-    size_t n = std::min(remaining, capacity);
-    if (n < remaining) {
-        if (t.type == SQL_C_CHAR) n = gbBoundary(whole, piece.offset, n);
-        if (t.type == SQL_C_WCHAR && n >= 2) {
-            unsigned hi = static_cast<unsigned char>(whole[piece.offset + n - 1]);
-            if (hi >= 0xD8 && hi <= 0xDB) n -= 2;  // keep a surrogate pair together
-        }
-    }
+    size_t room = t.buffer && t.bufferLength > 0 ? static_cast<size_t>(t.bufferLength) : 0;
+    if (t.type == SQL_C_WCHAR) room -= room % 2;  // whole UTF-16 units only
+    const size_t capacity = room >= terminator ? room - terminator : 0;
+    const size_t n = std::min(remaining, capacity);
     checkProgress(n, remaining, t, piece);
-    if (t.buffer) {
+    if (room > 0) {
         std::memcpy(t.buffer, whole.data() + piece.offset, n);
         // A wide terminator needs two bytes: none at all rather than half of one.
-        if (terminated && room >= unit) std::memset(static_cast<char*>(t.buffer) + n, 0, unit);
+        if (terminator > 0 && room >= terminator) std::memset(static_cast<char*>(t.buffer) + n, 0, terminator);
     }
     piece.offset += n;
     if (n < remaining) {

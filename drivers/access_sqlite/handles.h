@@ -80,7 +80,7 @@ struct PieceState {
     std::string converted;  // the whole value in the caller's encoding
     size_t offset = 0;
     bool finished = false;
-    bool stalled = false;  // the last call could hand out not even one character
+    bool stalled = false;  // the last call had no room for even one byte (or UTF-16 unit)
 };
 
 struct Statement {
