@@ -1,18 +1,20 @@
-// Program entry: program directory, the start routine, the login window, the event loop.
+// Program entry: the program context, the start steps, the login window, the event loop.
 
-#include "app/program_directory.h"
 #include "app/startup.h"
 #include "db/odbc_registration.h"
+#include "platform/program/program_context.h"
+#include "platform/program/program_directory.h"
 
 #include <QApplication>
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     rx::installQtChineseTexts(app);
-    rx::enterProgramDirectory();
-    rx::db::ensureOdbcRegistration(rx::programDirectory());
+    const rx::ProgramContext context(rx::executableFolder(), rx::Build::Standalone);
+    rx::enterProgramDirectory(context);
+    rx::db::ensureOdbcRegistration(context.directory());
     rx::startRoutine();
     rx::endWhenLastWindowIsDestroyed(app);
-    rx::openLoginWindow();
+    rx::openLoginWindow(context);
     return app.exec();
 }

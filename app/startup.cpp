@@ -1,7 +1,7 @@
 #include "app/startup.h"
 
-#include "app/login_window.h"
-#include "app/program_directory.h"
+#include "forms/login/login_window.h"
+#include "platform/program/program_context.h"
 #include "platform/ui/fixed_window.h"
 
 #include <QApplication>
@@ -12,10 +12,7 @@
 
 namespace rx {
 
-void enterProgramDirectory() {
-    setProgramDirectory(executableFolder());
-    QDir::setCurrent(programDirectory());
-}
+void enterProgramDirectory(const ProgramContext& context) { QDir::setCurrent(context.directory()); }
 
 void startRoutine() {}
 
@@ -36,8 +33,8 @@ QTranslator* installQtChineseTexts(QCoreApplication& app) {
     return translator;
 }
 
-LoginWindow* openLoginWindow() {
-    auto* login = new LoginWindow;
+LoginWindow* openLoginWindow(const ProgramContext& context) {
+    auto* login = new LoginWindow(context);
     login->setAttribute(Qt::WA_DeleteOnClose);
     login->show();
     return login;

@@ -11,8 +11,10 @@ namespace rx {
 
 class LoginWindow;
 
-// Determines the program directory and makes it the current directory.
-void enterProgramDirectory();
+class ProgramContext;
+
+// Makes the program directory the current directory.
+void enterProgramDirectory(const ProgramContext& context);
 
 // The program's own start routine; there is nothing to prepare.
 void startRoutine();
@@ -28,6 +30,6 @@ QMetaObject::Connection endWhenLastWindowIsDestroyed(QCoreApplication& app);
 QTranslator* installQtChineseTexts(QCoreApplication& app);
 
 // Creates and shows the start window; it is destroyed when closed.
-LoginWindow* openLoginWindow();
+LoginWindow* openLoginWindow(const ProgramContext& context);
 
 }  // namespace rx

@@ -28,7 +28,8 @@ QString quoted(const QString& value) {
     return doubled.replace(u"'"_s, u"''"_s);
 }
 
-QString VisitInsert(const std::array<QString, 16>& values) {
+QString VisitInsert(const Visit& visit) {
+    const std::array<QString, 16> values = storedTexts(visit);
     QString sql =
         u"INSERT INTO 基本资料 (姓名,性别,年龄,年龄单位,住址,诊断,登记时间,处方号,频率,用法,"
         u"用量单位,现病史,中药处方,备注,备注2,记录) values ('"_s;

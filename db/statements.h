@@ -4,17 +4,18 @@
 // a name such as O'Neil is stored and found instead of breaking the statement.
 // "%" and "_" typed into a search keep acting as LIKE wildcards.
 
+#include "db/visit.h"
+
 #include <QDate>
 #include <QString>
-#include <array>
 
 namespace rx::db {
 
 // The value as it goes between single quotes: every ' becomes ''.
 QString quoted(const QString& value);
 
-// The sixteen values of 基本资料 positions 2 to 17, in column order.
-QString VisitInsert(const std::array<QString, 16>& values);
+// A visit into 基本资料, its sixteen texts in column order.
+QString VisitInsert(const Visit& visit);
 QString VisitSearch(const QDate& start, const QDate& end, const QString& name);
 QString IndexInsert(const QString& name, const QString& dateText, const QString& complaint,
                     const QString& initials);

@@ -1,6 +1,6 @@
 // The drug lookup as the doctor meets it: one query per keystroke on a large
 // 仓库 and a full rebuild of the sorted result list, through the real driver.
-#include "app/program_directory.h"
+#include "tests/support/test_program.h"
 #include "forms/entry/entry_window.h"
 #include "platform/ui/fixed_window.h"
 #include "platform/ui/message_box.h"
@@ -52,17 +52,16 @@ std::vector<rx::test::Drug> manyDrugs() {
 
 struct Fixture {
     rx::test::TempProgramDir dir;
-    rx::ui::MessageRecorder boxes;
+    rx::test::TestProgram program{dir.path()};
     std::unique_ptr<rx::EntryWindow> window;
 
     Fixture() {
-        rx::setProgramDirectory(dir.path());
         std::string error;
         if (!dir.createPrescriptionDatabase(&error) || !dir.createDrugDatabase(manyDrugs(), {}, &error)) {
             std::fprintf(stderr, "no database: %s\n", error.c_str());
             std::exit(1);
         }
-        window = std::make_unique<rx::EntryWindow>();
+        window = std::make_unique<rx::EntryWindow>(program.context());
         window->show();
     }
 };
@@ -81,7 +80,7 @@ void BM_HerbalLookup(benchmark::State& state, const char* code) {
         state.ResumeTiming();
         w.编辑框_选择药品->setText(text);  // the text-changed handler runs the lookup
     }
-    if (!fixture().boxes.shown().empty()) state.SkipWithError("the lookup failed");
+    if (!fixture().program.shown().empty()) state.SkipWithError("the lookup failed");
     state.counters["rows"] = w.查询列表框->rowCount();
 }
 BENCHMARK_CAPTURE(BM_HerbalLookup, one_letter, "D")->Unit(benchmark::kMillisecond);

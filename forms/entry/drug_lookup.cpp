@@ -82,7 +82,7 @@ void EntryWindow::lookup(const QString& sql) {
         // and finish the update before the box's own event loop paints the list.
         if (bulk) 查询列表框->deleteAllRows();
         bulk.reset();
-        ui::showMessage(kLookupFailed, kLookupFailedTitle, ui::MessageLook::None);
+        context_.showMessage(kLookupFailed, kLookupFailedTitle, ui::MessageLook::None);
         // Closed for good: every later lookup of this window fails the same way.
         查询数据库连接.Close();
         return;

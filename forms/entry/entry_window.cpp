@@ -2,7 +2,6 @@
 
 #include "forms/entry/entry_window.h"
 
-#include "app/program_directory.h"
 #include "db/connection_texts.h"
 #include "db/date_forms.h"
 #include "db/statements.h"
@@ -23,13 +22,6 @@ namespace rx {
 
 using namespace entry_texts;
 
-QString herbalPrescriptionText(const std::vector<QStringList>& rows) {
-    QString text;
-    for (const QStringList& row : rows)
-        text += row.value(0) + row.value(1) + row.value(2) + QLatin1Char(',');
-    return text;
-}
-
 EntryWindow::~EntryWindow() = default;
 
 void EntryWindow::wireHandlers() {
@@ -43,12 +35,12 @@ void EntryWindow::wireHandlers() {
 }
 
 void EntryWindow::OnCreated() {
-    const QString folder = programDirectory();
+    const QString& folder = context_.directory();
     // A prescription database that cannot be opened shows later, as failed saves.
     外部数据库1.Open(db::prescriptionConnectionText(folder));
     if (!查询数据库连接.ConnectAccessFile(db::drugDatabasePath(folder), QString())) {
-        ui::showMessage(kNoDrugDatabase, kInfoTitle, ui::MessageLook::Stop);
-        ui::endProgram(0);
+        context_.showMessage(kNoDrugDatabase, kInfoTitle, ui::MessageLook::Stop);
+        context_.endProgram(0);
         return;
     }
     查询记录集.BindTo(查询数据库连接);
@@ -65,44 +57,51 @@ QString EntryWindow::firstMissingField() const {
     return {};
 }
 
-std::array<QString, 16> EntryWindow::visitValues() const {
-    return {编辑框_姓名->text(),
-            组合框_性别->currentText(),
-            编辑框_年龄->text(),
-            组合框_年龄单位->currentText(),
-            编辑框_住址->text(),
-            编辑框_诊断->text(),
-            db::dateToText(日期框1->date()),
-            编辑框_处方号->text(),
-            组合框_频率->currentText(),
-            组合框_用法->currentText(),
-            组合框_剂量单位->currentText(),
-            编辑框_现病史->toPlainText(),
-            编辑框_中药处方->toPlainText(),
-            组合框_备注->currentText(),
-            编辑框_备注2->text(),
-            组合框_新纪录->currentText()};
+std::vector<db::DrugLine> EntryWindow::drugLines() const {
+    std::vector<db::DrugLine> lines;
+    const int count = 超级列表框1->rowCount();
+    for (int row = 0; row < count; ++row)
+        lines.push_back({超级列表框1->cellText(row, 0), 超级列表框1->cellText(row, 1),
+                         超级列表框1->cellText(row, 2), 超级列表框1->cellText(row, 3)});
+    return lines;
+}
+
+db::Visit EntryWindow::currentVisit() const {
+    db::Visit v;
+    v.name = 编辑框_姓名->text();
+    v.sex = 组合框_性别->currentText();
+    v.age = 编辑框_年龄->text();
+    v.ageUnit = 组合框_年龄单位->currentText();
+    v.address = 编辑框_住址->text();
+    v.diagnosis = 编辑框_诊断->text();
+    v.registered = db::dateToText(日期框1->date());
+    v.prescriptionNumber = 编辑框_处方号->text();
+    v.frequency = 组合框_频率->currentText();
+    v.usage = 组合框_用法->currentText();
+    v.doseUnit = 组合框_剂量单位->currentText();
+    v.presentIllness = 编辑框_现病史->toPlainText();
+    v.herbalPrescription = 编辑框_中药处方->toPlainText();
+    v.remark = 组合框_备注->currentText();
+    v.remark2 = 编辑框_备注2->text();
+    v.newRecord = 组合框_新纪录->currentText();
+    v.drugs = drugLines();
+    return v;
 }
 
 void EntryWindow::OnSaveClicked() {
     编辑框_中药处方->setPlainText(QString());
-    编辑框_处方号->setText(db::prescriptionNumber(QDateTime::currentDateTime()));
+    编辑框_处方号->setText(db::prescriptionNumber(context_.now()));
     if (const QString missing = firstMissingField(); !missing.isEmpty()) {
-        ui::showMessage(missing, kFriendlyTitle, ui::MessageLook::Question);
+        context_.showMessage(missing, kFriendlyTitle, ui::MessageLook::Question);
         return;
     }
-    std::vector<QStringList> rows;
-    const int count = 超级列表框1->rowCount();
-    for (int row = 0; row < count; ++row)
-        rows.push_back({超级列表框1->cellText(row, 0), 超级列表框1->cellText(row, 1),
-                        超级列表框1->cellText(row, 2)});
-    编辑框_中药处方->setPlainText(herbalPrescriptionText(rows));
+    编辑框_中药处方->setPlainText(db::herbalPrescriptionText(drugLines()));
     if (编辑框_中药处方->toPlainText().isEmpty()) {
-        ui::showMessage(kAskDrugs, kFriendlyTitle, ui::MessageLook::Question);
+        context_.showMessage(kAskDrugs, kFriendlyTitle, ui::MessageLook::Question);
         return;
     }
-    const bool saved = 外部数据库1.Execute(db::VisitInsert(visitValues()));
-    ui::showMessage(saved ? kSaved : kSaveFailed, kInfoTitle, ui::MessageLook::Information);
+    const bool saved = 外部数据库1.Execute(db::VisitInsert(currentVisit()));
+    context_.showMessage(saved ? kSaved : kSaveFailed, kInfoTitle, ui::MessageLook::Information);
 }
 
 void EntryWindow::OnNewVisitClicked() {
@@ -124,10 +123,11 @@ void EntryWindow::OnNewVisitClicked() {
     组合框_备注->clearEditText();
 }
 
-void EntryWindow::OnExitClicked() { ui::endProgram(0); }
+void EntryWindow::OnExitClicked() { context_.endProgram(0); }
 
 void EntryWindow::OnPrintClicked() {
-    SlipPrintWindow window(*this);
+    // What is printed is what the form shows at this click.
+    SlipPrintWindow window(context_, currentVisit(), this);
     window.runModal();
 }
 

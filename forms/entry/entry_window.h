@@ -4,13 +4,12 @@
 
 #include "db/drug_recordset.h"
 #include "db/odbc_connection.h"
+#include "db/visit.h"
+#include "platform/program/program_context.h"
 #include "platform/ui/fixed_window.h"
 
 #include <QPointer>
 #include <QStringList>
-
-#include <array>
-#include <vector>
 
 class QComboBox;
 class QDateTimeEdit;
@@ -30,15 +29,14 @@ class WholeNumberEdit;
 
 class QueryWindowPlaceholder;
 
-// The herbal prescription text: the first three cells of every drug row run
-// together, each row followed by ",".
-QString herbalPrescriptionText(const std::vector<QStringList>& rows);
-
 class EntryWindow final : public ui::FixedWindow {
     Q_OBJECT
 public:
-    explicit EntryWindow(QWidget* parent = nullptr);
+    explicit EntryWindow(const ProgramContext& context, QWidget* parent = nullptr);
     ~EntryWindow() override;
+
+    // The visit as the controls show it now, drug list included.
+    db::Visit currentVisit() const;
 
     QGroupBox* 分组框_人员信息;
 
@@ -125,7 +123,7 @@ private:
     void OnQueryClicked();
     void OnPatientIndexClicked();
     QString firstMissingField() const;
-    std::array<QString, 16> visitValues() const;
+    std::vector<db::DrugLine> drugLines() const;
 
     // Drug lookup and the drug list (drug_lookup.cpp).
     void wireLookupHandlers();
@@ -145,6 +143,7 @@ private:
     QStringList formDrugRow() const;
     void showHerbalPair(bool herbal);
 
+    const ProgramContext& context_;
     QPointer<QueryWindowPlaceholder> queryWindow_;
 };
 

@@ -89,8 +89,8 @@ ui::ReportListView* reportList(QWidget* parent, const QString& name, QRect at, Q
 
 }  // namespace
 
-EntryWindow::EntryWindow(QWidget* parent)
-    : FixedWindow(QSize(868, 692), ui::TitleButtons::CloseMinimizeMaximize, parent) {
+EntryWindow::EntryWindow(const ProgramContext& context, QWidget* parent)
+    : FixedWindow(QSize(868, 692), ui::TitleButtons::CloseMinimizeMaximize, parent), context_(context) {
     分组框_人员信息 = ui::named(new QGroupBox(kGroupCaption, this), QStringLiteral("分组框_人员信息"));
     ui::place(分组框_人员信息, 8, 9, 848, 647);
     buildPatientFields();
@@ -122,7 +122,7 @@ void EntryWindow::buildPatientFields() {
     日期框1 = make(g, u"日期框1"_s, {280, 64, 131, 20}, new ui::DatePicker);
     日期框1->setDisplayFormat(QStringLiteral("yyyy'年'M'月'd'日'"));  // the Chinese long date
     日期框1->setCalendarPopup(true);
-    日期框1->setDateTime(QDateTime::currentDateTime());
+    日期框1->setDateTime(context_.now());
     标签_处方号 = label(g, u"标签_处方号"_s, {424, 61, 48, 32}, QStringLiteral("处方号"));
     编辑框_处方号 = edit(g, u"编辑框_处方号"_s, {472, 64, 160, 20});
     标签_现病史 = label(g, u"标签_现病史"_s, {25, 410, 37, 24}, QStringLiteral("现病史"));

@@ -1,25 +1,42 @@
 #include "forms/slip_print/slip_fill.h"
 
 #include "db/date_forms.h"
-#include "forms/slip_print/cell_maps.h"
+#include "forms/print/cell_maps.h"
 
 namespace rx::slip {
 
-QString slipDrugText(const QStringList& row) { return row.value(0) + row.value(1) + row.value(2); }
+using print::CellAddress;
 
-void fillSlip(grid::DataSource& source, const SlipContents& contents) {
-    for (std::size_t i = 0; i < kSlipFieldOrder.size(); ++i) {
-        const CellAddress at = slipFieldCell(kSlipFieldOrder[i]);
-        source.setCellText(at.row, at.column, contents.fields[i]);
+namespace {
+
+const QString& fieldText(const db::Visit& v, print::SlipField field) {
+    using F = print::SlipField;
+    switch (field) {
+        case F::Name: return v.name;
+        case F::Sex: return v.sex;
+        case F::Age: return v.age;
+        case F::AgeUnit: return v.ageUnit;
+        case F::Diagnosis: return v.diagnosis;
+        case F::Address: return v.address;
+        case F::PrescriptionNumber: break;
     }
-    for (int k = 0; k < kSlipDrugCount; ++k) {
-        const CellAddress at = *slipDrugCell(k);
-        const bool exists = static_cast<std::size_t>(k) < contents.drugRows.size();
+    return v.prescriptionNumber;
+}
+
+}  // namespace
+
+void fillSlip(grid::DataSource& source, const db::Visit& visit, const QDate& today) {
+    for (const print::SlipField field : print::kSlipFieldOrder) {
+        const CellAddress at = print::slipFieldCell(field);
+        source.setCellText(at.row, at.column, fieldText(visit, field));
+    }
+    for (int k = 0; k < print::kSlipDrugCount; ++k) {
+        const CellAddress at = *print::slipDrugCell(k);
+        const auto index = static_cast<std::size_t>(k);
         source.setCellText(at.row, at.column,
-                           exists ? slipDrugText(contents.drugRows[static_cast<std::size_t>(k)])
-                                  : QString());
+                           index < visit.drugs.size() ? db::drugText(visit.drugs[index]) : QString());
     }
-    source.setCellText(kSlipDateCell.row, kSlipDateCell.column, db::slipDateText(contents.today));
+    source.setCellText(print::kSlipDateCell.row, print::kSlipDateCell.column, db::slipDateText(today));
 }
 
 }  // namespace rx::slip

@@ -21,13 +21,6 @@ Qt::WindowFlags flagsFor(TitleButtons buttons, bool owned) {
     return flags;
 }
 
-void quitApplication(int code) { QCoreApplication::exit(code); }
-
-EndProgramAction& endAction() {
-    static EndProgramAction action = &quitApplication;
-    return action;
-}
-
 }  // namespace
 
 FixedWindow::FixedWindow(QSize outerSize, TitleButtons buttons, QWidget* owner)
@@ -118,14 +111,6 @@ void WindowLifetime::windowCreated() { ++count_; }
 
 void WindowLifetime::windowDestroyed() {
     if (--count_ == 0) emit lastWindowDestroyed();
-}
-
-void endProgram(int code) { endAction()(code); }
-
-EndProgramAction setEndProgramAction(EndProgramAction action) {
-    EndProgramAction previous = endAction();
-    endAction() = action ? action : &quitApplication;
-    return previous;
 }
 
 }  // namespace rx::ui

@@ -76,10 +76,4 @@ private:
     int count_ = 0;
 };
 
-// Ends the program at once with `code` (the exit button, a fatal start-up
-// failure). Tests replace the action to observe it without leaving the process.
-void endProgram(int code);
-using EndProgramAction = void (*)(int code);
-EndProgramAction setEndProgramAction(EndProgramAction action);
-
 }  // namespace rx::ui

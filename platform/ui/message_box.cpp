@@ -38,29 +38,11 @@ public:
     }
 };
 
-QtMessageBoxes& realBoxes() {
+}  // namespace
+
+MessageBoxService& realMessageBoxes() {
     static QtMessageBoxes boxes;
     return boxes;
 }
-
-MessageBoxService*& current() {
-    static MessageBoxService* service = nullptr;
-    return service;
-}
-
-}  // namespace
-
-void showMessage(const QString& text, const QString& title, MessageLook look) {
-    MessageBoxService* service = current() ? current() : &realBoxes();
-    service->show(ShownMessage{text, title, look});
-}
-
-void installMessageBoxService(MessageBoxService* service) { current() = service; }
-
-MessageRecorder::MessageRecorder() : previous_(current()) { current() = this; }
-
-MessageRecorder::~MessageRecorder() { current() = previous_; }
-
-void MessageRecorder::show(const ShownMessage& message) { shown_.push_back(message); }
 
 }  // namespace rx::ui

@@ -1,7 +1,8 @@
 #pragma once
 // The program's message boxes: text, title, one OK button and one of four looks,
-// application-modal and without an owner window. Tests install a recorder so
-// that nothing ever blocks on a box.
+// application-modal and without an owner window. Windows show them through
+// their program context; tests give the context a recorder, so that nothing
+// ever blocks on a box.
 
 #include <QString>
 #include <vector>
@@ -28,28 +29,17 @@ public:
     virtual void show(const ShownMessage& message) = 0;
 };
 
-// Shows a box and returns when the user has answered it.
-void showMessage(const QString& text, const QString& title = defaultMessageTitle(),
-                 MessageLook look = MessageLook::None);
+// The real boxes: each show() returns when the user has answered the box.
+MessageBoxService& realMessageBoxes();
 
-// Replaces the service for as long as the returned object lives; nullptr restores
-// the real boxes.
-void installMessageBoxService(MessageBoxService* service);
-
-// Records every box instead of showing it. Installs itself while it lives.
+// Records every box instead of showing it.
 class MessageRecorder final : public MessageBoxService {
 public:
-    MessageRecorder();
-    ~MessageRecorder() override;
-    MessageRecorder(const MessageRecorder&) = delete;
-    MessageRecorder& operator=(const MessageRecorder&) = delete;
-
-    void show(const ShownMessage& message) override;
+    void show(const ShownMessage& message) override { shown_.push_back(message); }
     const std::vector<ShownMessage>& shown() const { return shown_; }
     void clear() { shown_.clear(); }
 
 private:
-    MessageBoxService* previous_;
     std::vector<ShownMessage> shown_;
 };
 

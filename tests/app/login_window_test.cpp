@@ -1,16 +1,17 @@
-#include "app/login_window.h"
+#include "forms/login/login_window.h"
 #include "app/startup.h"
 #include "forms/entry/entry_window.h"
 #include "platform/ui/fixed_window.h"
 #include "platform/ui/message_box.h"
 
-#include "app/program_directory.h"
 #include "tests/support/temp_program_dir.h"
+#include "tests/support/test_program.h"
 #include "tests/support/typing.h"
 
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDir>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QTranslator>
@@ -31,10 +32,6 @@ const QString kMissing = QStringLiteral("姓名或密码不能为空！");
 const QString kRefused = QStringLiteral("登陆失败！");
 const QString kTitle = QStringLiteral("信息：");
 
-// Ending the program is recorded instead of leaving the test process.
-int endedWith = -1;
-void recordEnd(int code) { endedWith = code; }
-
 class LoginWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -42,11 +39,7 @@ protected:
         // successful login finds its databases.
         ASSERT_TRUE(dir_.createPrescriptionDatabase());
         ASSERT_TRUE(dir_.createDrugDatabase({{"DG", "当归", "片 1kg/袋"}}));
-        previousDir_ = rx::programDirectory();
-        rx::setProgramDirectory(dir_.path());
-        endedWith = -1;
-        previousEnd_ = rx::ui::setEndProgramAction(&recordEnd);
-        window_ = new LoginWindow;
+        window_ = new LoginWindow(program_.context());
         window_->show();
         QApplication::setActiveWindow(window_);
         ASSERT_TRUE(QTest::qWaitForWindowActive(window_) || window_->isVisible());
@@ -59,8 +52,6 @@ protected:
         for (QWidget* w : QApplication::topLevelWidgets())
             if (qobject_cast<rx::ui::FixedWindow*>(w)) windows.push_back(w);
         for (const QPointer<QWidget>& w : windows) delete w.data();
-        rx::ui::setEndProgramAction(previousEnd_);
-        rx::setProgramDirectory(previousDir_);
     }
 
     void typeInto(QLineEdit* edit, const QString& text) {
@@ -75,10 +66,8 @@ protected:
     }
 
     rx::test::TempProgramDir dir_;
-    QString previousDir_;
-    rx::ui::MessageRecorder boxes_;
+    rx::test::TestProgram program_{dir_.path()};
     QPointer<LoginWindow> window_;
-    rx::ui::EndProgramAction previousEnd_ = nullptr;
 };
 
 TEST_F(LoginWindowTest, CreatedWindowHasTitleAndFixedClientArea) {
@@ -116,10 +105,10 @@ TEST_F(LoginWindowTest, FailedAttemptsShowTheirMessageAndKeepTheTexts) {
         SCOPED_TRACE(c.name);
         window_->编辑框1->clear();
         window_->编辑框2->clear();
-        boxes_.clear();
+        program_.clearShown();
         attempt(c.user, c.password);
-        ASSERT_EQ(boxes_.shown().size(), 1u);
-        EXPECT_EQ(boxes_.shown()[0], (ShownMessage{c.message, kTitle, MessageLook::None}));
+        ASSERT_EQ(program_.shown().size(), 1u);
+        EXPECT_EQ(program_.shown()[0], (ShownMessage{c.message, kTitle, MessageLook::None}));
         EXPECT_EQ(QApplication::focusWidget(), window_->编辑框1);
         EXPECT_EQ(window_->编辑框1->text(), c.user);
         EXPECT_EQ(window_->编辑框2->text(), c.password);
@@ -132,7 +121,7 @@ TEST_F(LoginWindowTest, EnterInUserFieldOnlyMovesTheFocus) {
     typeInto(window_->编辑框2, QStringLiteral("794"));
     typeInto(window_->编辑框1, QStringLiteral("794"));
     QTest::keyClick(window_->编辑框1, Qt::Key_Return);
-    EXPECT_TRUE(boxes_.shown().empty());
+    EXPECT_TRUE(program_.shown().empty());
     EXPECT_EQ(QApplication::focusWidget(), window_->编辑框2);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(window_);
@@ -142,8 +131,8 @@ TEST_F(LoginWindowTest, EnterInPasswordFieldActsAsTheButton) {
     typeInto(window_->编辑框1, QStringLiteral("794"));
     typeInto(window_->编辑框2, QStringLiteral("793"));
     QTest::keyClick(window_->编辑框2, Qt::Key_Enter, Qt::KeypadModifier);  // keypad Enter too
-    ASSERT_EQ(boxes_.shown().size(), 1u);
-    EXPECT_EQ(boxes_.shown()[0].text, kRefused);
+    ASSERT_EQ(program_.shown().size(), 1u);
+    EXPECT_EQ(program_.shown()[0].text, kRefused);
     EXPECT_EQ(QApplication::focusWidget(), window_->编辑框1);
 }
 
@@ -169,14 +158,15 @@ TEST_F(LoginWindowTest, SuccessLeavesExactlyTheEntryWindow) {
     EXPECT_TRUE(qobject_cast<rx::EntryWindow*>(windows[0]));
     EXPECT_TRUE(windows[0]->isVisible());
     EXPECT_EQ(rx::ui::FixedWindow::liveWindows(), 1);
-    EXPECT_TRUE(boxes_.shown().empty()) << boxes_.shown()[0].text.toStdString();  // databases opened
-    EXPECT_EQ(endedWith, -1);             // and the program keeps running
+    EXPECT_TRUE(program_.shown().empty()) << program_.shown()[0].text.toStdString();  // databases opened
+    EXPECT_EQ(program_.endedWith(), -1);             // and the program keeps running
 }
 
 // The real event loop, wired as the program entry wires it.
 TEST(ProgramLifetime, ClosingTheLoginWindowEndsTheEventLoop) {
     const auto wiring = rx::endWhenLastWindowIsDestroyed(*QCoreApplication::instance());
-    QPointer<LoginWindow> login = rx::openLoginWindow();
+    rx::test::TestProgram program(QDir::tempPath());
+    QPointer<LoginWindow> login = rx::openLoginWindow(program.context());
     QTimer::singleShot(0, login, [&] { login->close(); });
     QTimer::singleShot(5000, [] { QCoreApplication::exit(99); });  // guard, never expected
     EXPECT_EQ(QCoreApplication::exec(), 0);
@@ -190,7 +180,8 @@ TEST(ProgramLifetime, HidingTheLastWindowDoesNotEndTheProgram) {
     auto connection = QObject::connect(&rx::ui::WindowLifetime::instance(),
                                        &rx::ui::WindowLifetime::lastWindowDestroyed, [&] { ++ended; });
     {
-        LoginWindow login;
+        rx::test::TestProgram program(QDir::tempPath());
+        LoginWindow login(program.context());
         login.show();
         login.hide();
         EXPECT_EQ(ended, 0);

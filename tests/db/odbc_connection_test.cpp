@@ -154,7 +154,7 @@ TEST_F(OdbcConnectionTest, IndexRowsAreFoundByDayAndPartOfTheName) {
 }
 
 TEST_F(OdbcConnectionTest, VisitRowRoundTripsWithItsTypes) {
-    std::array<QString, 16> v = {u"O'Neil"_s,
+    Visit v = {u"O'Neil"_s,
                                  u"男"_s,
                                  u"35"_s,
                                  u"岁"_s,
@@ -171,8 +171,8 @@ TEST_F(OdbcConnectionTest, VisitRowRoundTripsWithItsTypes) {
                                  QString(),
                                  u"新"_s};
     ASSERT_TRUE(db.Execute(VisitInsert(v)));
-    v[2] = u"2.5"_s;
-    v[0] = u"张三"_s;
+    v.age = u"2.5"_s;
+    v.name = u"张三"_s;
     ASSERT_TRUE(db.Execute(VisitInsert(v)));
 
     const int h = db.Query(VisitSearch(QDate(2016, 11, 4), QDate(2016, 11, 4), u"O'"_s));

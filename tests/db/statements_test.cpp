@@ -71,7 +71,7 @@ INSTANTIATE_TEST_SUITE_P(
                                   u"select * from 西药 where 存货编码 like '%a''b''''%'"_s}),
     [](const auto& info) { return std::string(info.param.name); });
 
-std::array<QString, 16> visit() {
+Visit visit() {
     return {u"张三"_s,
             u"男"_s,
             u"35"_s,
@@ -109,8 +109,8 @@ INSTANTIATE_TEST_SUITE_P(
             "VisitInsertQuoteInAnyField",
             [] {
                 auto v = visit();
-                v[0] = u"O'Neil"_s;
-                v[15] = u"'"_s;
+                v.name = u"O'Neil"_s;
+                v.newRecord = u"'"_s;
                 return VisitInsert(v);
             },
             u"INSERT INTO 基本资料 "

@@ -3,7 +3,6 @@
 // shown and active, with message boxes recorded and the end of the program
 // observed instead of leaving the test.
 
-#include "app/program_directory.h"
 #include "db/connection_texts.h"
 #include "db/odbc_connection.h"
 #include "db/value.h"
@@ -13,6 +12,7 @@
 #include "platform/ui/report_list_view.h"
 #include "platform/ui/whole_number_edit.h"
 #include "tests/support/temp_program_dir.h"
+#include "tests/support/test_program.h"
 #include "tests/support/typing.h"
 
 #include <gtest/gtest.h>
@@ -34,12 +34,6 @@
 
 namespace rx::test {
 
-inline int& endedWith() {
-    static int code = -1;
-    return code;
-}
-inline void recordEnd(int code) { endedWith() = code; }
-
 using Row = std::array<QString, 16>;
 
 // The bundled sample catalogue (data/*.csv: 存货编码,存货名称,规格 with a title line).
@@ -60,10 +54,6 @@ inline std::vector<Drug> sampleDrugs(const char* file) {
 class EntryWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        endedWith() = -1;
-        previousEnd_ = ui::setEndProgramAction(&recordEnd);
-        previousDir_ = programDirectory();
-        setProgramDirectory(dir_.path());
         std::string error;
         ASSERT_TRUE(dir_.createPrescriptionDatabase(&error)) << error;
         ASSERT_TRUE(dir_.createDrugDatabase(sampleDrugs("herbal_drugs.csv"),
@@ -78,13 +68,11 @@ protected:
         for (QWidget* w : QApplication::topLevelWidgets())
             if (qobject_cast<ui::FixedWindow*>(w)) windows.push_back(w);
         for (const QPointer<QWidget>& w : windows) delete w.data();
-        ui::setEndProgramAction(previousEnd_);
-        setProgramDirectory(previousDir_);
     }
 
     // Opens the window as the login does: created, shown, active.
     EntryWindow& open() {
-        window_ = std::make_unique<EntryWindow>();
+        window_ = std::make_unique<EntryWindow>(program_.context());
         window_->show();
         QApplication::setActiveWindow(window_.get());
         EXPECT_TRUE(QTest::qWaitForWindowActive(window_.get()));
@@ -142,15 +130,12 @@ protected:
         return rows;
     }
 
-    std::vector<ui::ShownMessage> shown() const { return boxes_.shown(); }
+    std::vector<ui::ShownMessage> shown() const { return program_.shown(); }
+    int endedWith() const { return program_.endedWith(); }
 
     TempProgramDir dir_;
-    ui::MessageRecorder boxes_;
+    TestProgram program_{dir_.path()};
     std::unique_ptr<EntryWindow> window_;
-
-private:
-    ui::EndProgramAction previousEnd_ = nullptr;
-    QString previousDir_;
 };
 
 }  // namespace rx::test

@@ -10,7 +10,6 @@ namespace {
 
 using rx::EntryWindow;
 using rx::test::EntryWindowTest;
-using rx::test::endedWith;
 using rx::test::typeText;
 
 struct Placed {

@@ -13,7 +13,6 @@ namespace {
 
 using rx::EntryWindow;
 using rx::test::EntryWindowTest;
-using rx::test::endedWith;
 using rx::test::typeText;
 using rx::ui::MessageLook;
 using rx::ui::ShownMessage;

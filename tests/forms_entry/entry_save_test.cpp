@@ -9,7 +9,6 @@ namespace {
 
 using rx::EntryWindow;
 using rx::test::EntryWindowTest;
-using rx::test::endedWith;
 using rx::test::typeText;
 using rx::ui::MessageLook;
 using rx::ui::ShownMessage;
@@ -18,11 +17,11 @@ ShownMessage friendly(const QString& text) { return {text, u"友情提示"_s, Me
 ShownMessage info(const QString& text) { return {text, u"提示信息"_s, MessageLook::Information}; }
 
 TEST(HerbalPrescriptionText, RunsThreeCellsTogetherWithACommaPerRow) {
-    EXPECT_EQ(rx::herbalPrescriptionText({{u"当归"_s, u"10"_s, u"g"_s, u"口服"_s},
+    EXPECT_EQ(rx::db::herbalPrescriptionText({{u"当归"_s, u"10"_s, u"g"_s, u"口服"_s},
                                           {u"甘草"_s, u"6"_s, u"g"_s, u"外用"_s}}),
               u"当归10g,甘草6g,"_s);
-    EXPECT_EQ(rx::herbalPrescriptionText({{QString(), QString(), QString(), u"口服"_s}}), u","_s);
-    EXPECT_EQ(rx::herbalPrescriptionText({}), QString());
+    EXPECT_EQ(rx::db::herbalPrescriptionText({{QString(), QString(), QString(), u"口服"_s}}), u","_s);
+    EXPECT_EQ(rx::db::herbalPrescriptionText({}), QString());
 }
 
 TEST_F(EntryWindowTest, FullSaveWritesEverySixteenValuesInOrder) {
@@ -82,7 +81,7 @@ TEST_F(EntryWindowTest, ChecksFireInOrderAndStillRenewNumberAndEmptyHerbalText) 
         {u"请输入现病史"_s, [&] { typeInto(w.编辑框_现病史, u"两天"_s); }},
     };
     for (const Step& step : steps) {
-        boxes_.clear();
+        program_.clearShown();
         w.编辑框_中药处方->setPlainText(u"手写的处方"_s);
         w.编辑框_处方号->setText(u"旧号"_s);
         w.编辑框_姓名->setFocus();
@@ -93,7 +92,7 @@ TEST_F(EntryWindowTest, ChecksFireInOrderAndStillRenewNumberAndEmptyHerbalText) 
         step.fill();
     }
     EXPECT_TRUE(savedRows().empty());
-    boxes_.clear();
+    program_.clearShown();
     click(w.按钮_保存);
     EXPECT_EQ(shown(), std::vector<ShownMessage>{info(u"添加资料成功"_s)});
     ASSERT_EQ(savedRows().size(), 1u);
@@ -185,7 +184,7 @@ TEST_F(EntryWindowTest, NewVisitEmptiesTheFormAndAsksForTheListsAgain) {
     choose(w.组合框_剂量单位, 1);
     addDrug(u"当归"_s, u"10"_s, u"g"_s);
     click(w.按钮_保存);
-    boxes_.clear();
+    program_.clearShown();
 
     click(w.按钮_接诊);
     EXPECT_EQ(w.超级列表框1->rowCount(), 0);

@@ -1,14 +1,14 @@
 // SlipPrintWindow opened over a real EntryWindow: what lands in which cell of
 // the slip, with and without the template, and the preview.
-#include "app/program_directory.h"
 #include "db/date_forms.h"
 #include "forms/entry/entry_window.h"
-#include "forms/slip_print/cell_maps.h"
+#include "forms/print/cell_maps.h"
 #include "forms/slip_print/slip_print_window.h"
 #include "platform/grid/grid_view.h"
 #include "platform/grid/print_preview.h"
 #include "platform/ui/report_list_view.h"
 #include "platform/ui/whole_number_edit.h"
+#include "tests/support/test_program.h"
 
 #include <gtest/gtest.h>
 
@@ -28,23 +28,15 @@ namespace {
 using namespace rx;
 using Cells = std::map<std::pair<int, int>, QString>;
 
-QDate fifthOfMarch() { return QDate(2024, 3, 5); }
-
 class SlipPrintTest : public testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(dir.isValid());
-        previousDir = programDirectory();
-        setProgramDirectory(dir.path());
         installTemplate("rxgrid 1\n");  // replaced by the real one where a test needs it
-        previousClock = SlipPrintWindow::setClock(&fifthOfMarch);
-        entry = std::make_unique<EntryWindow>();
+        program.fixClock(QDateTime(QDate(2024, 3, 5), QTime(9, 30)));
+        entry = std::make_unique<EntryWindow>(program.context());
     }
-    void TearDown() override {
-        entry.reset();
-        SlipPrintWindow::setClock(previousClock);
-        setProgramDirectory(previousDir);
-    }
+    void TearDown() override { entry.reset(); }
 
     void installTemplate(const QByteArray& bytes) {
         QFile f(dir.filePath(QStringLiteral("处方笺.grd")));
@@ -86,22 +78,22 @@ protected:
     // The non-empty drug cells only.
     static Cells drugCells(const SlipPrintWindow& w) {
         Cells cells;
-        for (int k = 0; k < slip::kSlipDrugCount; ++k) {
-            const slip::CellAddress at = *slip::slipDrugCell(k);
+        for (int k = 0; k < print::kSlipDrugCount; ++k) {
+            const print::CellAddress at = *print::slipDrugCell(k);
             const QString text = w.数据源1->cellText(at.row, at.column);
             if (!text.isEmpty()) cells[{at.row, at.column}] = text;
         }
         return cells;
     }
     std::unique_ptr<SlipPrintWindow> openSlip() {
-        auto w = std::make_unique<SlipPrintWindow>(*entry);
+        // As the print button does: what the form shows at the click.
+        auto w = std::make_unique<SlipPrintWindow>(program.context(), entry->currentVisit(), entry.get());
         w->deliverCreated();
         return w;
     }
 
     QTemporaryDir dir;
-    QString previousDir;
-    SlipPrintWindow::Clock previousClock = nullptr;
+    test::TestProgram program{dir.path()};
     std::unique_ptr<EntryWindow> entry;
 };
 
@@ -156,7 +148,7 @@ TEST_F(SlipPrintTest, AnEmptyDosePrintsNameAndUnit) {
 TEST_F(SlipPrintTest, TheDateCellFollowsTheClock) {
     installShippedTemplate();
     EXPECT_EQ(openSlip()->数据源1->cellText(4, 15), QStringLiteral("2024年03月05日"));
-    SlipPrintWindow::setClock(nullptr);  // back to the system clock
+    program.context().withClock([] { return QDateTime::currentDateTime(); });
     const QDate before = QDate::currentDate();
     const QString text = openSlip()->数据源1->cellText(4, 15);
     const QDate after = QDate::currentDate();

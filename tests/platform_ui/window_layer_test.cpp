@@ -80,19 +80,4 @@ TEST(KeyTranslation, UnconsumedKeysStillReachTheControl) {
     EXPECT_EQ(edit.text(), QStringLiteral("ab"));
 }
 
-TEST(MessageBoxes, RecorderCapturesTextTitleAndLookWithTheDefaultTitle) {
-    MessageRecorder outer;
-    {
-        MessageRecorder inner;
-        showMessage(QStringLiteral("添加资料成功"), QStringLiteral("提示信息"), MessageLook::Information);
-        showMessage(QStringLiteral("登陆失败！"));
-        ASSERT_EQ(inner.shown().size(), 2u);
-        EXPECT_EQ(inner.shown()[0].look, MessageLook::Information);
-        EXPECT_EQ(inner.shown()[1], (ShownMessage{QStringLiteral("登陆失败！"), QStringLiteral("信息："),
-                                                  MessageLook::None}));
-    }
-    showMessage(QStringLiteral("x"));
-    EXPECT_EQ(outer.shown().size(), 1u);  // nested recorders restore the previous one
-}
-
 }  // namespace

@@ -1,8 +1,7 @@
-#include "app/login_window.h"
+#include "forms/login/login_window.h"
 
 #include "forms/entry/entry_window.h"
 #include "platform/ui/key_codes.h"
-#include "platform/ui/message_box.h"
 
 #include <QLineEdit>
 #include <QPainter>
@@ -33,8 +32,9 @@ LoginVerdict checkLogin(const QString& user, const QString& password) {
     return user == code && password == code ? LoginVerdict::Accepted : LoginVerdict::Refused;
 }
 
-LoginWindow::LoginWindow(QWidget* parent)
+LoginWindow::LoginWindow(const ProgramContext& context, QWidget* parent)
     : FixedWindow(QSize(600, 522), ui::TitleButtons::CloseMinimize, parent),
+      context_(context),
       background_(QStringLiteral(":/rx/login_background.jpg")) {
     setWindowIcon(QIcon(QStringLiteral(":/rx/icon.png")));
 
@@ -82,14 +82,14 @@ bool LoginWindow::OnPasswordKeyDown(int key) {
 void LoginWindow::OnLoginClicked() {
     switch (checkLogin(编辑框1->text(), 编辑框2->text())) {
         case LoginVerdict::MissingInput:
-            ui::showMessage(texts().missing);
+            context_.showMessage(texts().missing);
             break;
         case LoginVerdict::Refused:
-            ui::showMessage(texts().refused);
+            context_.showMessage(texts().refused);
             break;
         case LoginVerdict::Accepted: {
             // EntryWindow exists before this window goes, so the program keeps running.
-            auto* entry = new EntryWindow;
+            auto* entry = new EntryWindow(context_);
             entry->setAttribute(Qt::WA_DeleteOnClose);
             entry->show();
             deleteLater();

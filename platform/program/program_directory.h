@@ -10,16 +10,12 @@ namespace rx {
 // The native separator that starts every fixed path piece ("/" here).
 QString nativeSeparator();
 
-// The program directory determined at start (or set by a test).
-QString programDirectory();
-void setProgramDirectory(const QString& folder);
-
 // Folder of the running executable, without a trailing separator.
 QString executableFolder();
 
-// Joins the program directory and a fixed piece given with "/" separators,
-// e.g. programPath(u"/data/sj.accdb").
-QString programPath(const QString& piece);
+// Joins a folder and a fixed piece given with "/" separators,
+// e.g. joinPath(folder, u"/data/sj.accdb").
+QString joinPath(const QString& folder, const QString& piece);
 
 // Removes trailing separators but keeps a root folder as it is.
 QString withoutTrailingSeparator(const QString& folder);

@@ -1,6 +1,6 @@
-#include "forms/slip_print/cell_maps.h"
+#include "forms/print/cell_maps.h"
 
-namespace rx::slip {
+namespace rx::print {
 
 std::optional<CellAddress> slipDrugCell(int k) {
     if (k < 0 || k >= kSlipDrugCount) return std::nullopt;
@@ -26,4 +26,4 @@ std::optional<CellAddress> a4ItemCell(int k) {
     return CellAddress{5 + (k - 9) / 10, 5 + 2 * ((k - 9) % 10)};
 }
 
-}  // namespace rx::slip
+}  // namespace rx::print

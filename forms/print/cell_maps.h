@@ -8,7 +8,7 @@
 #include <array>
 #include <optional>
 
-namespace rx::slip {
+namespace rx::print {
 
 struct CellAddress {
     int row = 0;
@@ -34,4 +34,4 @@ inline constexpr CellAddress kSlipDateCell{4, 15};
 inline constexpr int kA4ItemCount = 49;
 std::optional<CellAddress> a4ItemCell(int k);
 
-}  // namespace rx::slip
+}  // namespace rx::print

@@ -1,15 +1,9 @@
-#include "app/program_directory.h"
+#include "platform/program/program_directory.h"
 
 #include <QCoreApplication>
 #include <QDir>
 
 namespace rx {
-namespace {
-QString& stored() {
-    static QString folder;
-    return folder;
-}
-}  // namespace
 
 QString nativeSeparator() { return QString(QDir::separator()); }
 
@@ -24,14 +18,10 @@ QString executableFolder() {
     return withoutTrailingSeparator(QDir::toNativeSeparators(QCoreApplication::applicationDirPath()));
 }
 
-QString programDirectory() { return stored(); }
-
-void setProgramDirectory(const QString& folder) { stored() = withoutTrailingSeparator(folder); }
-
-QString programPath(const QString& piece) {
+QString joinPath(const QString& folder, const QString& piece) {
     QString native = piece;
     native.replace(u'/', QDir::separator());
-    return programDirectory() + native;
+    return folder + native;
 }
 
 }  // namespace rx

@@ -1,7 +1,7 @@
 // The two shipped templates: they load, hold every cell the print windows
 // write, show each written cell (not hidden inside another's merge), fit
 // their paper, and print their own captions without shrinking or clipping.
-#include "forms/slip_print/cell_maps.h"
+#include "forms/print/cell_maps.h"
 #include "platform/grid/grd_format.h"
 #include "platform/grid/grid_painter.h"
 
@@ -15,7 +15,7 @@
 namespace {
 
 using namespace rx::grid;
-using rx::slip::CellAddress;
+using rx::print::CellAddress;
 
 GridTable load(const char* name) {
     GrdError error;
@@ -27,15 +27,15 @@ GridTable load(const char* name) {
 
 std::vector<CellAddress> slipCells() {
     std::vector<CellAddress> cells;
-    for (rx::slip::SlipField f : rx::slip::kSlipFieldOrder) cells.push_back(rx::slip::slipFieldCell(f));
-    for (int k = 0; k < rx::slip::kSlipDrugCount; ++k) cells.push_back(*rx::slip::slipDrugCell(k));
-    cells.push_back(rx::slip::kSlipDateCell);
+    for (rx::print::SlipField f : rx::print::kSlipFieldOrder) cells.push_back(rx::print::slipFieldCell(f));
+    for (int k = 0; k < rx::print::kSlipDrugCount; ++k) cells.push_back(*rx::print::slipDrugCell(k));
+    cells.push_back(rx::print::kSlipDateCell);
     return cells;
 }
 
 std::vector<CellAddress> a4Cells() {
     std::vector<CellAddress> cells = {{2, 4}, {2, 5}, {2, 7}, {2, 2}, {2, 8}, {2, 9}};
-    for (int k = 0; k < rx::slip::kA4ItemCount; ++k) cells.push_back(*rx::slip::a4ItemCell(k));
+    for (int k = 0; k < rx::print::kA4ItemCount; ++k) cells.push_back(*rx::print::a4ItemCell(k));
     return cells;
 }
 
@@ -112,7 +112,7 @@ TEST(SlipTemplate, DrugTextsOfUsualLengthFitWithoutShrinking) {
     device.setDotsPerMeterX(600 / 0.0254);
     device.setDotsPerMeterY(600 / 0.0254);
     for (int k : {0, 1, 2, 50}) {
-        const CellAddress at = *rx::slip::slipDrugCell(k);
+        const CellAddress at = *rx::print::slipDrugCell(k);
         const QSizeF inner = cellRect(t, at.row, at.column, pxPerMm).size() -
                              QSizeF(2 * kCellPaddingMm * pxPerMm, 0.5 * pxPerMm);
         const TextFit fit = fitText(QStringLiteral("熟地黄（酒蒸）120g"), t.cell(at.row, at.column).style,

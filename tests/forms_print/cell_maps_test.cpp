@@ -1,6 +1,6 @@
 // The slip's and the A4 sheet's cell maps, case by case and as a whole.
-#include "forms/slip_print/cell_maps.h"
-#include "forms/slip_print/slip_fill.h"
+#include "db/visit.h"
+#include "forms/print/cell_maps.h"
 
 #include <gtest/gtest.h>
 
@@ -8,9 +8,9 @@
 
 namespace {
 
-using rx::slip::a4ItemCell;
-using rx::slip::CellAddress;
-using rx::slip::slipDrugCell;
+using rx::print::a4ItemCell;
+using rx::print::CellAddress;
+using rx::print::slipDrugCell;
 
 struct MapCase {
     int k;
@@ -41,12 +41,12 @@ TEST(A4ItemCell, NineInRowFourThenTenARowFromColumnFive) {
 // columns that leave room for the text between them.
 TEST(CellMaps, EveryDrugHasItsOwnCell) {
     std::set<std::pair<int, int>> slip, a4;
-    for (int k = 0; k < rx::slip::kSlipDrugCount; ++k) {
+    for (int k = 0; k < rx::print::kSlipDrugCount; ++k) {
         const CellAddress at = *slipDrugCell(k);
         EXPECT_TRUE(at.row >= 7 && at.row <= 23 && (at.column - 3) % 6 == 0 && at.column <= 15);
         slip.insert({at.row, at.column});
     }
-    for (int k = 0; k < rx::slip::kA4ItemCount; ++k) {
+    for (int k = 0; k < rx::print::kA4ItemCount; ++k) {
         const CellAddress at = *a4ItemCell(k);
         EXPECT_TRUE(at.row >= 4 && at.row <= 8 && at.column % 2 == 1 && at.column <= 23);
         a4.insert({at.row, at.column});
@@ -56,28 +56,28 @@ TEST(CellMaps, EveryDrugHasItsOwnCell) {
 }
 
 TEST(SlipFields, WrittenInTheirOrderToTheirCells) {
-    using F = rx::slip::SlipField;
+    using F = rx::print::SlipField;
     const std::pair<F, CellAddress> cases[] = {
         {F::Name, {4, 4}},      {F::Sex, {4, 9}},      {F::Age, {4, 13}},
         {F::AgeUnit, {4, 14}},  {F::Diagnosis, {5, 4}}, {F::Address, {5, 16}},
         {F::PrescriptionNumber, {3, 16}},
     };
     for (std::size_t i = 0; i < std::size(cases); ++i) {
-        EXPECT_EQ(rx::slip::kSlipFieldOrder[i], cases[i].first) << i;
-        EXPECT_EQ(rx::slip::slipFieldCell(cases[i].first), cases[i].second) << i;
+        EXPECT_EQ(rx::print::kSlipFieldOrder[i], cases[i].first) << i;
+        EXPECT_EQ(rx::print::slipFieldCell(cases[i].first), cases[i].second) << i;
     }
-    EXPECT_EQ(rx::slip::kSlipDateCell, (CellAddress{4, 15}));
+    EXPECT_EQ(rx::print::kSlipDateCell, (CellAddress{4, 15}));
 }
 
-TEST(SlipDrugText, NameDoseAndUnitRunTogether) {
-    using rx::slip::slipDrugText;
+TEST(DrugText, NameDoseAndUnitRunTogether) {
+    const auto slipDrugText = [](const rx::db::DrugLine& line) { return rx::db::drugText(line); };
     EXPECT_EQ(slipDrugText({QStringLiteral("当归"), QStringLiteral("10"), QStringLiteral("g")}),
               QStringLiteral("当归10g"));
     EXPECT_EQ(slipDrugText({QStringLiteral("当归"), QString(), QStringLiteral("g")}),
               QStringLiteral("当归g"));
     EXPECT_EQ(slipDrugText({QStringLiteral(" 甘草"), QStringLiteral("6 "), QString()}),
               QStringLiteral(" 甘草6 "));  // nothing is trimmed
-    EXPECT_EQ(slipDrugText({}), QString());
+    EXPECT_EQ(slipDrugText({QString(), QString(), QString(), QStringLiteral("口服")}), QString());
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // The first window: user name, masked password and the login button over the
 // background picture. A successful login hands over to EntryWindow.
 
+#include "platform/program/program_context.h"
 #include "platform/ui/basic_controls.h"
 #include "platform/ui/fixed_window.h"
 
@@ -23,7 +24,7 @@ LoginVerdict checkLogin(const QString& user, const QString& password);
 class LoginWindow final : public ui::FixedWindow {
     Q_OBJECT
 public:
-    explicit LoginWindow(QWidget* parent = nullptr);
+    explicit LoginWindow(const ProgramContext& context, QWidget* parent = nullptr);
 
     ui::TransparentLabel* 透明标签1;
     ui::TransparentLabel* 透明标签2;
@@ -40,6 +41,7 @@ private:
     bool OnPasswordKeyDown(int key);
     void OnLoginClicked();
 
+    const ProgramContext& context_;
     QPixmap background_;
 };
 

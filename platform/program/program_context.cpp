@@ -1,0 +1,37 @@
+#include "platform/program/program_context.h"
+
+#include "platform/program/program_directory.h"
+
+#include <QCoreApplication>
+
+namespace rx {
+
+ProgramContext::ProgramContext(const QString& directory, Build build)
+    : directory_(withoutTrailingSeparator(directory)),
+      build_(build),
+      clock_([] { return QDateTime::currentDateTime(); }),
+      messages_(&ui::realMessageBoxes()),
+      endAction_([](int code) { QCoreApplication::exit(code); }) {}
+
+QString ProgramContext::path(const QString& piece) const { return joinPath(directory_, piece); }
+
+void ProgramContext::showMessage(const QString& text, const QString& title, ui::MessageLook look) const {
+    messages_->show(ui::ShownMessage{text, title, look});
+}
+
+ProgramContext& ProgramContext::withClock(Clock clock) {
+    clock_ = std::move(clock);
+    return *this;
+}
+
+ProgramContext& ProgramContext::withMessages(ui::MessageBoxService& service) {
+    messages_ = &service;
+    return *this;
+}
+
+ProgramContext& ProgramContext::withEndAction(EndAction action) {
+    endAction_ = std::move(action);
+    return *this;
+}
+
+}  // namespace rx
