@@ -1,11 +1,11 @@
 // Program entry: the program context, the start steps, the login window, the event loop.
 
+#include <QApplication>
+
 #include "app/startup.h"
 #include "db/odbc_registration.h"
 #include "platform/program/program_context.h"
 #include "platform/program/program_directory.h"
-
-#include <QApplication>
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);

@@ -107,8 +107,10 @@ QString DrugRecordset::ReadText(int index) const {
 }
 
 void DrugRecordset::ReadText(int index, QString& into) const {
-    if (cursor_) cursor_->readText(index, into);
-    else into = QString();
+    if (cursor_)
+        cursor_->readText(index, into);
+    else
+        into = QString();
 }
 
 void DrugRecordset::Close() {

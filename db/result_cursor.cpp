@@ -289,7 +289,8 @@ void ResultCursor::readText(int index, QString& into) const {
         if (!into.isEmpty()) into = QString();
         return;
     }
-    const QStringView read(reinterpret_cast<const QChar*>(c->buffer.data()), qsizetype(c->length / 2));
+    const QStringView read(reinterpret_cast<const QChar*>(c->buffer.data()),
+                           qsizetype(c->length / 2));
     if (into.size() != read.size() || QStringView(into) != read) into = read.toString();
 }
 

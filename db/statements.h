@@ -4,10 +4,10 @@
 // a name such as O'Neil is stored and found instead of breaking the statement.
 // "%" and "_" typed into a search keep acting as LIKE wildcards.
 
-#include "db/visit.h"
-
 #include <QDate>
 #include <QString>
+
+#include "db/visit.h"
 
 namespace rx::db {
 

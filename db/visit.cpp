@@ -2,7 +2,9 @@
 
 namespace rx::db {
 
-QString drugText(const DrugLine& line) { return line.name + line.dose + line.unit; }
+QString drugText(const DrugLine& line) {
+    return line.name + line.dose + line.unit;
+}
 
 QString herbalPrescriptionText(const std::vector<DrugLine>& lines) {
     QString text;
@@ -11,9 +13,21 @@ QString herbalPrescriptionText(const std::vector<DrugLine>& lines) {
 }
 
 std::array<QString, 16> storedTexts(const Visit& v) {
-    return {v.name,      v.sex,       v.age,       v.ageUnit,       v.address,
-            v.diagnosis, v.registered, v.prescriptionNumber, v.frequency, v.usage,
-            v.doseUnit,  v.presentIllness, v.herbalPrescription, v.remark, v.remark2,
+    return {v.name,
+            v.sex,
+            v.age,
+            v.ageUnit,
+            v.address,
+            v.diagnosis,
+            v.registered,
+            v.prescriptionNumber,
+            v.frequency,
+            v.usage,
+            v.doseUnit,
+            v.presentIllness,
+            v.herbalPrescription,
+            v.remark,
+            v.remark2,
             v.newRecord};
 }
 

@@ -4,7 +4,6 @@
 // windows build it from their controls or from a result row.
 
 #include <QString>
-
 #include <array>
 #include <vector>
 
@@ -26,22 +25,22 @@ QString drugText(const DrugLine& line);
 QString herbalPrescriptionText(const std::vector<DrugLine>& lines);
 
 struct Visit {
-    QString name;                // 姓名
-    QString sex;                 // 性别
-    QString age;                 // 年龄, as typed
-    QString ageUnit;             // 年龄单位
-    QString address;             // 住址
-    QString diagnosis;           // 诊断
-    QString registered;          // 登记时间, in the date-to-text form
-    QString prescriptionNumber;  // 处方号
-    QString frequency;           // 频率
-    QString usage;               // 用法
-    QString doseUnit;            // 用量单位
-    QString presentIllness;      // 现病史
-    QString herbalPrescription;  // 中药处方
-    QString remark;              // 备注
-    QString remark2;             // 备注2
-    QString newRecord;           // 记录
+    QString name;                 // 姓名
+    QString sex;                  // 性别
+    QString age;                  // 年龄, as typed
+    QString ageUnit;              // 年龄单位
+    QString address;              // 住址
+    QString diagnosis;            // 诊断
+    QString registered;           // 登记时间, in the date-to-text form
+    QString prescriptionNumber;   // 处方号
+    QString frequency;            // 频率
+    QString usage;                // 用法
+    QString doseUnit;             // 用量单位
+    QString presentIllness;       // 现病史
+    QString herbalPrescription;   // 中药处方
+    QString remark;               // 备注
+    QString remark2;              // 备注2
+    QString newRecord;            // 记录
     std::vector<DrugLine> drugs;  // the drug list, where there is one
 };
 

@@ -27,7 +27,8 @@ constexpr int kRows = 100000;
 std::string gFile;
 
 std::vector<rx::rxdb::DrugRow> makeCatalogue() {
-    static const char* const names[] = {"当归", "甘草", "党参", "黄芪", "白术", "茯苓", "川芎", "熟地黄", "白芍", "陈皮"};
+    static const char* const names[] = {"当归", "甘草", "党参",   "黄芪", "白术",
+                                        "茯苓", "川芎", "熟地黄", "白芍", "陈皮"};
     static const char* const packings[] = {"1kg", "500g", "10g*10袋", "250g", "袋"};
     std::mt19937 rng(20240503);
     std::uniform_int_distribution<int> letter(0, 25), length(2, 6), pick(0, 9);
@@ -36,8 +37,9 @@ std::vector<rx::rxdb::DrugRow> makeCatalogue() {
     for (int i = 0; i < kRows; ++i) {
         std::string code;
         for (int n = length(rng); n > 0; --n) code.push_back(static_cast<char>('A' + letter(rng)));
-        rows.push_back({code + std::to_string(i % 100), std::string(names[pick(rng)]) + std::to_string(i),
-                        packings[pick(rng) % 5], 0});
+        rows.push_back({code + std::to_string(i % 100),
+                        std::string(names[pick(rng)]) + std::to_string(i), packings[pick(rng) % 5],
+                        0});
     }
     return rows;
 }
@@ -50,7 +52,9 @@ bool prepareFile(const std::string& dir) {
     return s.ok;
 }
 
-std::string lookup(int i) { return std::string("select * from 仓库 where 存货编码 like '%") + kCodes[i % 8] + "%'"; }
+std::string lookup(int i) {
+    return std::string("select * from 仓库 where 存货编码 like '%") + kCodes[i % 8] + "%'";
+}
 
 void BM_DriverLookup(benchmark::State& state) {
     SQLHENV env;
@@ -59,9 +63,10 @@ void BM_DriverLookup(benchmark::State& state) {
     SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env);
     SQLSetEnvAttr(env, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
     SQLAllocHandle(SQL_HANDLE_DBC, env, &dbc);
-    std::string text = std::string("DRIVER=") + RX_ACCESS_DRIVER_PATH + ";DBQ=" + gFile + ";ReadOnly=1";
-    if (!SQL_SUCCEEDED(SQLDriverConnect(dbc, nullptr, reinterpret_cast<SQLCHAR*>(text.data()), SQL_NTS, nullptr, 0,
-                                        nullptr, SQL_DRIVER_NOPROMPT))) {
+    std::string text =
+        std::string("DRIVER=") + RX_ACCESS_DRIVER_PATH + ";DBQ=" + gFile + ";ReadOnly=1";
+    if (!SQL_SUCCEEDED(SQLDriverConnect(dbc, nullptr, reinterpret_cast<SQLCHAR*>(text.data()),
+                                        SQL_NTS, nullptr, 0, nullptr, SQL_DRIVER_NOPROMPT))) {
         state.SkipWithError("cannot connect");
         return;
     }
@@ -74,7 +79,8 @@ void BM_DriverLookup(benchmark::State& state) {
     int i = 0;
     for (auto _ : state) {
         std::string& sql = texts[static_cast<size_t>(i++ % 8)];
-        SQLExecDirect(stmt, reinterpret_cast<SQLCHAR*>(sql.data()), static_cast<SQLINTEGER>(sql.size()));
+        SQLExecDirect(stmt, reinterpret_cast<SQLCHAR*>(sql.data()),
+                      static_cast<SQLINTEGER>(sql.size()));
         while (SQL_SUCCEEDED(SQLFetch(stmt))) {
             SQLGetData(stmt, 3, SQL_C_CHAR, name, sizeof name, &ind);
             SQLGetData(stmt, 4, SQL_C_CHAR, packing, sizeof packing, &ind);
@@ -83,7 +89,8 @@ void BM_DriverLookup(benchmark::State& state) {
         }
         SQLCloseCursor(stmt);
     }
-    state.counters["rows_per_query"] = static_cast<double>(rows) / static_cast<double>(state.iterations());
+    state.counters["rows_per_query"] =
+        static_cast<double>(rows) / static_cast<double>(state.iterations());
     SQLFreeHandle(SQL_HANDLE_STMT, stmt);
     SQLDisconnect(dbc);
     SQLFreeHandle(SQL_HANDLE_DBC, dbc);
@@ -112,7 +119,8 @@ void BM_DirectSqliteLookup(benchmark::State& state) {
         }
         sqlite3_finalize(stmt);
     }
-    state.counters["rows_per_query"] = static_cast<double>(rows) / static_cast<double>(state.iterations());
+    state.counters["rows_per_query"] =
+        static_cast<double>(rows) / static_cast<double>(state.iterations());
     sqlite3_close(db);
 }
 

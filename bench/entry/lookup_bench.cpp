@@ -1,21 +1,20 @@
 // The drug lookup as the doctor meets it: one query per keystroke on a large
 // 仓库 and a full rebuild of the sorted result list, through the real driver.
-#include "tests/support/test_program.h"
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QLineEdit>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <random>
+
 #include "forms/entry/entry_window.h"
 #include "platform/ui/fixed_window.h"
 #include "platform/ui/message_box.h"
 #include "platform/ui/report_list_view.h"
 #include "tests/support/temp_program_dir.h"
-
-#include <benchmark/benchmark.h>
-
-#include <QApplication>
-#include <QLineEdit>
-
-#include <cstdio>
-#include <cstdlib>
-#include <memory>
-#include <random>
+#include "tests/support/test_program.h"
 
 namespace {
 
@@ -26,7 +25,8 @@ constexpr int kDrugs = 100000;
 std::string randomCode(std::mt19937& random) {
     std::uniform_int_distribution<int> length(2, 6), letter(0, 25), roll(0, 99);
     std::string code;
-    for (int i = length(random); i > 0; --i) code += roll(random) < 9 ? 'D' : char('A' + letter(random));
+    for (int i = length(random); i > 0; --i)
+        code += roll(random) < 9 ? 'D' : char('A' + letter(random));
     return code;
 }
 
@@ -57,7 +57,8 @@ struct Fixture {
 
     Fixture() {
         std::string error;
-        if (!dir.createPrescriptionDatabase(&error) || !dir.createDrugDatabase(manyDrugs(), {}, &error)) {
+        if (!dir.createPrescriptionDatabase(&error) ||
+            !dir.createDrugDatabase(manyDrugs(), {}, &error)) {
             std::fprintf(stderr, "no database: %s\n", error.c_str());
             std::exit(1);
         }

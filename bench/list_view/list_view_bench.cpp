@@ -1,10 +1,10 @@
 // Filling report lists: result windows insert every row at the top, and the
 // drug lookup rebuilds its sorted list on every keystroke.
-#include "platform/ui/report_list_view.h"
-
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
+
+#include "platform/ui/report_list_view.h"
 
 namespace {
 
@@ -21,8 +21,8 @@ void BM_InsertAtTop(benchmark::State& state) {
         list.resize(456, 456);
         list.show();  // a shown list, as in the result windows
         for (int i = 0; i < rows; ++i)
-            list.insertRow(0, {drugName(i), QString::number(i), QStringLiteral("g"),
-                               QStringLiteral("口服")});
+            list.insertRow(
+                0, {drugName(i), QString::number(i), QStringLiteral("g"), QStringLiteral("口服")});
         benchmark::DoNotOptimize(list.rowCount());
     }
     state.SetItemsProcessed(state.iterations() * rows);

@@ -124,21 +124,34 @@ bool isNumericType(AccessType t) {
            t == AccessType::Currency;
 }
 
-bool isTextType(AccessType t) { return t == AccessType::Text || t == AccessType::LongText; }
+bool isTextType(AccessType t) {
+    return t == AccessType::Text || t == AccessType::LongText;
+}
 
 std::string declaredType(const ColumnType& t) {
     switch (t.type) {
-    case AccessType::Counter: return "INTEGER";  // the only spelling SQLite makes a row key
-    case AccessType::Byte: return "BYTE";
-    case AccessType::Short: return "SHORT";
-    case AccessType::Long: return "LONG";
-    case AccessType::Single: return "SINGLE";
-    case AccessType::Double: return "DOUBLE";
-    case AccessType::Currency: return "CURRENCY";
-    case AccessType::DateTime: return "DATETIME";
-    case AccessType::Text: return "TEXT(" + std::to_string(t.size) + ")";
-    case AccessType::LongText: return "LONGTEXT";
-    case AccessType::YesNo: return "YESNO";
+        case AccessType::Counter:
+            return "INTEGER";  // the only spelling SQLite makes a row key
+        case AccessType::Byte:
+            return "BYTE";
+        case AccessType::Short:
+            return "SHORT";
+        case AccessType::Long:
+            return "LONG";
+        case AccessType::Single:
+            return "SINGLE";
+        case AccessType::Double:
+            return "DOUBLE";
+        case AccessType::Currency:
+            return "CURRENCY";
+        case AccessType::DateTime:
+            return "DATETIME";
+        case AccessType::Text:
+            return "TEXT(" + std::to_string(t.size) + ")";
+        case AccessType::LongText:
+            return "LONGTEXT";
+        case AccessType::YesNo:
+            return "YESNO";
     }
     return "TEXT";
 }
@@ -160,23 +173,26 @@ std::optional<ColumnType> typeFromDeclared(std::string_view declared, bool prima
 }
 
 std::optional<AccessType> typeFromKeyword(std::string_view word) {
-    struct Entry { const char* name; AccessType type; };
+    struct Entry {
+        const char* name;
+        AccessType type;
+    };
     static const Entry table[] = {
-        {"COUNTER", AccessType::Counter},   {"AUTOINCREMENT", AccessType::Counter},
-        {"BYTE", AccessType::Byte},         {"TINYINT", AccessType::Byte},
-        {"SHORT", AccessType::Short},       {"SMALLINT", AccessType::Short},
-        {"LONG", AccessType::Long},         {"INTEGER", AccessType::Long},
-        {"INT", AccessType::Long},          {"SINGLE", AccessType::Single},
-        {"REAL", AccessType::Single},       {"DOUBLE", AccessType::Double},
-        {"FLOAT", AccessType::Double},      {"CURRENCY", AccessType::Currency},
-        {"MONEY", AccessType::Currency},    {"DATETIME", AccessType::DateTime},
-        {"DATE", AccessType::DateTime},     {"TIME", AccessType::DateTime},
+        {"COUNTER", AccessType::Counter},    {"AUTOINCREMENT", AccessType::Counter},
+        {"BYTE", AccessType::Byte},          {"TINYINT", AccessType::Byte},
+        {"SHORT", AccessType::Short},        {"SMALLINT", AccessType::Short},
+        {"LONG", AccessType::Long},          {"INTEGER", AccessType::Long},
+        {"INT", AccessType::Long},           {"SINGLE", AccessType::Single},
+        {"REAL", AccessType::Single},        {"DOUBLE", AccessType::Double},
+        {"FLOAT", AccessType::Double},       {"CURRENCY", AccessType::Currency},
+        {"MONEY", AccessType::Currency},     {"DATETIME", AccessType::DateTime},
+        {"DATE", AccessType::DateTime},      {"TIME", AccessType::DateTime},
         {"TIMESTAMP", AccessType::DateTime}, {"TEXT", AccessType::Text},
-        {"VARCHAR", AccessType::Text},      {"CHAR", AccessType::Text},
-        {"STRING", AccessType::Text},       {"LONGTEXT", AccessType::LongText},
-        {"MEMO", AccessType::LongText},     {"LONGCHAR", AccessType::LongText},
-        {"NOTE", AccessType::LongText},     {"YESNO", AccessType::YesNo},
-        {"BIT", AccessType::YesNo},         {"LOGICAL", AccessType::YesNo},
+        {"VARCHAR", AccessType::Text},       {"CHAR", AccessType::Text},
+        {"STRING", AccessType::Text},        {"LONGTEXT", AccessType::LongText},
+        {"MEMO", AccessType::LongText},      {"LONGCHAR", AccessType::LongText},
+        {"NOTE", AccessType::LongText},      {"YESNO", AccessType::YesNo},
+        {"BIT", AccessType::YesNo},          {"LOGICAL", AccessType::YesNo},
     };
     std::string up = upperAscii(word);
     for (const Entry& e : table)
@@ -202,9 +218,13 @@ std::optional<DateTime> fromStoredText(std::string_view s) {
     return parseDate(s, false);
 }
 
-std::optional<DateTime> parseDateText(std::string_view utf8) { return parseDate(utf8, true); }
+std::optional<DateTime> parseDateText(std::string_view utf8) {
+    return parseDate(utf8, true);
+}
 
-std::optional<DateTime> parseDateLiteral(std::string_view body) { return parseDate(body, true); }
+std::optional<DateTime> parseDateLiteral(std::string_view body) {
+    return parseDate(body, true);
+}
 
 DateTime fromSerial(double days) {
     // Outside 1 January 100 .. 31 December 9999 (and for NaN) there is no date;
@@ -212,7 +232,8 @@ DateTime fromSerial(double days) {
     if (!(days >= -657434.0 && days < 2958466.0)) return DateTime{0, 1, 1, 0, 0, 0};
     // Civil-from-days on the proleptic Gregorian calendar (H. Hinnant's algorithm).
     double whole = std::floor(days);
-    long long z = static_cast<long long>(whole) - 25569 + 719468;  // 25569: 1899-12-30 to 1970-01-01
+    long long z =
+        static_cast<long long>(whole) - 25569 + 719468;  // 25569: 1899-12-30 to 1970-01-01
     long long era = (z >= 0 ? z : z - 146096) / 146097;
     long long doe = z - era * 146097;
     long long yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
@@ -234,7 +255,8 @@ std::optional<double> parseNumberText(std::string_view s) {
     s = trimSpaces(s);
     if (s.empty() || s.size() > 64) return std::nullopt;
     for (char c : s)
-        if (!std::isdigit(static_cast<unsigned char>(c)) && !std::strchr("+-.eE", c)) return std::nullopt;
+        if (!std::isdigit(static_cast<unsigned char>(c)) && !std::strchr("+-.eE", c))
+            return std::nullopt;
     std::string copy(s);
     char* end = nullptr;
     double v = std::strtod(copy.c_str(), &end);
@@ -250,10 +272,14 @@ std::string formatNumber(double v) {
 
 bool fitsInteger(AccessType t, double v) {
     switch (t) {
-    case AccessType::Byte: return v >= 0 && v <= 255;
-    case AccessType::Short: return v >= -32768 && v <= 32767;
-    case AccessType::YesNo: return true;
-    default: return v >= -2147483648.0 && v <= 2147483647.0;
+        case AccessType::Byte:
+            return v >= 0 && v <= 255;
+        case AccessType::Short:
+            return v >= -32768 && v <= 32767;
+        case AccessType::YesNo:
+            return true;
+        default:
+            return v >= -2147483648.0 && v <= 2147483647.0;
     }
 }
 

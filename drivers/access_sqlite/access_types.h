@@ -9,7 +9,19 @@
 
 namespace rx::access {
 
-enum class AccessType { Counter, Byte, Short, Long, Single, Double, Currency, DateTime, Text, LongText, YesNo };
+enum class AccessType {
+    Counter,
+    Byte,
+    Short,
+    Long,
+    Single,
+    Double,
+    Currency,
+    DateTime,
+    Text,
+    LongText,
+    YesNo
+};
 
 struct ColumnType {
     AccessType type = AccessType::Text;

@@ -63,7 +63,8 @@ void Connection::connect(const std::string& connectionText) {
 
 void Connection::connectDsn(const std::string& dsn) {
     std::string dbq = profileValue(dsn, "DBQ");
-    if (dbq.empty()) raise(ErrorKind::ConnectFailed, "Data source '" + dsn + "' names no database file (DBQ)");
+    if (dbq.empty())
+        raise(ErrorKind::ConnectFailed, "Data source '" + dsn + "' names no database file (DBQ)");
     connect("DSN=" + dsn + ";DBQ={" + dbq + "}");
 }
 
@@ -90,53 +91,73 @@ void Connection::endTransaction(bool commit) {
 void Connection::setAttribute(SQLINTEGER attr, SQLPOINTER value) {
     auto number = static_cast<SQLULEN>(reinterpret_cast<uintptr_t>(value));
     switch (attr) {
-    case SQL_ATTR_AUTOCOMMIT: {
-        bool on = number == SQL_AUTOCOMMIT_ON;
-        // Turning autocommit back on commits what is open, as ODBC requires.
-        if (on && !autocommit && db && !sqlite3_get_autocommit(db->handle())) db->execute("COMMIT");
-        autocommit = on;
-        return;
-    }
-    case SQL_ATTR_ACCESS_MODE:
-        readOnlyMode = number == SQL_MODE_READ_ONLY;
-        return;
-    case SQL_ATTR_LOGIN_TIMEOUT: loginTimeout = static_cast<SQLUINTEGER>(number); return;
-    case SQL_ATTR_CONNECTION_TIMEOUT:
-    case SQL_ATTR_QUIET_MODE:
-    case SQL_ATTR_PACKET_SIZE:
-    case SQL_ATTR_ODBC_CURSORS:
-    case SQL_ATTR_TRACE:
-    case SQL_ATTR_TRACEFILE:
-    case SQL_ATTR_CURRENT_CATALOG: return;
-    case SQL_ATTR_TXN_ISOLATION:
-        if (number != SQL_TXN_SERIALIZABLE) raise(ErrorKind::OptionValueChanged, "Isolation is serializable");
-        return;
-    default: raise(ErrorKind::InvalidAttribute, "Connection attribute " + std::to_string(attr) + " not supported");
+        case SQL_ATTR_AUTOCOMMIT: {
+            bool on = number == SQL_AUTOCOMMIT_ON;
+            // Turning autocommit back on commits what is open, as ODBC requires.
+            if (on && !autocommit && db && !sqlite3_get_autocommit(db->handle()))
+                db->execute("COMMIT");
+            autocommit = on;
+            return;
+        }
+        case SQL_ATTR_ACCESS_MODE:
+            readOnlyMode = number == SQL_MODE_READ_ONLY;
+            return;
+        case SQL_ATTR_LOGIN_TIMEOUT:
+            loginTimeout = static_cast<SQLUINTEGER>(number);
+            return;
+        case SQL_ATTR_CONNECTION_TIMEOUT:
+        case SQL_ATTR_QUIET_MODE:
+        case SQL_ATTR_PACKET_SIZE:
+        case SQL_ATTR_ODBC_CURSORS:
+        case SQL_ATTR_TRACE:
+        case SQL_ATTR_TRACEFILE:
+        case SQL_ATTR_CURRENT_CATALOG:
+            return;
+        case SQL_ATTR_TXN_ISOLATION:
+            if (number != SQL_TXN_SERIALIZABLE)
+                raise(ErrorKind::OptionValueChanged, "Isolation is serializable");
+            return;
+        default:
+            raise(ErrorKind::InvalidAttribute,
+                  "Connection attribute " + std::to_string(attr) + " not supported");
     }
 }
 
-void Connection::getAttribute(SQLINTEGER attr, SQLPOINTER value, SQLINTEGER bufferLength, SQLINTEGER* length) {
+void Connection::getAttribute(SQLINTEGER attr, SQLPOINTER value, SQLINTEGER bufferLength,
+                              SQLINTEGER* length) {
     SQLUINTEGER v = 0;
     switch (attr) {
-    case SQL_ATTR_AUTOCOMMIT: v = autocommit ? SQL_AUTOCOMMIT_ON : SQL_AUTOCOMMIT_OFF; break;
-    case SQL_ATTR_ACCESS_MODE:
-        v = (db ? db->readOnly() : readOnlyMode) ? SQL_MODE_READ_ONLY : SQL_MODE_READ_WRITE;
-        break;
-    case SQL_ATTR_LOGIN_TIMEOUT: v = loginTimeout; break;
-    case SQL_ATTR_CONNECTION_TIMEOUT: v = 0; break;
-    case SQL_ATTR_TXN_ISOLATION: v = SQL_TXN_SERIALIZABLE; break;
-    case SQL_ATTR_CONNECTION_DEAD: v = db ? SQL_CD_FALSE : SQL_CD_TRUE; break;
-    case SQL_ATTR_CURRENT_CATALOG: {
-        std::string path = db ? db->path() : std::string();
-        if (length) *length = static_cast<SQLINTEGER>(path.size());
-        if (value && bufferLength > 0) {
-            size_t n = std::min(path.size(), static_cast<size_t>(bufferLength - 1));
-            std::memcpy(value, path.data(), n);
-            static_cast<char*>(value)[n] = 0;
+        case SQL_ATTR_AUTOCOMMIT:
+            v = autocommit ? SQL_AUTOCOMMIT_ON : SQL_AUTOCOMMIT_OFF;
+            break;
+        case SQL_ATTR_ACCESS_MODE:
+            v = (db ? db->readOnly() : readOnlyMode) ? SQL_MODE_READ_ONLY : SQL_MODE_READ_WRITE;
+            break;
+        case SQL_ATTR_LOGIN_TIMEOUT:
+            v = loginTimeout;
+            break;
+        case SQL_ATTR_CONNECTION_TIMEOUT:
+            v = 0;
+            break;
+        case SQL_ATTR_TXN_ISOLATION:
+            v = SQL_TXN_SERIALIZABLE;
+            break;
+        case SQL_ATTR_CONNECTION_DEAD:
+            v = db ? SQL_CD_FALSE : SQL_CD_TRUE;
+            break;
+        case SQL_ATTR_CURRENT_CATALOG: {
+            std::string path = db ? db->path() : std::string();
+            if (length) *length = static_cast<SQLINTEGER>(path.size());
+            if (value && bufferLength > 0) {
+                size_t n = std::min(path.size(), static_cast<size_t>(bufferLength - 1));
+                std::memcpy(value, path.data(), n);
+                static_cast<char*>(value)[n] = 0;
+            }
+            return;
         }
-        return;
-    }
-    default: raise(ErrorKind::InvalidAttribute, "Connection attribute " + std::to_string(attr) + " not supported");
+        default:
+            raise(ErrorKind::InvalidAttribute,
+                  "Connection attribute " + std::to_string(attr) + " not supported");
     }
     if (value) *static_cast<SQLUINTEGER*>(value) = v;
     if (length) *length = sizeof(SQLUINTEGER);

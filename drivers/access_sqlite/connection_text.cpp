@@ -40,7 +40,8 @@ ConnectionText parseConnectionText(std::string_view text) {
             semi = text.find(';', close);
         } else {
             semi = text.find(';', valueStart);
-            value.assign(text.substr(valueStart, (semi == std::string_view::npos ? text.size() : semi) - valueStart));
+            value.assign(text.substr(
+                valueStart, (semi == std::string_view::npos ? text.size() : semi) - valueStart));
         }
         if (!key.empty()) out.entries.emplace_back(std::move(key), std::move(value));
         if (semi == std::string_view::npos) break;
@@ -51,7 +52,8 @@ ConnectionText parseConnectionText(std::string_view text) {
 
 bool isTrueValue(std::string_view value) {
     value = trim(value);
-    return value == "1" || sameName(value, "yes") || sameName(value, "true") || sameName(value, "on");
+    return value == "1" || sameName(value, "yes") || sameName(value, "true") ||
+           sameName(value, "on");
 }
 
 }  // namespace rx::access

@@ -12,10 +12,14 @@ namespace {
 
 std::string cellAsText(const CellView& cell, const ResultColumn& column) {
     switch (cell.kind) {
-    case CellView::Kind::Integer: return std::to_string(cell.integer);
-    case CellView::Kind::Real: return formatNumber(cell.real);
-    case CellView::Kind::Text: return std::string(cell.text);
-    case CellView::Kind::Null: break;
+        case CellView::Kind::Integer:
+            return std::to_string(cell.integer);
+        case CellView::Kind::Real:
+            return formatNumber(cell.real);
+        case CellView::Kind::Text:
+            return std::string(cell.text);
+        case CellView::Kind::Null:
+            break;
     }
     (void)column;
     return {};
@@ -23,24 +27,32 @@ std::string cellAsText(const CellView& cell, const ResultColumn& column) {
 
 double cellAsNumber(const CellView& cell) {
     switch (cell.kind) {
-    case CellView::Kind::Integer: return static_cast<double>(cell.integer);
-    case CellView::Kind::Real: return cell.real;
-    default: {
-        auto n = parseNumberText(cell.text);
-        if (!n) raise(ErrorKind::Conversion, "Invalid character value for a number: '" + std::string(cell.text) + "'");
-        return *n;
-    }
+        case CellView::Kind::Integer:
+            return static_cast<double>(cell.integer);
+        case CellView::Kind::Real:
+            return cell.real;
+        default: {
+            auto n = parseNumberText(cell.text);
+            if (!n)
+                raise(ErrorKind::Conversion,
+                      "Invalid character value for a number: '" + std::string(cell.text) + "'");
+            return *n;
+        }
     }
 }
 
 DateTime cellAsDate(const CellView& cell) {
     if (cell.kind == CellView::Kind::Text) {
         auto d = parseDateText(cell.text);
-        if (!d) raise(ErrorKind::Conversion, "Invalid date-time value: '" + std::string(cell.text) + "'");
+        if (!d)
+            raise(ErrorKind::Conversion,
+                  "Invalid date-time value: '" + std::string(cell.text) + "'");
         return *d;
     }
     const DateTime d = fromSerial(cellAsNumber(cell));
-    if (!isValid(d)) raise(ErrorKind::Conversion, "Invalid date-time value: a number outside the years 100 to 9999");
+    if (!isValid(d))
+        raise(ErrorKind::Conversion,
+              "Invalid date-time value: a number outside the years 100 to 9999");
     return d;
 }
 
@@ -53,8 +65,8 @@ void checkProgress(size_t n, size_t remaining, const Target& t, PieceState& piec
         return;
     }
     if (piece.stalled)
-        raise(ErrorKind::InvalidLength,
-              "Buffer of " + std::to_string(t.bufferLength) + " bytes has no room for data beside the terminator");
+        raise(ErrorKind::InvalidLength, "Buffer of " + std::to_string(t.bufferLength) +
+                                            " bytes has no room for data beside the terminator");
     piece.stalled = true;
 }
 
@@ -74,7 +86,8 @@ SQLRETURN putText(const std::string& whole, const Target& t, PieceState& piece, 
     if (room > 0) {
         std::memcpy(t.buffer, whole.data() + piece.offset, n);
         // A wide terminator needs two bytes: none at all rather than half of one.
-        if (terminator > 0 && room >= terminator) std::memset(static_cast<char*>(t.buffer) + n, 0, terminator);
+        if (terminator > 0 && room >= terminator)
+            std::memset(static_cast<char*>(t.buffer) + n, 0, terminator);
     }
     piece.offset += n;
     if (n < remaining) {
@@ -124,35 +137,53 @@ SQLRETURN putDate(const CellView& cell, const Target& t) {
                           static_cast<SQLUSMALLINT>(d.second)};
         return putStruct(s, t);
     }
-    SQL_TIMESTAMP_STRUCT s{static_cast<SQLSMALLINT>(d.year), static_cast<SQLUSMALLINT>(d.month),
-                           static_cast<SQLUSMALLINT>(d.day), static_cast<SQLUSMALLINT>(d.hour),
-                           static_cast<SQLUSMALLINT>(d.minute), static_cast<SQLUSMALLINT>(d.second), 0};
+    SQL_TIMESTAMP_STRUCT s{static_cast<SQLSMALLINT>(d.year),
+                           static_cast<SQLUSMALLINT>(d.month),
+                           static_cast<SQLUSMALLINT>(d.day),
+                           static_cast<SQLUSMALLINT>(d.hour),
+                           static_cast<SQLUSMALLINT>(d.minute),
+                           static_cast<SQLUSMALLINT>(d.second),
+                           0};
     return putStruct(s, t);
 }
 
 SQLRETURN putFixed(const CellView& cell, const Target& t) {
     switch (t.type) {
-    case SQL_C_SLONG:
-    case SQL_C_LONG: return putInteger<SQLINTEGER>(cellAsNumber(cell), t);
-    case SQL_C_ULONG: return putInteger<SQLUINTEGER>(cellAsNumber(cell), t);
-    case SQL_C_SSHORT:
-    case SQL_C_SHORT: return putInteger<SQLSMALLINT>(cellAsNumber(cell), t);
-    case SQL_C_USHORT: return putInteger<SQLUSMALLINT>(cellAsNumber(cell), t);
-    case SQL_C_STINYINT:
-    case SQL_C_TINYINT: return putInteger<SQLSCHAR>(cellAsNumber(cell), t);
-    case SQL_C_UTINYINT: return putInteger<SQLCHAR>(cellAsNumber(cell), t);
-    case SQL_C_SBIGINT: return putBigint(cell, t);
-    case SQL_C_UBIGINT: return putInteger<SQLUBIGINT>(cellAsNumber(cell), t);
-    case SQL_C_DOUBLE: return putStruct(static_cast<SQLDOUBLE>(cellAsNumber(cell)), t);
-    case SQL_C_FLOAT: return putStruct(static_cast<SQLREAL>(cellAsNumber(cell)), t);
-    case SQL_C_BIT: return putStruct(static_cast<SQLCHAR>(cellAsNumber(cell) != 0 ? 1 : 0), t);
-    case SQL_C_TYPE_TIMESTAMP:
-    case SQL_C_TIMESTAMP:
-    case SQL_C_TYPE_DATE:
-    case SQL_C_DATE:
-    case SQL_C_TYPE_TIME:
-    case SQL_C_TIME: return putDate(cell, t);
-    default: raise(ErrorKind::RestrictedType, "Conversion to C type " + std::to_string(t.type) + " not supported");
+        case SQL_C_SLONG:
+        case SQL_C_LONG:
+            return putInteger<SQLINTEGER>(cellAsNumber(cell), t);
+        case SQL_C_ULONG:
+            return putInteger<SQLUINTEGER>(cellAsNumber(cell), t);
+        case SQL_C_SSHORT:
+        case SQL_C_SHORT:
+            return putInteger<SQLSMALLINT>(cellAsNumber(cell), t);
+        case SQL_C_USHORT:
+            return putInteger<SQLUSMALLINT>(cellAsNumber(cell), t);
+        case SQL_C_STINYINT:
+        case SQL_C_TINYINT:
+            return putInteger<SQLSCHAR>(cellAsNumber(cell), t);
+        case SQL_C_UTINYINT:
+            return putInteger<SQLCHAR>(cellAsNumber(cell), t);
+        case SQL_C_SBIGINT:
+            return putBigint(cell, t);
+        case SQL_C_UBIGINT:
+            return putInteger<SQLUBIGINT>(cellAsNumber(cell), t);
+        case SQL_C_DOUBLE:
+            return putStruct(static_cast<SQLDOUBLE>(cellAsNumber(cell)), t);
+        case SQL_C_FLOAT:
+            return putStruct(static_cast<SQLREAL>(cellAsNumber(cell)), t);
+        case SQL_C_BIT:
+            return putStruct(static_cast<SQLCHAR>(cellAsNumber(cell) != 0 ? 1 : 0), t);
+        case SQL_C_TYPE_TIMESTAMP:
+        case SQL_C_TIMESTAMP:
+        case SQL_C_TYPE_DATE:
+        case SQL_C_DATE:
+        case SQL_C_TYPE_TIME:
+        case SQL_C_TIME:
+            return putDate(cell, t);
+        default:
+            raise(ErrorKind::RestrictedType,
+                  "Conversion to C type " + std::to_string(t.type) + " not supported");
     }
 }
 
@@ -193,8 +224,10 @@ std::optional<size_t> writeUtf16(std::string_view utf8, char16_t* out, size_t ro
     size_t n = 0;
     bool fits = true;
     decodeUtf8(utf8, [&](char16_t u) {
-        if (n < room) out[n] = u;
-        else fits = false;
+        if (n < room)
+            out[n] = u;
+        else
+            fits = false;
         ++n;
     });
     if (!fits) return std::nullopt;
@@ -212,15 +245,23 @@ void appendUtf16(std::string_view utf8, std::string& out) {
 
 SQLSMALLINT defaultCType(const ColumnType& t) {
     switch (t.type) {
-    case AccessType::Counter:
-    case AccessType::Long: return SQL_C_SLONG;
-    case AccessType::Short: return SQL_C_SSHORT;
-    case AccessType::Byte: return SQL_C_UTINYINT;
-    case AccessType::Single: return SQL_C_FLOAT;
-    case AccessType::Double: return SQL_C_DOUBLE;
-    case AccessType::DateTime: return SQL_C_TYPE_TIMESTAMP;
-    case AccessType::YesNo: return SQL_C_BIT;
-    default: return SQL_C_CHAR;
+        case AccessType::Counter:
+        case AccessType::Long:
+            return SQL_C_SLONG;
+        case AccessType::Short:
+            return SQL_C_SSHORT;
+        case AccessType::Byte:
+            return SQL_C_UTINYINT;
+        case AccessType::Single:
+            return SQL_C_FLOAT;
+        case AccessType::Double:
+            return SQL_C_DOUBLE;
+        case AccessType::DateTime:
+            return SQL_C_TYPE_TIMESTAMP;
+        case AccessType::YesNo:
+            return SQL_C_BIT;
+        default:
+            return SQL_C_CHAR;
     }
 }
 
@@ -242,7 +283,8 @@ bool putWholeText(std::string_view utf8, const Target& t) {
     if (!t.buffer || t.bufferLength <= 0) return false;
     const auto room = static_cast<size_t>(t.bufferLength);
     if (t.type == SQL_C_WCHAR) {
-        if (room < 2 || reinterpret_cast<uintptr_t>(t.buffer) % alignof(char16_t) != 0) return false;
+        if (room < 2 || reinterpret_cast<uintptr_t>(t.buffer) % alignof(char16_t) != 0)
+            return false;
         auto* out = static_cast<char16_t*>(t.buffer);
         std::optional<size_t> units = writeUtf16(utf8, out, room / 2 - 1);
         if (!units) return false;
@@ -259,8 +301,8 @@ bool putWholeText(std::string_view utf8, const Target& t) {
 
 }  // namespace
 
-SQLRETURN convertCell(const CellView& cell, const ResultColumn& column, const Target& target, PieceState& piece,
-                      int columnNumber, Diagnostics& diag) {
+SQLRETURN convertCell(const CellView& cell, const ResultColumn& column, const Target& target,
+                      PieceState& piece, int columnNumber, Diagnostics& diag) {
     Target t = target;
     if (t.type == SQL_C_DEFAULT) t.type = defaultCType(column.type);
     bool sameValue = piece.column == columnNumber && piece.targetType == t.type;
@@ -289,11 +331,16 @@ SQLRETURN convertCell(const CellView& cell, const ResultColumn& column, const Ta
         piece.converted.clear();
         std::string owned;
         std::string_view utf8;
-        if (cell.kind == CellView::Kind::Text) utf8 = cell.text;
-        else utf8 = owned = cellAsText(cell, column);
-        if (t.type == SQL_C_WCHAR) appendUtf16(utf8, piece.converted);
-        else if (t.type == SQL_C_BINARY || rx::text::isAscii(utf8)) piece.converted.assign(utf8);
-        else piece.converted = rx::text::utf8ToGb18030(utf8).bytes;
+        if (cell.kind == CellView::Kind::Text)
+            utf8 = cell.text;
+        else
+            utf8 = owned = cellAsText(cell, column);
+        if (t.type == SQL_C_WCHAR)
+            appendUtf16(utf8, piece.converted);
+        else if (t.type == SQL_C_BINARY || rx::text::isAscii(utf8))
+            piece.converted.assign(utf8);
+        else
+            piece.converted = rx::text::utf8ToGb18030(utf8).bytes;
     }
     return putText(piece.converted, t, piece, diag);
 }

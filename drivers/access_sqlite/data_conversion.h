@@ -15,8 +15,8 @@ struct Target {
 // piece carries the text of a value read in pieces over several calls; it
 // must be reset when the row or the column changes. Throws DriverError for
 // conversions that cannot be made.
-SQLRETURN convertCell(const CellView& cell, const ResultColumn& column, const Target& target, PieceState& piece,
-                      int columnNumber, Diagnostics& diag);
+SQLRETURN convertCell(const CellView& cell, const ResultColumn& column, const Target& target,
+                      PieceState& piece, int columnNumber, Diagnostics& diag);
 
 // The C type SQL_C_DEFAULT stands for with this column.
 SQLSMALLINT defaultCType(const ColumnType& t);

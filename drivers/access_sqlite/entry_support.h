@@ -36,9 +36,9 @@ SQLRETURN guarded(SQLHANDLE raw, Work&& work) {
 std::string inText(const SQLCHAR* text, SQLINTEGER length);
 
 // UTF-8 into the caller's buffer as GB18030; 01004 when it had to be cut.
-SQLRETURN outText(const std::string& utf8, SQLPOINTER buffer, SQLINTEGER bufferLength, SQLINTEGER* length,
-                  Diagnostics& diag);
-SQLRETURN outText(const std::string& utf8, SQLCHAR* buffer, SQLSMALLINT bufferLength, SQLSMALLINT* length,
-                  Diagnostics& diag);
+SQLRETURN outText(const std::string& utf8, SQLPOINTER buffer, SQLINTEGER bufferLength,
+                  SQLINTEGER* length, Diagnostics& diag);
+SQLRETURN outText(const std::string& utf8, SQLCHAR* buffer, SQLSMALLINT bufferLength,
+                  SQLSMALLINT* length, Diagnostics& diag);
 
 }  // namespace rx::access

@@ -51,8 +51,12 @@ const char* sqlState(ErrorKind kind) {
     return "HY000";
 }
 
-bool isWarning(ErrorKind kind) { return sqlState(kind)[0] == '0' && sqlState(kind)[1] == '1'; }
+bool isWarning(ErrorKind kind) {
+    return sqlState(kind)[0] == '0' && sqlState(kind)[1] == '1';
+}
 
-void raise(ErrorKind kind, std::string message) { throw DriverError{kind, std::move(message)}; }
+void raise(ErrorKind kind, std::string message) {
+    throw DriverError{kind, std::move(message)};
+}
 
 }  // namespace rx::access

@@ -7,38 +7,38 @@
 namespace rx::access {
 
 enum class ErrorKind {
-    General,              // HY000
-    Storage,              // HY000, with SQLite's own words
-    ReadOnly,             // HY000
-    Busy,                 // HYT00
-    Syntax,               // 42000
-    UnknownTable,         // 42S02
-    TableExists,          // 42S01
-    UnknownColumn,        // 42S22
-    Conversion,           // 22018
-    NumericRange,         // 22003
-    StringTooLong,        // 22001
-    Constraint,           // 23000
-    ValueCount,           // 21S01
-    DataTruncated,        // 01004 (a warning)
-    OptionValueChanged,   // 01S02 (a warning)
-    ConnectFailed,        // 08001
-    NotConnected,         // 08003
-    AlreadyConnected,     // 08002
-    InvalidCursorState,   // 24000
-    FunctionSequence,     // HY010
-    InvalidColumnNumber,  // 07009
-    RestrictedType,       // 07006
-    InvalidAttribute,     // HY092
-    InvalidAttributeValue,// HY024
-    InvalidLength,        // HY090
-    InvalidInfoType,      // HY096
-    InvalidFetchOrientation, // HY106
-    NotImplemented,       // HYC00
-    NullPointer,          // HY009
-    OutOfMemory,          // HY001
-    DriverDoesNotSupport, // IM001
-    InvalidTransaction,   // HY012
+    General,                  // HY000
+    Storage,                  // HY000, with SQLite's own words
+    ReadOnly,                 // HY000
+    Busy,                     // HYT00
+    Syntax,                   // 42000
+    UnknownTable,             // 42S02
+    TableExists,              // 42S01
+    UnknownColumn,            // 42S22
+    Conversion,               // 22018
+    NumericRange,             // 22003
+    StringTooLong,            // 22001
+    Constraint,               // 23000
+    ValueCount,               // 21S01
+    DataTruncated,            // 01004 (a warning)
+    OptionValueChanged,       // 01S02 (a warning)
+    ConnectFailed,            // 08001
+    NotConnected,             // 08003
+    AlreadyConnected,         // 08002
+    InvalidCursorState,       // 24000
+    FunctionSequence,         // HY010
+    InvalidColumnNumber,      // 07009
+    RestrictedType,           // 07006
+    InvalidAttribute,         // HY092
+    InvalidAttributeValue,    // HY024
+    InvalidLength,            // HY090
+    InvalidInfoType,          // HY096
+    InvalidFetchOrientation,  // HY106
+    NotImplemented,           // HYC00
+    NullPointer,              // HY009
+    OutOfMemory,              // HY001
+    DriverDoesNotSupport,     // IM001
+    InvalidTransaction,       // HY012
 };
 
 const char* sqlState(ErrorKind kind);

@@ -27,7 +27,10 @@ struct DiagRecord {
 struct Diagnostics {
     std::vector<DiagRecord> records;
     SQLRETURN returnCode = SQL_SUCCESS;
-    void clear() { records.clear(); returnCode = SQL_SUCCESS; }
+    void clear() {
+        records.clear();
+        returnCode = SQL_SUCCESS;
+    }
     void add(ErrorKind kind, const std::string& message);
     SQLRETURN fail(const DriverError& e) {
         add(e.kind, e.message);
@@ -50,8 +53,8 @@ struct Connection {
     bool autocommit = true;
     bool readOnlyMode = false;  // SQL_ATTR_ACCESS_MODE before connecting
     SQLUINTEGER loginTimeout = 0;
-    std::string dataSource;  // DSN name, UTF-8
-    std::string completedText;  // UTF-8
+    std::string dataSource;           // DSN name, UTF-8
+    std::string completedText;        // UTF-8
     std::set<Statement*> statements;  // closed with the connection
 
     // Connection text is UTF-8 here; throws DriverError.
@@ -63,7 +66,8 @@ struct Connection {
     void beginIfManual();
     void endTransaction(bool commit);
     void setAttribute(SQLINTEGER attr, SQLPOINTER value);
-    void getAttribute(SQLINTEGER attr, SQLPOINTER value, SQLINTEGER bufferLength, SQLINTEGER* length);
+    void getAttribute(SQLINTEGER attr, SQLPOINTER value, SQLINTEGER bufferLength,
+                      SQLINTEGER* length);
 };
 
 struct ColumnBinding {
@@ -106,8 +110,8 @@ struct Statement {
     PieceState piece;
     SQLULEN* rowsFetched = nullptr;
     SQLUSMALLINT* rowStatus = nullptr;
-    SQLULEN maxRows = 0;  // SQL_ATTR_MAX_ROWS, 0 for all
-    SQLULEN rowLimit = 0;  // maxRows as it was when the open query ran
+    SQLULEN maxRows = 0;     // SQL_ATTR_MAX_ROWS, 0 for all
+    SQLULEN rowLimit = 0;    // maxRows as it was when the open query ran
     SQLULEN rowsServed = 0;  // of the open result
     SQLULEN rowArraySize = 1;
 
@@ -116,11 +120,12 @@ struct Statement {
     void executeDirect(const std::string& utf8Sql);
     SQLRETURN fetch();
     void closeCursor();
-    void openMemoryResult(std::vector<ResultColumn> cols, std::vector<std::vector<BoundValue>> rows);
-    SQLRETURN getData(SQLUSMALLINT column, SQLSMALLINT targetType, SQLPOINTER target, SQLLEN bufferLength,
-                      SQLLEN* indicator);
-    void bindColumn(SQLUSMALLINT column, SQLSMALLINT targetType, SQLPOINTER target, SQLLEN bufferLength,
-                    SQLLEN* indicator);
+    void openMemoryResult(std::vector<ResultColumn> cols,
+                          std::vector<std::vector<BoundValue>> rows);
+    SQLRETURN getData(SQLUSMALLINT column, SQLSMALLINT targetType, SQLPOINTER target,
+                      SQLLEN bufferLength, SQLLEN* indicator);
+    void bindColumn(SQLUSMALLINT column, SQLSMALLINT targetType, SQLPOINTER target,
+                    SQLLEN bufferLength, SQLLEN* indicator);
     const ResultColumn& resultColumn(SQLUSMALLINT column) const;
     void setAttribute(SQLINTEGER attr, SQLPOINTER value);
     // False for an attribute this driver does not have.

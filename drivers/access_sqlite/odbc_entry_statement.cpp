@@ -18,28 +18,49 @@ SQLLEN numericAttribute(const ResultColumn& c, SQLUSMALLINT field) {
     OdbcTypeInfo t = odbcType(c.type);
     AccessType at = c.type.type;
     switch (field) {
-    case SQL_DESC_TYPE: return t.sqlType == SQL_TYPE_TIMESTAMP ? SQL_DATETIME : t.sqlType;
-    case SQL_DESC_CONCISE_TYPE: return t.sqlType;
-    case SQL_DESC_LENGTH:
-    case SQL_COLUMN_LENGTH: return static_cast<SQLLEN>(t.columnSize);
-    case SQL_DESC_OCTET_LENGTH: return t.octetLength;
-    case SQL_DESC_PRECISION:
-    case SQL_COLUMN_PRECISION: return static_cast<SQLLEN>(isNumericType(at) ? t.columnSize : 0);
-    case SQL_DESC_SCALE:
-    case SQL_COLUMN_SCALE: return t.decimalDigits;
-    case SQL_DESC_DISPLAY_SIZE: return t.displaySize;
-    case SQL_DESC_NULLABLE:
-    case SQL_COLUMN_NULLABLE: return c.nullable ? SQL_NULLABLE : SQL_NO_NULLS;
-    case SQL_DESC_UNSIGNED: return at == AccessType::Byte || !isNumericType(at) ? SQL_TRUE : SQL_FALSE;
-    case SQL_DESC_AUTO_UNIQUE_VALUE: return at == AccessType::Counter ? SQL_TRUE : SQL_FALSE;
-    case SQL_DESC_CASE_SENSITIVE: return SQL_FALSE;
-    case SQL_DESC_SEARCHABLE: return isTextType(at) ? SQL_PRED_SEARCHABLE : SQL_PRED_BASIC;
-    case SQL_DESC_UPDATABLE: return SQL_ATTR_READONLY;
-    case SQL_DESC_FIXED_PREC_SCALE: return at == AccessType::Currency ? SQL_TRUE : SQL_FALSE;
-    case SQL_DESC_NUM_PREC_RADIX: return isNumericType(at) ? (at == AccessType::Double || at == AccessType::Single ? 2 : 10) : 0;
-    case SQL_DESC_UNNAMED: return SQL_NAMED;
-    case SQL_DESC_DATETIME_INTERVAL_CODE: return t.sqlType == SQL_TYPE_TIMESTAMP ? SQL_CODE_TIMESTAMP : 0;
-    default: raise(ErrorKind::InvalidAttribute, "Column attribute " + std::to_string(field) + " not supported");
+        case SQL_DESC_TYPE:
+            return t.sqlType == SQL_TYPE_TIMESTAMP ? SQL_DATETIME : t.sqlType;
+        case SQL_DESC_CONCISE_TYPE:
+            return t.sqlType;
+        case SQL_DESC_LENGTH:
+        case SQL_COLUMN_LENGTH:
+            return static_cast<SQLLEN>(t.columnSize);
+        case SQL_DESC_OCTET_LENGTH:
+            return t.octetLength;
+        case SQL_DESC_PRECISION:
+        case SQL_COLUMN_PRECISION:
+            return static_cast<SQLLEN>(isNumericType(at) ? t.columnSize : 0);
+        case SQL_DESC_SCALE:
+        case SQL_COLUMN_SCALE:
+            return t.decimalDigits;
+        case SQL_DESC_DISPLAY_SIZE:
+            return t.displaySize;
+        case SQL_DESC_NULLABLE:
+        case SQL_COLUMN_NULLABLE:
+            return c.nullable ? SQL_NULLABLE : SQL_NO_NULLS;
+        case SQL_DESC_UNSIGNED:
+            return at == AccessType::Byte || !isNumericType(at) ? SQL_TRUE : SQL_FALSE;
+        case SQL_DESC_AUTO_UNIQUE_VALUE:
+            return at == AccessType::Counter ? SQL_TRUE : SQL_FALSE;
+        case SQL_DESC_CASE_SENSITIVE:
+            return SQL_FALSE;
+        case SQL_DESC_SEARCHABLE:
+            return isTextType(at) ? SQL_PRED_SEARCHABLE : SQL_PRED_BASIC;
+        case SQL_DESC_UPDATABLE:
+            return SQL_ATTR_READONLY;
+        case SQL_DESC_FIXED_PREC_SCALE:
+            return at == AccessType::Currency ? SQL_TRUE : SQL_FALSE;
+        case SQL_DESC_NUM_PREC_RADIX:
+            return isNumericType(at)
+                       ? (at == AccessType::Double || at == AccessType::Single ? 2 : 10)
+                       : 0;
+        case SQL_DESC_UNNAMED:
+            return SQL_NAMED;
+        case SQL_DESC_DATETIME_INTERVAL_CODE:
+            return t.sqlType == SQL_TYPE_TIMESTAMP ? SQL_CODE_TIMESTAMP : 0;
+        default:
+            raise(ErrorKind::InvalidAttribute,
+                  "Column attribute " + std::to_string(field) + " not supported");
     }
 }
 
@@ -47,20 +68,26 @@ std::string textAttribute(const ResultColumn& c, SQLUSMALLINT field, bool& isTex
     isText = true;
     OdbcTypeInfo t = odbcType(c.type);
     switch (field) {
-    case SQL_DESC_NAME:
-    case SQL_DESC_LABEL:
-    case SQL_DESC_BASE_COLUMN_NAME:
-    case SQL_COLUMN_NAME: return c.name;
-    case SQL_DESC_TYPE_NAME:
-    case SQL_DESC_LOCAL_TYPE_NAME: return t.typeName;
-    case SQL_DESC_TABLE_NAME:
-    case SQL_DESC_BASE_TABLE_NAME: return std::string();  // not tracked per result column
-    case SQL_DESC_CATALOG_NAME:
-    case SQL_DESC_SCHEMA_NAME: return "";
-    case SQL_DESC_LITERAL_PREFIX:
-    case SQL_DESC_LITERAL_SUFFIX:
-        return isTextType(c.type.type) ? "'" : c.type.type == AccessType::DateTime ? "#" : "";
-    default: isText = false; return {};
+        case SQL_DESC_NAME:
+        case SQL_DESC_LABEL:
+        case SQL_DESC_BASE_COLUMN_NAME:
+        case SQL_COLUMN_NAME:
+            return c.name;
+        case SQL_DESC_TYPE_NAME:
+        case SQL_DESC_LOCAL_TYPE_NAME:
+            return t.typeName;
+        case SQL_DESC_TABLE_NAME:
+        case SQL_DESC_BASE_TABLE_NAME:
+            return std::string();  // not tracked per result column
+        case SQL_DESC_CATALOG_NAME:
+        case SQL_DESC_SCHEMA_NAME:
+            return "";
+        case SQL_DESC_LITERAL_PREFIX:
+        case SQL_DESC_LITERAL_SUFFIX:
+            return isTextType(c.type.type) ? "'" : c.type.type == AccessType::DateTime ? "#" : "";
+        default:
+            isText = false;
+            return {};
     }
 }
 
@@ -69,18 +96,23 @@ std::string textAttribute(const ResultColumn& c, SQLUSMALLINT field, bool& isTex
 extern "C" {
 
 SQLRETURN SQL_API SQLFreeStmt(SQLHSTMT stmt, SQLUSMALLINT option) {
-    if (option == SQL_DROP) return stmt ? (delete static_cast<Statement*>(stmt), SQL_SUCCESS) : SQL_INVALID_HANDLE;
+    if (option == SQL_DROP)
+        return stmt ? (delete static_cast<Statement*>(stmt), SQL_SUCCESS) : SQL_INVALID_HANDLE;
     return guarded<Statement>(stmt, [&](Statement& s) -> SQLRETURN {
-        if (option == SQL_CLOSE) s.closeCursor();
-        else if (option == SQL_UNBIND) s.bindings.clear();
-        else if (option != SQL_RESET_PARAMS) raise(ErrorKind::InvalidAttributeValue, "Invalid option");
+        if (option == SQL_CLOSE)
+            s.closeCursor();
+        else if (option == SQL_UNBIND)
+            s.bindings.clear();
+        else if (option != SQL_RESET_PARAMS)
+            raise(ErrorKind::InvalidAttributeValue, "Invalid option");
         return SQL_SUCCESS;
     });
 }
 
 SQLRETURN SQL_API SQLCloseCursor(SQLHSTMT stmt) {
     return guarded<Statement>(stmt, [&](Statement& s) -> SQLRETURN {
-        if (!s.cursor) raise(ErrorKind::InvalidCursorState, "Invalid cursor state: no result is open");
+        if (!s.cursor)
+            raise(ErrorKind::InvalidCursorState, "Invalid cursor state: no result is open");
         s.closeCursor();
         return SQL_SUCCESS;
     });
@@ -116,8 +148,8 @@ SQLRETURN SQL_API SQLExecDirect(SQLHSTMT stmt, SQLCHAR* text, SQLINTEGER length)
     });
 }
 
-SQLRETURN SQL_API SQLNativeSql(SQLHDBC dbc, SQLCHAR* in, SQLINTEGER inLength, SQLCHAR* out, SQLINTEGER outMax,
-                               SQLINTEGER* outLength) {
+SQLRETURN SQL_API SQLNativeSql(SQLHDBC dbc, SQLCHAR* in, SQLINTEGER inLength, SQLCHAR* out,
+                               SQLINTEGER outMax, SQLINTEGER* outLength) {
     return guarded<Connection>(dbc, [&](Connection& c) -> SQLRETURN {
         return outText(inText(in, inLength), out, outMax, outLength, c.diag);
     });
@@ -151,9 +183,9 @@ SQLRETURN SQL_API SQLMoreResults(SQLHSTMT stmt) {
     });
 }
 
-SQLRETURN SQL_API SQLDescribeCol(SQLHSTMT stmt, SQLUSMALLINT column, SQLCHAR* name, SQLSMALLINT nameMax,
-                                 SQLSMALLINT* nameLength, SQLSMALLINT* type, SQLULEN* size, SQLSMALLINT* digits,
-                                 SQLSMALLINT* nullable) {
+SQLRETURN SQL_API SQLDescribeCol(SQLHSTMT stmt, SQLUSMALLINT column, SQLCHAR* name,
+                                 SQLSMALLINT nameMax, SQLSMALLINT* nameLength, SQLSMALLINT* type,
+                                 SQLULEN* size, SQLSMALLINT* digits, SQLSMALLINT* nullable) {
     return guarded<Statement>(stmt, [&](Statement& s) -> SQLRETURN {
         const ResultColumn& c = s.resultColumn(column);
         OdbcTypeInfo t = odbcType(c.type);
@@ -165,8 +197,9 @@ SQLRETURN SQL_API SQLDescribeCol(SQLHSTMT stmt, SQLUSMALLINT column, SQLCHAR* na
     });
 }
 
-SQLRETURN SQL_API SQLColAttribute(SQLHSTMT stmt, SQLUSMALLINT column, SQLUSMALLINT field, SQLPOINTER text,
-                                  SQLSMALLINT textMax, SQLSMALLINT* textLength, SQLLEN* number) {
+SQLRETURN SQL_API SQLColAttribute(SQLHSTMT stmt, SQLUSMALLINT column, SQLUSMALLINT field,
+                                  SQLPOINTER text, SQLSMALLINT textMax, SQLSMALLINT* textLength,
+                                  SQLLEN* number) {
     return guarded<Statement>(stmt, [&](Statement& s) -> SQLRETURN {
         if (field == SQL_DESC_COUNT || field == SQL_COLUMN_COUNT) {
             putNumber(number, static_cast<SQLLEN>(s.columns.size()));
@@ -181,8 +214,8 @@ SQLRETURN SQL_API SQLColAttribute(SQLHSTMT stmt, SQLUSMALLINT column, SQLUSMALLI
     });
 }
 
-SQLRETURN SQL_API SQLBindCol(SQLHSTMT stmt, SQLUSMALLINT column, SQLSMALLINT type, SQLPOINTER target,
-                             SQLLEN bufferLength, SQLLEN* indicator) {
+SQLRETURN SQL_API SQLBindCol(SQLHSTMT stmt, SQLUSMALLINT column, SQLSMALLINT type,
+                             SQLPOINTER target, SQLLEN bufferLength, SQLLEN* indicator) {
     return guarded<Statement>(stmt, [&](Statement& s) -> SQLRETURN {
         s.bindColumn(column, type, target, bufferLength, indicator);
         return SQL_SUCCESS;
@@ -196,13 +229,14 @@ SQLRETURN SQL_API SQLFetch(SQLHSTMT stmt) {
 SQLRETURN SQL_API SQLFetchScroll(SQLHSTMT stmt, SQLSMALLINT orientation, SQLLEN) {
     return guarded<Statement>(stmt, [&](Statement& s) -> SQLRETURN {
         if (orientation != SQL_FETCH_NEXT)
-            raise(ErrorKind::InvalidFetchOrientation, "The cursor is forward only: only SQL_FETCH_NEXT");
+            raise(ErrorKind::InvalidFetchOrientation,
+                  "The cursor is forward only: only SQL_FETCH_NEXT");
         return s.fetch();
     });
 }
 
-SQLRETURN SQL_API SQLGetData(SQLHSTMT stmt, SQLUSMALLINT column, SQLSMALLINT type, SQLPOINTER target,
-                             SQLLEN bufferLength, SQLLEN* indicator) {
+SQLRETURN SQL_API SQLGetData(SQLHSTMT stmt, SQLUSMALLINT column, SQLSMALLINT type,
+                             SQLPOINTER target, SQLLEN bufferLength, SQLLEN* indicator) {
     return guarded<Statement>(stmt, [&](Statement& s) -> SQLRETURN {
         return s.getData(column, type, target, bufferLength, indicator);
     });
@@ -219,21 +253,24 @@ SQLRETURN SQL_API SQLGetStmtAttr(SQLHSTMT stmt, SQLINTEGER attr, SQLPOINTER valu
                                  SQLINTEGER* length) {
     return guarded<Statement>(stmt, [&](Statement& s) -> SQLRETURN {
         if (s.getAttribute(attr, value, length)) return SQL_SUCCESS;
-        s.diag.add(ErrorKind::InvalidAttribute, "Statement attribute " + std::to_string(attr) + " not supported");
+        s.diag.add(ErrorKind::InvalidAttribute,
+                   "Statement attribute " + std::to_string(attr) + " not supported");
         return SQL_ERROR;
     });
 }
 
-SQLRETURN SQL_API SQLTables(SQLHSTMT stmt, SQLCHAR*, SQLSMALLINT, SQLCHAR*, SQLSMALLINT, SQLCHAR* table,
-                            SQLSMALLINT tableLength, SQLCHAR* types, SQLSMALLINT typesLength) {
+SQLRETURN SQL_API SQLTables(SQLHSTMT stmt, SQLCHAR*, SQLSMALLINT, SQLCHAR*, SQLSMALLINT,
+                            SQLCHAR* table, SQLSMALLINT tableLength, SQLCHAR* types,
+                            SQLSMALLINT typesLength) {
     return guarded<Statement>(stmt, [&](Statement& s) -> SQLRETURN {
         s.tables(inText(table, tableLength), inText(types, typesLength));
         return SQL_SUCCESS;
     });
 }
 
-SQLRETURN SQL_API SQLColumns(SQLHSTMT stmt, SQLCHAR*, SQLSMALLINT, SQLCHAR*, SQLSMALLINT, SQLCHAR* table,
-                             SQLSMALLINT tableLength, SQLCHAR* column, SQLSMALLINT columnLength) {
+SQLRETURN SQL_API SQLColumns(SQLHSTMT stmt, SQLCHAR*, SQLSMALLINT, SQLCHAR*, SQLSMALLINT,
+                             SQLCHAR* table, SQLSMALLINT tableLength, SQLCHAR* column,
+                             SQLSMALLINT columnLength) {
     return guarded<Statement>(stmt, [&](Statement& s) -> SQLRETURN {
         s.columnsOf(inText(table, tableLength), inText(column, columnLength));
         return SQL_SUCCESS;

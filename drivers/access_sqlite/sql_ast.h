@@ -14,7 +14,7 @@ namespace rx::access {
 
 struct Literal {
     enum class Kind { Null, Text, Integer, Real, Date, Boolean } kind = Kind::Null;
-    std::string text;  // Text body
+    std::string text;          // Text body
     std::int64_t integer = 0;  // Integer, Boolean (0/1)
     double real = 0;
     DateTime date;
@@ -24,7 +24,20 @@ struct Expr;
 using ExprPtr = std::unique_ptr<Expr>;
 
 struct Expr {
-    enum class Kind { Column, Literal, Not, Negate, And, Or, Compare, Arith, Between, Like, In, IsNull };
+    enum class Kind {
+        Column,
+        Literal,
+        Not,
+        Negate,
+        And,
+        Or,
+        Compare,
+        Arith,
+        Between,
+        Like,
+        In,
+        IsNull
+    };
     Kind kind = Kind::Literal;
     std::string name;  // Column: the column name; Compare/Arith: the operator
     Literal literal;
@@ -86,6 +99,7 @@ struct DropTableStmt {
     std::string table;
 };
 
-using SqlStatement = std::variant<SelectStmt, InsertStmt, UpdateStmt, DeleteStmt, CreateTableStmt, DropTableStmt>;
+using SqlStatement =
+    std::variant<SelectStmt, InsertStmt, UpdateStmt, DeleteStmt, CreateTableStmt, DropTableStmt>;
 
 }  // namespace rx::access

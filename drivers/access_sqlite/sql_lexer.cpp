@@ -7,8 +7,12 @@
 namespace rx::access {
 namespace {
 
-bool isNameStart(unsigned char c) { return std::isalpha(c) || c == '_' || c >= 0x80; }
-bool isNamePart(unsigned char c) { return isNameStart(c) || std::isdigit(c) || c == '$'; }
+bool isNameStart(unsigned char c) {
+    return std::isalpha(c) || c == '_' || c >= 0x80;
+}
+bool isNamePart(unsigned char c) {
+    return isNameStart(c) || std::isdigit(c) || c == '$';
+}
 
 class Lexer {
 public:
@@ -41,7 +45,8 @@ private:
         size_t start = pos_;
         if (isNameStart(c)) {
             while (pos_ < s_.size() && isNamePart(static_cast<unsigned char>(s_[pos_]))) ++pos_;
-            r.tokens.push_back({TokenKind::Word, std::string(s_.substr(start, pos_ - start)), start});
+            r.tokens.push_back(
+                {TokenKind::Word, std::string(s_.substr(start, pos_ - start)), start});
             return true;
         }
         if (std::isdigit(c) || (c == '.' && pos_ + 1 < s_.size() &&
@@ -49,24 +54,32 @@ private:
             return number(r);
         }
         switch (c) {
-        case '\'': return quoted(r, '\'', TokenKind::String, "unterminated text literal");
-        case '"': return quoted(r, '"', TokenKind::String, "unterminated text literal");
-        case '[': return bracketed(r);
-        case '`': return quoted(r, '`', TokenKind::QuotedName, "unterminated name");
-        case '#': return date(r);
-        default: return symbol(r);
+            case '\'':
+                return quoted(r, '\'', TokenKind::String, "unterminated text literal");
+            case '"':
+                return quoted(r, '"', TokenKind::String, "unterminated text literal");
+            case '[':
+                return bracketed(r);
+            case '`':
+                return quoted(r, '`', TokenKind::QuotedName, "unterminated name");
+            case '#':
+                return date(r);
+            default:
+                return symbol(r);
         }
     }
 
     bool number(LexResult& r) {
         size_t start = pos_;
-        while (pos_ < s_.size() && (std::isdigit(static_cast<unsigned char>(s_[pos_])) || s_[pos_] == '.'))
+        while (pos_ < s_.size() &&
+               (std::isdigit(static_cast<unsigned char>(s_[pos_])) || s_[pos_] == '.'))
             ++pos_;
         if (pos_ < s_.size() && (s_[pos_] == 'e' || s_[pos_] == 'E')) {
             size_t save = pos_++;
             if (pos_ < s_.size() && (s_[pos_] == '+' || s_[pos_] == '-')) ++pos_;
             if (pos_ < s_.size() && std::isdigit(static_cast<unsigned char>(s_[pos_]))) {
-                while (pos_ < s_.size() && std::isdigit(static_cast<unsigned char>(s_[pos_]))) ++pos_;
+                while (pos_ < s_.size() && std::isdigit(static_cast<unsigned char>(s_[pos_])))
+                    ++pos_;
             } else {
                 pos_ = save;
             }
@@ -113,7 +126,8 @@ private:
         size_t start = pos_;
         size_t close = s_.find('#', pos_ + 1);
         if (close == std::string_view::npos) return fail(r, "unterminated #date#");
-        r.tokens.push_back({TokenKind::Date, std::string(s_.substr(pos_ + 1, close - pos_ - 1)), start});
+        r.tokens.push_back(
+            {TokenKind::Date, std::string(s_.substr(pos_ + 1, close - pos_ - 1)), start});
         pos_ = close + 1;
         return true;
     }
@@ -129,7 +143,8 @@ private:
             }
         }
         char c = s_[pos_];
-        if (!std::strchr("(),*=<>+-/.;&", c)) return fail(r, std::string("unexpected character '") + c + "'");
+        if (!std::strchr("(),*=<>+-/.;&", c))
+            return fail(r, std::string("unexpected character '") + c + "'");
         ++pos_;
         r.tokens.push_back({TokenKind::Symbol, std::string(1, c), start});
         return true;
@@ -141,6 +156,8 @@ private:
 
 }  // namespace
 
-LexResult tokenize(std::string_view sql) { return Lexer(sql).run(); }
+LexResult tokenize(std::string_view sql) {
+    return Lexer(sql).run();
+}
 
 }  // namespace rx::access

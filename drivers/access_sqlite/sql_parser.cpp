@@ -11,17 +11,18 @@ namespace {
 bool equalsWord(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
     for (size_t i = 0; i < a.size(); ++i)
-        if (std::toupper(static_cast<unsigned char>(a[i])) != std::toupper(static_cast<unsigned char>(b[i])))
+        if (std::toupper(static_cast<unsigned char>(a[i])) !=
+            std::toupper(static_cast<unsigned char>(b[i])))
             return false;
     return true;
 }
 
 bool isReserved(std::string_view w) {
     static const char* const words[] = {
-        "SELECT", "FROM", "WHERE", "AND",  "OR",     "NOT",   "BETWEEN",  "LIKE",   "IN",
-        "IS",     "NULL", "ORDER", "BY",   "ASC",    "DESC",  "INSERT",   "INTO",   "VALUES",
-        "UPDATE", "SET",  "DELETE", "CREATE", "DROP", "TABLE", "TRUE",    "FALSE",  "AS",
-        "DISTINCT", "TOP", "PRIMARY", "KEY", "CONSTRAINT"};
+        "SELECT", "FROM",   "WHERE",  "AND",      "OR",     "NOT",     "BETWEEN", "LIKE",
+        "IN",     "IS",     "NULL",   "ORDER",    "BY",     "ASC",     "DESC",    "INSERT",
+        "INTO",   "VALUES", "UPDATE", "SET",      "DELETE", "CREATE",  "DROP",    "TABLE",
+        "TRUE",   "FALSE",  "AS",     "DISTINCT", "TOP",    "PRIMARY", "KEY",     "CONSTRAINT"};
     for (const char* r : words)
         if (equalsWord(w, r)) return true;
     return false;
@@ -58,7 +59,9 @@ private:
     bool peekWord(std::string_view w, size_t ahead = 0) const {
         return peek(ahead).kind == TokenKind::Word && equalsWord(peek(ahead).text, w);
     }
-    bool peekSymbol(std::string_view s) const { return peek().kind == TokenKind::Symbol && peek().text == s; }
+    bool peekSymbol(std::string_view s) const {
+        return peek().kind == TokenKind::Symbol && peek().text == s;
+    }
     bool acceptWord(std::string_view w) {
         if (!peekWord(w)) return false;
         ++pos_;
@@ -77,13 +80,15 @@ private:
     }
     [[noreturn]] void fail(const std::string& what) const {
         const Token& tok = peek();
-        std::string near = tok.kind == TokenKind::End ? "the end of the statement" : "'" + tok.text + "'";
+        std::string near =
+            tok.kind == TokenKind::End ? "the end of the statement" : "'" + tok.text + "'";
         throw SyntaxError{"Syntax error: " + what + ", near " + near};
     }
 
     std::string name() {
         const Token& tok = peek();
-        if (tok.kind == TokenKind::QuotedName || (tok.kind == TokenKind::Word && !isReserved(tok.text))) {
+        if (tok.kind == TokenKind::QuotedName ||
+            (tok.kind == TokenKind::Word && !isReserved(tok.text))) {
             ++pos_;
             return tok.text;
         }
@@ -116,7 +121,8 @@ private:
     }
 
     std::int64_t integerToken() {
-        if (peek().kind != TokenKind::Number || peek().text.find_first_of(".eE") != std::string::npos)
+        if (peek().kind != TokenKind::Number ||
+            peek().text.find_first_of(".eE") != std::string::npos)
             fail("expected a whole number");
         return std::strtoll(t_[pos_++].text.c_str(), nullptr, 10);
     }
@@ -150,8 +156,10 @@ private:
     OrderItem orderItem() {
         OrderItem o;
         o.column = columnRef();
-        if (acceptWord("DESC")) o.descending = true;
-        else acceptWord("ASC");
+        if (acceptWord("DESC"))
+            o.descending = true;
+        else
+            acceptWord("ASC");
         return o;
     }
 
@@ -202,8 +210,10 @@ private:
         s.table = name();
         expectSymbol("(");
         do {
-            if (peekWord("PRIMARY") || peekWord("CONSTRAINT")) tablePrimaryKey(s);
-            else s.columns.push_back(columnDef());
+            if (peekWord("PRIMARY") || peekWord("CONSTRAINT"))
+                tablePrimaryKey(s);
+            else
+                s.columns.push_back(columnDef());
         } while (acceptSymbol(","));
         expectSymbol(")");
         if (s.columns.empty()) fail("a table needs at least one column");
@@ -333,8 +343,9 @@ ExprPtr Parser::predicate() {
     ExprPtr left = additive();
     static const char* const compares[] = {"=", "<>", "!=", "<", "<=", ">", ">="};
     for (const char* op : compares) {
-        if (acceptSymbol(op)) return binary(Expr::Kind::Compare, op == std::string("!=") ? "<>" : op,
-                                            std::move(left), additive());
+        if (acceptSymbol(op))
+            return binary(Expr::Kind::Compare, op == std::string("!=") ? "<>" : op, std::move(left),
+                          additive());
     }
     if (acceptWord("IS")) {
         auto e = node(Expr::Kind::IsNull);
@@ -343,7 +354,8 @@ ExprPtr Parser::predicate() {
         e->args.push_back(std::move(left));
         return e;
     }
-    bool negated = peekWord("NOT") && (peekWord("BETWEEN", 1) || peekWord("LIKE", 1) || peekWord("IN", 1));
+    bool negated =
+        peekWord("NOT") && (peekWord("BETWEEN", 1) || peekWord("LIKE", 1) || peekWord("IN", 1));
     if (negated) ++pos_;
     if (acceptWord("BETWEEN")) {
         auto e = node(Expr::Kind::Between);
@@ -410,8 +422,8 @@ ExprPtr Parser::primary() {
         return e;
     }
     const Token& tok = peek();
-    if (tok.kind == TokenKind::String || tok.kind == TokenKind::Number || tok.kind == TokenKind::Date ||
-        peekWord("NULL") || peekWord("TRUE") || peekWord("FALSE"))
+    if (tok.kind == TokenKind::String || tok.kind == TokenKind::Number ||
+        tok.kind == TokenKind::Date || peekWord("NULL") || peekWord("TRUE") || peekWord("FALSE"))
         return literal();
     auto e = node(Expr::Kind::Column);
     e->name = columnRef();

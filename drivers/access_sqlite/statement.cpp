@@ -22,7 +22,8 @@ void Statement::prepare(const std::string& utf8Sql) {
     closeCursor();
     Database& db = conn->database();
     db.checkSchema();
-    if (prepared && utf8Sql == sqlText && generation_ == db.generation()) return;  // same text: reuse
+    if (prepared && utf8Sql == sqlText && generation_ == db.generation())
+        return;  // same text: reuse
     prepared = false;
     translation.reset();
     compiled = SqliteStatement();
@@ -93,7 +94,8 @@ void Statement::closeCursor() {
     if (!prepared && translation) columns = translation->columns;
 }
 
-void Statement::openMemoryResult(std::vector<ResultColumn> cols, std::vector<std::vector<BoundValue>> rows) {
+void Statement::openMemoryResult(std::vector<ResultColumn> cols,
+                                 std::vector<std::vector<BoundValue>> rows) {
     closeCursor();
     prepared = false;
     translation.reset();
@@ -133,17 +135,18 @@ const ResultColumn& Statement::resultColumn(SQLUSMALLINT column) const {
     return columns[column - 1];
 }
 
-SQLRETURN Statement::getData(SQLUSMALLINT column, SQLSMALLINT targetType, SQLPOINTER target, SQLLEN bufferLength,
-                             SQLLEN* indicator) {
-    if (!cursor || !onRow) raise(ErrorKind::InvalidCursorState, "Invalid cursor state: not on a row");
+SQLRETURN Statement::getData(SQLUSMALLINT column, SQLSMALLINT targetType, SQLPOINTER target,
+                             SQLLEN bufferLength, SQLLEN* indicator) {
+    if (!cursor || !onRow)
+        raise(ErrorKind::InvalidCursorState, "Invalid cursor state: not on a row");
     const ResultColumn& c = resultColumn(column);
     if (bufferLength < 0) raise(ErrorKind::InvalidLength, "Invalid buffer length");
     Target t{targetType, target, bufferLength, indicator};
     return convertCell(cursor->cell(column - 1), c, t, piece, column, diag);
 }
 
-void Statement::bindColumn(SQLUSMALLINT column, SQLSMALLINT targetType, SQLPOINTER target, SQLLEN bufferLength,
-                           SQLLEN* indicator) {
+void Statement::bindColumn(SQLUSMALLINT column, SQLSMALLINT targetType, SQLPOINTER target,
+                           SQLLEN bufferLength, SQLLEN* indicator) {
     if (column < 1) raise(ErrorKind::InvalidColumnNumber, "Bookmarks are not supported");
     if (bindings.size() < column) bindings.resize(column);
     bindings[column - 1] = {targetType, target, bufferLength, indicator};
@@ -152,48 +155,82 @@ void Statement::bindColumn(SQLUSMALLINT column, SQLSMALLINT targetType, SQLPOINT
 void Statement::setAttribute(SQLINTEGER attr, SQLPOINTER value) {
     auto number = static_cast<SQLULEN>(reinterpret_cast<uintptr_t>(value));
     switch (attr) {
-    case SQL_ATTR_ROWS_FETCHED_PTR: rowsFetched = static_cast<SQLULEN*>(value); return;
-    case SQL_ATTR_ROW_STATUS_PTR: rowStatus = static_cast<SQLUSMALLINT*>(value); return;
-    case SQL_ATTR_MAX_ROWS: maxRows = number; return;
-    case SQL_ATTR_ROW_ARRAY_SIZE:
-        if (number != 1) raise(ErrorKind::OptionValueChanged, "Only one row at a time");
-        return;
-    case SQL_ATTR_CURSOR_TYPE:
-        if (number != SQL_CURSOR_FORWARD_ONLY) raise(ErrorKind::OptionValueChanged, "Cursor is forward only");
-        return;
-    case SQL_ATTR_CONCURRENCY:
-        if (number != SQL_CONCUR_READ_ONLY) raise(ErrorKind::OptionValueChanged, "Cursor is read only");
-        return;
-    case SQL_ATTR_QUERY_TIMEOUT:
-    case SQL_ATTR_NOSCAN:
-    case SQL_ATTR_MAX_LENGTH:
-    case SQL_ATTR_RETRIEVE_DATA:
-    case SQL_ATTR_ROW_BIND_TYPE:
-    case SQL_ATTR_CURSOR_SCROLLABLE:
-    case SQL_ATTR_CURSOR_SENSITIVITY: return;
-    default: raise(ErrorKind::InvalidAttribute, "Statement attribute " + std::to_string(attr) + " not supported");
+        case SQL_ATTR_ROWS_FETCHED_PTR:
+            rowsFetched = static_cast<SQLULEN*>(value);
+            return;
+        case SQL_ATTR_ROW_STATUS_PTR:
+            rowStatus = static_cast<SQLUSMALLINT*>(value);
+            return;
+        case SQL_ATTR_MAX_ROWS:
+            maxRows = number;
+            return;
+        case SQL_ATTR_ROW_ARRAY_SIZE:
+            if (number != 1) raise(ErrorKind::OptionValueChanged, "Only one row at a time");
+            return;
+        case SQL_ATTR_CURSOR_TYPE:
+            if (number != SQL_CURSOR_FORWARD_ONLY)
+                raise(ErrorKind::OptionValueChanged, "Cursor is forward only");
+            return;
+        case SQL_ATTR_CONCURRENCY:
+            if (number != SQL_CONCUR_READ_ONLY)
+                raise(ErrorKind::OptionValueChanged, "Cursor is read only");
+            return;
+        case SQL_ATTR_QUERY_TIMEOUT:
+        case SQL_ATTR_NOSCAN:
+        case SQL_ATTR_MAX_LENGTH:
+        case SQL_ATTR_RETRIEVE_DATA:
+        case SQL_ATTR_ROW_BIND_TYPE:
+        case SQL_ATTR_CURSOR_SCROLLABLE:
+        case SQL_ATTR_CURSOR_SENSITIVITY:
+            return;
+        default:
+            raise(ErrorKind::InvalidAttribute,
+                  "Statement attribute " + std::to_string(attr) + " not supported");
     }
 }
 
 bool Statement::getAttribute(SQLINTEGER attr, SQLPOINTER value, SQLINTEGER* length) {
     SQLULEN v = 0;
     switch (attr) {
-    case SQL_ATTR_ROWS_FETCHED_PTR: v = reinterpret_cast<SQLULEN>(rowsFetched); break;
-    case SQL_ATTR_ROW_STATUS_PTR: v = reinterpret_cast<SQLULEN>(rowStatus); break;
-    case SQL_ATTR_MAX_ROWS: v = maxRows; break;
-    case SQL_ATTR_ROW_ARRAY_SIZE: v = 1; break;
-    case SQL_ATTR_CURSOR_TYPE: v = SQL_CURSOR_FORWARD_ONLY; break;
-    case SQL_ATTR_CONCURRENCY: v = SQL_CONCUR_READ_ONLY; break;
-    case SQL_ATTR_QUERY_TIMEOUT:
-    case SQL_ATTR_MAX_LENGTH:
-    case SQL_ATTR_ROW_BIND_TYPE: v = 0; break;
-    case SQL_ATTR_NOSCAN: v = SQL_NOSCAN_OFF; break;
-    case SQL_ATTR_RETRIEVE_DATA: v = SQL_RD_ON; break;
-    case SQL_ATTR_CURSOR_SCROLLABLE: v = SQL_NONSCROLLABLE; break;
-    case SQL_ATTR_ROW_NUMBER: v = 0; break;
-    // The driver manager asks for the descriptors of every new statement:
-    // an answer, not an exception, for what is not there.
-    default: return false;
+        case SQL_ATTR_ROWS_FETCHED_PTR:
+            v = reinterpret_cast<SQLULEN>(rowsFetched);
+            break;
+        case SQL_ATTR_ROW_STATUS_PTR:
+            v = reinterpret_cast<SQLULEN>(rowStatus);
+            break;
+        case SQL_ATTR_MAX_ROWS:
+            v = maxRows;
+            break;
+        case SQL_ATTR_ROW_ARRAY_SIZE:
+            v = 1;
+            break;
+        case SQL_ATTR_CURSOR_TYPE:
+            v = SQL_CURSOR_FORWARD_ONLY;
+            break;
+        case SQL_ATTR_CONCURRENCY:
+            v = SQL_CONCUR_READ_ONLY;
+            break;
+        case SQL_ATTR_QUERY_TIMEOUT:
+        case SQL_ATTR_MAX_LENGTH:
+        case SQL_ATTR_ROW_BIND_TYPE:
+            v = 0;
+            break;
+        case SQL_ATTR_NOSCAN:
+            v = SQL_NOSCAN_OFF;
+            break;
+        case SQL_ATTR_RETRIEVE_DATA:
+            v = SQL_RD_ON;
+            break;
+        case SQL_ATTR_CURSOR_SCROLLABLE:
+            v = SQL_NONSCROLLABLE;
+            break;
+        case SQL_ATTR_ROW_NUMBER:
+            v = 0;
+            break;
+        // The driver manager asks for the descriptors of every new statement:
+        // an answer, not an exception, for what is not there.
+        default:
+            return false;
     }
     if (value) *static_cast<SQLULEN*>(value) = v;
     if (length) *length = sizeof(SQLULEN);

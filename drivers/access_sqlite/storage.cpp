@@ -51,7 +51,9 @@ std::string fileUri(const std::string& path) {
     return out;
 }
 
-bool couldNotShare(int rc) { return (rc & 0xff) == SQLITE_CANTOPEN || (rc & 0xff) == SQLITE_READONLY; }
+bool couldNotShare(int rc) {
+    return (rc & 0xff) == SQLITE_CANTOPEN || (rc & 0xff) == SQLITE_READONLY;
+}
 
 }  // namespace
 
@@ -60,16 +62,19 @@ Database::Database(const std::string& utf8Path, const OpenOptions& options)
     if (utf8Path.empty()) raise(ErrorKind::ConnectFailed, "No database file given (DBQ is empty)");
     if (!isRegularFile(utf8Path))
         raise(ErrorKind::ConnectFailed, "Could not find file '" + utf8Path + "'");
-    int rc = open(utf8Path, readOnly_ ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE, options.busyTimeoutMs);
+    int rc = open(utf8Path, readOnly_ ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE,
+                  options.busyTimeoutMs);
     if (rc != SQLITE_OK && readOnly_ && couldNotShare(rc) && isWalFile(utf8Path) &&
         !hasPendingJournal(utf8Path))
         openImmutable(options);
-    else if (rc != SQLITE_OK) failOpen(rc);
+    else if (rc != SQLITE_OK)
+        failOpen(rc);
     try {
         setUp(options);
     } catch (const DriverError& e) {
         close();
-        raise(ErrorKind::ConnectFailed, "'" + utf8Path + "' is not a usable database: " + e.message);
+        raise(ErrorKind::ConnectFailed,
+              "'" + utf8Path + "' is not a usable database: " + e.message);
     }
 }
 
@@ -81,7 +86,8 @@ int Database::open(const std::string& name, int flags, int busyTimeoutMs) {
     if (!db_) return rc;
     sqlite3_extended_result_codes(db_, 1);
     sqlite3_busy_timeout(db_, busyTimeoutMs);
-    if (rc == SQLITE_OK) rc = sqlite3_exec(db_, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
+    if (rc == SQLITE_OK)
+        rc = sqlite3_exec(db_, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
     return rc;
 }
 
@@ -90,7 +96,8 @@ int Database::open(const std::string& name, int flags, int busyTimeoutMs) {
 // Read-only users of such a folder cannot be sharing it with a writer, so the
 // file may be read as it stands.
 void Database::openImmutable(const OpenOptions& options) {
-    int rc = open(fileUri(path_) + "?immutable=1", SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, options.busyTimeoutMs);
+    int rc = open(fileUri(path_) + "?immutable=1", SQLITE_OPEN_READONLY | SQLITE_OPEN_URI,
+                  options.busyTimeoutMs);
     if (rc != SQLITE_OK) failOpen(rc);
 }
 
@@ -119,7 +126,8 @@ void Database::setUp(const OpenOptions& options) {
     if (!readOnly_ && options.exclusive) {
         // SQLite keeps WAL when another connection still has the file open.
         if (!sameName(pragmaText("PRAGMA journal_mode=DELETE"), "delete"))
-            raise(ErrorKind::Busy, "The file is in use by another user and cannot be opened exclusively");
+            raise(ErrorKind::Busy,
+                  "The file is in use by another user and cannot be opened exclusively");
         execute("PRAGMA locking_mode=EXCLUSIVE");
     } else if (!readOnly_) {
         execute("PRAGMA journal_mode=WAL");
@@ -128,27 +136,36 @@ void Database::setUp(const OpenOptions& options) {
     schemaVersion_ = prepare("PRAGMA schema_version");
 }
 
-Database::~Database() { close(); }
+Database::~Database() {
+    close();
+}
 
 void Database::fail(int rc) const {
     std::string message = sqlite3_errmsg(db_);
     switch (rc & 0xff) {
-    case SQLITE_CONSTRAINT: raise(ErrorKind::Constraint, "Constraint violated: " + message);
-    case SQLITE_BUSY:
-    case SQLITE_LOCKED: raise(ErrorKind::Busy, "The database file is locked by another user: " + message);
-    case SQLITE_READONLY:
-        raise(ErrorKind::ReadOnly, "Cannot update. Database or object is read-only: " + message);
-    case SQLITE_MISMATCH: raise(ErrorKind::Conversion, "Data type mismatch: " + message);
-    case SQLITE_TOOBIG: raise(ErrorKind::StringTooLong, message);
-    case SQLITE_NOMEM: raise(ErrorKind::OutOfMemory, message);
-    default: raise(ErrorKind::Storage, message);
+        case SQLITE_CONSTRAINT:
+            raise(ErrorKind::Constraint, "Constraint violated: " + message);
+        case SQLITE_BUSY:
+        case SQLITE_LOCKED:
+            raise(ErrorKind::Busy, "The database file is locked by another user: " + message);
+        case SQLITE_READONLY:
+            raise(ErrorKind::ReadOnly,
+                  "Cannot update. Database or object is read-only: " + message);
+        case SQLITE_MISMATCH:
+            raise(ErrorKind::Conversion, "Data type mismatch: " + message);
+        case SQLITE_TOOBIG:
+            raise(ErrorKind::StringTooLong, message);
+        case SQLITE_NOMEM:
+            raise(ErrorKind::OutOfMemory, message);
+        default:
+            raise(ErrorKind::Storage, message);
     }
 }
 
 SqliteStatement Database::prepare(const std::string& sql) const {
     sqlite3_stmt* stmt = nullptr;
-    int rc = sqlite3_prepare_v3(db_, sql.c_str(), static_cast<int>(sql.size()), SQLITE_PREPARE_PERSISTENT,
-                                &stmt, nullptr);
+    int rc = sqlite3_prepare_v3(db_, sql.c_str(), static_cast<int>(sql.size()),
+                                SQLITE_PREPARE_PERSISTENT, &stmt, nullptr);
     if (rc != SQLITE_OK) fail(rc);
     return SqliteStatement(stmt);
 }
@@ -176,7 +193,8 @@ const TableInfo* Database::findTable(std::string_view table) const {
     std::string key = lowerAscii(table);
     auto it = tables_.find(key);
     if (it != tables_.end()) return it->second.get();
-    SqliteStatement s = prepare("SELECT name FROM sqlite_master WHERE type='table' AND name=?1 COLLATE NOCASE");
+    SqliteStatement s =
+        prepare("SELECT name FROM sqlite_master WHERE type='table' AND name=?1 COLLATE NOCASE");
     sqlite3_bind_text(s.get(), 1, table.data(), static_cast<int>(table.size()), SQLITE_TRANSIENT);
     const int found = sqlite3_step(s.get());
     if (found == SQLITE_DONE) return nullptr;
@@ -200,7 +218,8 @@ const TableInfo* Database::findTable(std::string_view table) const {
 std::vector<std::string> Database::tableNames() const {
     std::vector<std::string> names;
     SqliteStatement s = prepare(
-        "SELECT name FROM sqlite_master WHERE type='table' AND name NOT LIKE 'sqlite\\_%' ESCAPE '\\' "
+        "SELECT name FROM sqlite_master WHERE type='table' AND name NOT LIKE 'sqlite\\_%' ESCAPE "
+        "'\\' "
         "ORDER BY name");
     while (sqlite3_step(s.get()) == SQLITE_ROW)
         names.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(s.get(), 0)));
@@ -214,12 +233,19 @@ void bindParameters(const Database& db, sqlite3_stmt* stmt, const std::vector<Bo
         int index = static_cast<int>(i + 1);
         int rc = SQLITE_OK;
         switch (v.kind) {
-        case BoundValue::Kind::Null: rc = sqlite3_bind_null(stmt, index); break;
-        case BoundValue::Kind::Integer: rc = sqlite3_bind_int64(stmt, index, v.integer); break;
-        case BoundValue::Kind::Real: rc = sqlite3_bind_double(stmt, index, v.real); break;
-        case BoundValue::Kind::Text:
-            rc = sqlite3_bind_text64(stmt, index, v.text.data(), v.text.size(), SQLITE_STATIC, SQLITE_UTF8);
-            break;
+            case BoundValue::Kind::Null:
+                rc = sqlite3_bind_null(stmt, index);
+                break;
+            case BoundValue::Kind::Integer:
+                rc = sqlite3_bind_int64(stmt, index, v.integer);
+                break;
+            case BoundValue::Kind::Real:
+                rc = sqlite3_bind_double(stmt, index, v.real);
+                break;
+            case BoundValue::Kind::Text:
+                rc = sqlite3_bind_text64(stmt, index, v.text.data(), v.text.size(), SQLITE_STATIC,
+                                         SQLITE_UTF8);
+                break;
         }
         if (rc != SQLITE_OK) db.fail(rc);
     }
@@ -227,9 +253,12 @@ void bindParameters(const Database& db, sqlite3_stmt* stmt, const std::vector<Bo
 
 SqliteCursor::SqliteCursor(const Database& db, sqlite3_stmt* stmt) : db_(db), stmt_(stmt) {
     int rc = sqlite3_step(stmt_);
-    if (rc == SQLITE_ROW) pending_ = true;
-    else if (rc == SQLITE_DONE) done_ = true;
-    else db_.fail(rc);
+    if (rc == SQLITE_ROW)
+        pending_ = true;
+    else if (rc == SQLITE_DONE)
+        done_ = true;
+    else
+        db_.fail(rc);
 }
 
 bool SqliteCursor::next() {
@@ -248,20 +277,22 @@ bool SqliteCursor::next() {
 CellView SqliteCursor::cell(int column) const {
     CellView v;
     switch (sqlite3_column_type(stmt_, column)) {
-    case SQLITE_INTEGER:
-        v.kind = CellView::Kind::Integer;
-        v.integer = sqlite3_column_int64(stmt_, column);
-        break;
-    case SQLITE_FLOAT:
-        v.kind = CellView::Kind::Real;
-        v.real = sqlite3_column_double(stmt_, column);
-        break;
-    case SQLITE_NULL: break;
-    default: {
-        v.kind = CellView::Kind::Text;
-        const char* p = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, column));
-        v.text = std::string_view(p ? p : "", static_cast<size_t>(sqlite3_column_bytes(stmt_, column)));
-    }
+        case SQLITE_INTEGER:
+            v.kind = CellView::Kind::Integer;
+            v.integer = sqlite3_column_int64(stmt_, column);
+            break;
+        case SQLITE_FLOAT:
+            v.kind = CellView::Kind::Real;
+            v.real = sqlite3_column_double(stmt_, column);
+            break;
+        case SQLITE_NULL:
+            break;
+        default: {
+            v.kind = CellView::Kind::Text;
+            const char* p = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, column));
+            v.text = std::string_view(p ? p : "",
+                                      static_cast<size_t>(sqlite3_column_bytes(stmt_, column)));
+        }
     }
     return v;
 }
@@ -270,10 +301,20 @@ CellView MemoryCursor::cell(int column) const {
     CellView v;
     const BoundValue& b = rows_[static_cast<size_t>(row_)][static_cast<size_t>(column)];
     switch (b.kind) {
-    case BoundValue::Kind::Null: break;
-    case BoundValue::Kind::Integer: v.kind = CellView::Kind::Integer; v.integer = b.integer; break;
-    case BoundValue::Kind::Real: v.kind = CellView::Kind::Real; v.real = b.real; break;
-    case BoundValue::Kind::Text: v.kind = CellView::Kind::Text; v.text = b.text; break;
+        case BoundValue::Kind::Null:
+            break;
+        case BoundValue::Kind::Integer:
+            v.kind = CellView::Kind::Integer;
+            v.integer = b.integer;
+            break;
+        case BoundValue::Kind::Real:
+            v.kind = CellView::Kind::Real;
+            v.real = b.real;
+            break;
+        case BoundValue::Kind::Text:
+            v.kind = CellView::Kind::Text;
+            v.text = b.text;
+            break;
     }
     return v;
 }

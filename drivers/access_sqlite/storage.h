@@ -100,7 +100,7 @@ struct CellView {
 class Cursor {
 public:
     virtual ~Cursor() = default;
-    virtual bool next() = 0;  // moves to the next row; false after the last
+    virtual bool next() = 0;                      // moves to the next row; false after the last
     virtual CellView cell(int column) const = 0;  // 0-based
 };
 

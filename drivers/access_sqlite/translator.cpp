@@ -10,7 +10,8 @@ namespace rx::access {
 bool sameName(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
     for (size_t i = 0; i < a.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
+        if (std::tolower(static_cast<unsigned char>(a[i])) !=
+            std::tolower(static_cast<unsigned char>(b[i])))
             return false;
     return true;
 }
@@ -33,7 +34,9 @@ std::string quoteName(std::string_view name) {
     return out;
 }
 
-bool isReservedTableName(std::string_view name) { return sameName(name.substr(0, 7), "sqlite_"); }
+bool isReservedTableName(std::string_view name) {
+    return sameName(name.substr(0, 7), "sqlite_");
+}
 
 class Translator {
 public:
@@ -56,7 +59,9 @@ private:
 
     const ColumnInfo& column(const std::string& name) const {
         const ColumnInfo* c = table_->findColumn(name);
-        if (!c) raise(ErrorKind::UnknownColumn, "Unknown column '" + name + "' in table " + table_->name);
+        if (!c)
+            raise(ErrorKind::UnknownColumn,
+                  "Unknown column '" + name + "' in table " + table_->name);
         return *c;
     }
 
@@ -99,34 +104,44 @@ private:
 
 void Translator::expression(const Expr& e) {
     switch (e.kind) {
-    case Expr::Kind::Column: out_.sql += quoteName(column(e.name).name); return;
-    case Expr::Kind::Literal: bind(naturalValue(e.literal)); return;
-    case Expr::Kind::Not:
-        out_.sql += "NOT (";
-        expression(*e.args[0]);
-        out_.sql += ')';
-        return;
-    case Expr::Kind::Negate:
-        out_.sql += "-(";
-        expression(*e.args[0]);
-        out_.sql += ')';
-        return;
-    case Expr::Kind::And:
-    case Expr::Kind::Or:
-    case Expr::Kind::Arith:
-        out_.sql += '(';
-        operands(e);
-        out_.sql += ')';
-        return;
-    case Expr::Kind::Compare:
-    case Expr::Kind::Between: comparison(e); return;
-    case Expr::Kind::Like: like(e); return;
-    case Expr::Kind::In: list(e); return;
-    case Expr::Kind::IsNull:
-        out_.sql += '(';
-        expression(*e.args[0]);
-        out_.sql += e.negated ? " IS NOT NULL)" : " IS NULL)";
-        return;
+        case Expr::Kind::Column:
+            out_.sql += quoteName(column(e.name).name);
+            return;
+        case Expr::Kind::Literal:
+            bind(naturalValue(e.literal));
+            return;
+        case Expr::Kind::Not:
+            out_.sql += "NOT (";
+            expression(*e.args[0]);
+            out_.sql += ')';
+            return;
+        case Expr::Kind::Negate:
+            out_.sql += "-(";
+            expression(*e.args[0]);
+            out_.sql += ')';
+            return;
+        case Expr::Kind::And:
+        case Expr::Kind::Or:
+        case Expr::Kind::Arith:
+            out_.sql += '(';
+            operands(e);
+            out_.sql += ')';
+            return;
+        case Expr::Kind::Compare:
+        case Expr::Kind::Between:
+            comparison(e);
+            return;
+        case Expr::Kind::Like:
+            like(e);
+            return;
+        case Expr::Kind::In:
+            list(e);
+            return;
+        case Expr::Kind::IsNull:
+            out_.sql += '(';
+            expression(*e.args[0]);
+            out_.sql += e.negated ? " IS NOT NULL)" : " IS NULL)";
+            return;
     }
 }
 
@@ -135,8 +150,10 @@ void Translator::expression(const Expr& e) {
 // nested parentheses exhaust SQLite's parser stack at about a hundred terms.
 void Translator::operands(const Expr& e) {
     const Expr& left = *e.args[0];
-    if (left.kind == e.kind && left.name == e.name) operands(left);
-    else expression(left);
+    if (left.kind == e.kind && left.name == e.name)
+        operands(left);
+    else
+        expression(left);
     out_.sql += ' ' + (e.name == "&" ? std::string("||") : e.name) + ' ';
     expression(*e.args[1]);
 }
@@ -197,11 +214,12 @@ void Translator::selectList(const SelectStmt& s) {
             for (const ColumnInfo& c : table_->columns)
                 add(quoteName(c.name), {c.name, c.type, !c.notNull && !c.primaryKey});
         } else if (item.kind == SelectItem::Kind::CountAll) {
-            add("count(*)", {item.alias.empty() ? "Expr1000" : item.alias, {AccessType::Long, 0}, false});
+            add("count(*)",
+                {item.alias.empty() ? "Expr1000" : item.alias, {AccessType::Long, 0}, false});
         } else {
             const ColumnInfo& c = column(item.column);
-            add(quoteName(c.name), {item.alias.empty() ? c.name : item.alias, c.type,
-                                    !c.notNull && !c.primaryKey});
+            add(quoteName(c.name),
+                {item.alias.empty() ? c.name : item.alias, c.type, !c.notNull && !c.primaryKey});
         }
     }
 }
@@ -242,8 +260,9 @@ void Translator::assignValue(const Expr& e, const ColumnInfo& c) {
     BoundValue v = valueForColumn(value->literal, c);
     if (c.type.type == AccessType::Text && v.kind == BoundValue::Kind::Text &&
         utf8Length(v.text) > static_cast<size_t>(c.type.size))
-        raise(ErrorKind::StringTooLong, "The value is too long for column " + c.name + " (at most " +
-                                            std::to_string(c.type.size) + " characters)");
+        raise(ErrorKind::StringTooLong, "The value is too long for column " + c.name +
+                                            " (at most " + std::to_string(c.type.size) +
+                                            " characters)");
     bind(std::move(v));
 }
 
@@ -258,7 +277,8 @@ Translation Translator::operator()(const InsertStmt& s) {
     if (targets.size() != s.values.size())
         raise(ErrorKind::ValueCount, "The number of values does not match the number of columns");
     out_.sql = "INSERT INTO " + quoteName(table_->name) + " (";
-    for (size_t i = 0; i < targets.size(); ++i) out_.sql += (i ? ", " : "") + quoteName(targets[i]->name);
+    for (size_t i = 0; i < targets.size(); ++i)
+        out_.sql += (i ? ", " : "") + quoteName(targets[i]->name);
     out_.sql += ") VALUES (";
     for (size_t i = 0; i < targets.size(); ++i) {
         if (i) out_.sql += ", ";
@@ -299,22 +319,28 @@ std::string columnDefinition(const ColumnDef& c, bool primaryKey) {
 }
 
 Translation Translator::operator()(const CreateTableStmt& s) {
-    if (isReservedTableName(s.table)) raise(ErrorKind::Syntax, "Reserved table name '" + s.table + "'");
-    if (catalog_.findTable(s.table)) raise(ErrorKind::TableExists, "Table '" + s.table + "' already exists");
+    if (isReservedTableName(s.table))
+        raise(ErrorKind::Syntax, "Reserved table name '" + s.table + "'");
+    if (catalog_.findTable(s.table))
+        raise(ErrorKind::TableExists, "Table '" + s.table + "' already exists");
     bool hasCounter = false;
     for (const ColumnDef& c : s.columns) hasCounter |= c.type.type == AccessType::Counter;
     out_.sql = "CREATE TABLE " + quoteName(s.table) + " (";
     for (size_t i = 0; i < s.columns.size(); ++i) {
         const ColumnDef& c = s.columns[i];
         for (size_t j = 0; j < i; ++j)
-            if (sameName(s.columns[j].name, c.name)) raise(ErrorKind::Syntax, "Column '" + c.name + "' twice");
-        bool pk = c.primaryKey && !hasCounter;  // a COUNTER is the row key; another key becomes unique
+            if (sameName(s.columns[j].name, c.name))
+                raise(ErrorKind::Syntax, "Column '" + c.name + "' twice");
+        bool pk =
+            c.primaryKey && !hasCounter;  // a COUNTER is the row key; another key becomes unique
         out_.sql += (i ? ", " : "") + columnDefinition(c, pk);
-        if (c.primaryKey && hasCounter && c.type.type != AccessType::Counter) out_.sql += " UNIQUE NOT NULL";
+        if (c.primaryKey && hasCounter && c.type.type != AccessType::Counter)
+            out_.sql += " UNIQUE NOT NULL";
     }
     if (!s.primaryKey.empty() && !hasCounter) {
         out_.sql += ", PRIMARY KEY (";
-        for (size_t i = 0; i < s.primaryKey.size(); ++i) out_.sql += (i ? ", " : "") + quoteName(s.primaryKey[i]);
+        for (size_t i = 0; i < s.primaryKey.size(); ++i)
+            out_.sql += (i ? ", " : "") + quoteName(s.primaryKey[i]);
         out_.sql += ')';
     }
     out_.sql += ')';

@@ -36,21 +36,30 @@ std::string dateAsText(const DateTime& d) {
 BoundValue toNumber(const Literal& lit, const ColumnInfo& column) {
     double v = 0;
     switch (lit.kind) {
-    case Literal::Kind::Integer: v = static_cast<double>(lit.integer); break;
-    case Literal::Kind::Real: v = lit.real; break;
-    case Literal::Kind::Boolean: v = lit.integer ? -1 : 0; break;
-    case Literal::Kind::Text: {
-        auto n = parseNumberText(lit.text);
-        if (!n) mismatch(column, "'" + lit.text + "'");
-        v = *n;
-        break;
-    }
-    default: mismatch(column, "a date");
+        case Literal::Kind::Integer:
+            v = static_cast<double>(lit.integer);
+            break;
+        case Literal::Kind::Real:
+            v = lit.real;
+            break;
+        case Literal::Kind::Boolean:
+            v = lit.integer ? -1 : 0;
+            break;
+        case Literal::Kind::Text: {
+            auto n = parseNumberText(lit.text);
+            if (!n) mismatch(column, "'" + lit.text + "'");
+            v = *n;
+            break;
+        }
+        default:
+            mismatch(column, "a date");
     }
     AccessType t = column.type.type;
     if (t == AccessType::YesNo) return BoundValue::ofInteger(v != 0 ? 1 : 0);
-    if (!isIntegerType(t)) return BoundValue::ofReal(t == AccessType::Single ? static_cast<float>(v) : v);
-    if (lit.kind == Literal::Kind::Integer && fitsInteger(t, v)) return BoundValue::ofInteger(lit.integer);
+    if (!isIntegerType(t))
+        return BoundValue::ofReal(t == AccessType::Single ? static_cast<float>(v) : v);
+    if (lit.kind == Literal::Kind::Integer && fitsInteger(t, v))
+        return BoundValue::ofInteger(lit.integer);
     double rounded = std::nearbyint(v);  // Access rounds half to even, as does the default mode
     if (!fitsInteger(t, rounded))
         raise(ErrorKind::NumericRange, "Numeric value out of range for column " + column.name);
@@ -68,31 +77,40 @@ BoundValue toYesNo(const Literal& lit, const ColumnInfo& column) {
 
 BoundValue toDate(const Literal& lit, const ColumnInfo& column) {
     switch (lit.kind) {
-    case Literal::Kind::Date: return BoundValue::ofText(toStoredText(lit.date));
-    case Literal::Kind::Text: {
-        auto d = parseDateText(lit.text);
-        if (!d) mismatch(column, "'" + lit.text + "'");
-        return BoundValue::ofText(toStoredText(*d));
-    }
-    case Literal::Kind::Integer:
-    case Literal::Kind::Real: {
-        double serial = lit.kind == Literal::Kind::Integer ? static_cast<double>(lit.integer) : lit.real;
-        DateTime d = fromSerial(serial);
-        if (!isValid(d)) mismatch(column, "the number " + formatNumber(serial));
-        return BoundValue::ofText(toStoredText(d));
-    }
-    default: mismatch(column, "a yes/no value");
+        case Literal::Kind::Date:
+            return BoundValue::ofText(toStoredText(lit.date));
+        case Literal::Kind::Text: {
+            auto d = parseDateText(lit.text);
+            if (!d) mismatch(column, "'" + lit.text + "'");
+            return BoundValue::ofText(toStoredText(*d));
+        }
+        case Literal::Kind::Integer:
+        case Literal::Kind::Real: {
+            double serial =
+                lit.kind == Literal::Kind::Integer ? static_cast<double>(lit.integer) : lit.real;
+            DateTime d = fromSerial(serial);
+            if (!isValid(d)) mismatch(column, "the number " + formatNumber(serial));
+            return BoundValue::ofText(toStoredText(d));
+        }
+        default:
+            mismatch(column, "a yes/no value");
     }
 }
 
 BoundValue toText(const Literal& lit) {
     switch (lit.kind) {
-    case Literal::Kind::Text: return BoundValue::ofText(lit.text);
-    case Literal::Kind::Integer: return BoundValue::ofText(std::to_string(lit.integer));
-    case Literal::Kind::Real: return BoundValue::ofText(formatNumber(lit.real));
-    case Literal::Kind::Date: return BoundValue::ofText(dateAsText(lit.date));
-    case Literal::Kind::Boolean: return BoundValue::ofText(lit.integer ? "True" : "False");
-    default: return {};
+        case Literal::Kind::Text:
+            return BoundValue::ofText(lit.text);
+        case Literal::Kind::Integer:
+            return BoundValue::ofText(std::to_string(lit.integer));
+        case Literal::Kind::Real:
+            return BoundValue::ofText(formatNumber(lit.real));
+        case Literal::Kind::Date:
+            return BoundValue::ofText(dateAsText(lit.date));
+        case Literal::Kind::Boolean:
+            return BoundValue::ofText(lit.integer ? "True" : "False");
+        default:
+            return {};
     }
 }
 
@@ -100,12 +118,17 @@ BoundValue toText(const Literal& lit) {
 
 BoundValue naturalValue(const Literal& lit) {
     switch (lit.kind) {
-    case Literal::Kind::Text: return BoundValue::ofText(lit.text);
-    case Literal::Kind::Integer:
-    case Literal::Kind::Boolean: return BoundValue::ofInteger(lit.integer);
-    case Literal::Kind::Real: return BoundValue::ofReal(lit.real);
-    case Literal::Kind::Date: return BoundValue::ofText(toStoredText(lit.date));
-    case Literal::Kind::Null: return {};
+        case Literal::Kind::Text:
+            return BoundValue::ofText(lit.text);
+        case Literal::Kind::Integer:
+        case Literal::Kind::Boolean:
+            return BoundValue::ofInteger(lit.integer);
+        case Literal::Kind::Real:
+            return BoundValue::ofReal(lit.real);
+        case Literal::Kind::Date:
+            return BoundValue::ofText(toStoredText(lit.date));
+        case Literal::Kind::Null:
+            return {};
     }
     return {};
 }

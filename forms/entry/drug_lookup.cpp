@@ -1,6 +1,13 @@
 // The drug lookup and the prescription's drug list of EntryWindow: search
 // codes, the result list, the pick, and the rows of 超级列表框1.
 
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <optional>
+
 #include "db/read_loop.h"
 #include "db/statements.h"
 #include "forms/entry/entry_texts.h"
@@ -9,14 +16,6 @@
 #include "platform/ui/message_box.h"
 #include "platform/ui/report_list_view.h"
 #include "platform/ui/whole_number_edit.h"
-
-#include <QComboBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QRadioButton>
-
-#include <optional>
 
 namespace rx {
 
@@ -120,7 +119,9 @@ QStringList EntryWindow::formDrugRow() const {
             组合框_用法->currentText()};
 }
 
-void EntryWindow::OnInsertClicked() { 超级列表框1->insertRow(超级列表框1->rowCount(), formDrugRow()); }
+void EntryWindow::OnInsertClicked() {
+    超级列表框1->insertRow(超级列表框1->rowCount(), formDrugRow());
+}
 
 bool EntryWindow::OnInsertKeyDown(int key) {
     if (key != ui::vk::Return) return false;
@@ -150,9 +151,13 @@ void EntryWindow::OnDrugListItemActivated(int row) {
     超级列表框1->insertRow(row < 0 ? 超级列表框1->rowCount() : row, formDrugRow());
 }
 
-void EntryWindow::OnHerbalModeClicked() { showHerbalPair(true); }
+void EntryWindow::OnHerbalModeClicked() {
+    showHerbalPair(true);
+}
 
-void EntryWindow::OnWesternModeClicked() { showHerbalPair(false); }
+void EntryWindow::OnWesternModeClicked() {
+    showHerbalPair(false);
+}
 
 void EntryWindow::showHerbalPair(bool herbal) {
     标签_选择药品->setVisible(herbal);

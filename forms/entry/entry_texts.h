@@ -16,17 +16,19 @@ inline const QStringList kNewRecordItems{QStringLiteral("是"), QStringLiteral("
 inline const QStringList kDoseUnitItems{QStringLiteral("g"), QStringLiteral("包")};
 inline const QStringList kUsageItems{QStringLiteral("口服"), QStringLiteral("外用")};
 inline const QStringList kFrequencyItems{
-    QStringLiteral("每天一次"),    QStringLiteral("每天二次"),    QStringLiteral("每天三次"),
-    QStringLiteral("每天四次"),    QStringLiteral("隔日一次"),    QStringLiteral("每2小时一次"),
-    QStringLiteral("每4小时一次"), QStringLiteral("每8小时一次"), QStringLiteral("每12小时一次"),
-    QString()};
-inline const QStringList kRemarkItems{
-    QStringLiteral("禾川1号"), QStringLiteral("禾川2号"),  QStringLiteral("禾川3号"),
-    QStringLiteral("禾川4号"), QStringLiteral("禾川5号"),  QStringLiteral("禾川6号"),
-    QStringLiteral("禾川7号"), QStringLiteral("禾川8号"),  QStringLiteral("禾川9号"),
-    QStringLiteral("禾川10号"), QStringLiteral("禾川A号"), QStringLiteral("禾川B号"),
-    QStringLiteral("禾川C号"), QStringLiteral("禾川D号"),  QStringLiteral("禾川E号"),
-    QString()};
+    QStringLiteral("每天一次"),     QStringLiteral("每天二次"),
+    QStringLiteral("每天三次"),     QStringLiteral("每天四次"),
+    QStringLiteral("隔日一次"),     QStringLiteral("每2小时一次"),
+    QStringLiteral("每4小时一次"),  QStringLiteral("每8小时一次"),
+    QStringLiteral("每12小时一次"), QString()};
+inline const QStringList kRemarkItems{QStringLiteral("禾川1号"), QStringLiteral("禾川2号"),
+                                      QStringLiteral("禾川3号"), QStringLiteral("禾川4号"),
+                                      QStringLiteral("禾川5号"), QStringLiteral("禾川6号"),
+                                      QStringLiteral("禾川7号"), QStringLiteral("禾川8号"),
+                                      QStringLiteral("禾川9号"), QStringLiteral("禾川10号"),
+                                      QStringLiteral("禾川A号"), QStringLiteral("禾川B号"),
+                                      QStringLiteral("禾川C号"), QStringLiteral("禾川D号"),
+                                      QStringLiteral("禾川E号"), QString()};
 
 // Messages of the save and the load.
 inline const QString kFriendlyTitle = QStringLiteral("友情提示");

@@ -2,6 +2,12 @@
 
 #include "forms/entry/entry_window.h"
 
+#include <QComboBox>
+#include <QDateTimeEdit>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
 #include "db/connection_texts.h"
 #include "db/date_forms.h"
 #include "db/statements.h"
@@ -11,12 +17,6 @@
 #include "platform/ui/message_box.h"
 #include "platform/ui/report_list_view.h"
 #include "platform/ui/whole_number_edit.h"
-
-#include <QComboBox>
-#include <QDateTimeEdit>
-#include <QLineEdit>
-#include <QPlainTextEdit>
-#include <QPushButton>
 
 namespace rx {
 
@@ -48,9 +48,9 @@ void EntryWindow::OnCreated() {
 
 QString EntryWindow::firstMissingField() const {
     const std::pair<QString, const QString*> checks[] = {
-        {编辑框_姓名->text(), &kAskName},        {组合框_性别->currentText(), &kAskSex},
-        {编辑框_年龄->text(), &kAskAge},         {组合框_年龄单位->currentText(), &kAskAgeUnit},
-        {编辑框_诊断->text(), &kAskDiagnosis},   {组合框_频率->currentText(), &kAskFrequency},
+        {编辑框_姓名->text(), &kAskName},         {组合框_性别->currentText(), &kAskSex},
+        {编辑框_年龄->text(), &kAskAge},          {组合框_年龄单位->currentText(), &kAskAgeUnit},
+        {编辑框_诊断->text(), &kAskDiagnosis},    {组合框_频率->currentText(), &kAskFrequency},
         {组合框_用法->currentText(), &kAskUsage}, {编辑框_现病史->toPlainText(), &kAskIllness}};
     for (const auto& [text, message] : checks)
         if (text.isEmpty()) return *message;
@@ -123,7 +123,9 @@ void EntryWindow::OnNewVisitClicked() {
     组合框_备注->clearEditText();
 }
 
-void EntryWindow::OnExitClicked() { context_.endProgram(0); }
+void EntryWindow::OnExitClicked() {
+    context_.endProgram(0);
+}
 
 void EntryWindow::OnPrintClicked() {
     // What is printed is what the form shows at this click.

@@ -2,14 +2,14 @@
 // The doctor's main window: the patient form, the drug lookup, the drug list of
 // the prescription and the buttons that save, print and open the other windows.
 
+#include <QPointer>
+#include <QStringList>
+
 #include "db/drug_recordset.h"
 #include "db/odbc_connection.h"
 #include "db/visit.h"
 #include "platform/program/program_context.h"
 #include "platform/ui/fixed_window.h"
-
-#include <QPointer>
-#include <QStringList>
 
 class QComboBox;
 class QDateTimeEdit;

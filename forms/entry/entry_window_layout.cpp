@@ -2,12 +2,6 @@
 // Every control but the group box lies inside 分组框_人员信息, placed relative
 // to its top-left corner.
 
-#include "forms/entry/entry_texts.h"
-#include "forms/entry/entry_window.h"
-#include "platform/ui/basic_controls.h"
-#include "platform/ui/report_list_view.h"
-#include "platform/ui/whole_number_edit.h"
-
 #include <QComboBox>
 #include <QDateTimeEdit>
 #include <QGroupBox>
@@ -16,6 +10,12 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+
+#include "forms/entry/entry_texts.h"
+#include "forms/entry/entry_window.h"
+#include "platform/ui/basic_controls.h"
+#include "platform/ui/report_list_view.h"
+#include "platform/ui/whole_number_edit.h"
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -57,7 +57,8 @@ QComboBox* combo(QWidget* parent, const QString& name, QRect at, const QStringLi
     c->setEditable(editable);
     if (editable) {
         ui::withoutLengthLimit(c->lineEdit());
-        // What the doctor typed is the text; completing "禾川1" to "禾川1号" would save a remark never meant.
+        // What the doctor typed is the text; completing "禾川1" to "禾川1号" would save a remark
+        // never meant.
         c->setCompleter(nullptr);
     }
     c->setInsertPolicy(QComboBox::NoInsert);
@@ -90,8 +91,10 @@ ui::ReportListView* reportList(QWidget* parent, const QString& name, QRect at, Q
 }  // namespace
 
 EntryWindow::EntryWindow(const ProgramContext& context, QWidget* parent)
-    : FixedWindow(QSize(868, 692), ui::TitleButtons::CloseMinimizeMaximize, parent), context_(context) {
-    分组框_人员信息 = ui::named(new QGroupBox(kGroupCaption, this), QStringLiteral("分组框_人员信息"));
+    : FixedWindow(QSize(868, 692), ui::TitleButtons::CloseMinimizeMaximize, parent),
+      context_(context) {
+    分组框_人员信息 =
+        ui::named(new QGroupBox(kGroupCaption, this), QStringLiteral("分组框_人员信息"));
     ui::place(分组框_人员信息, 8, 9, 848, 647);
     buildPatientFields();
     buildSearchControls();
@@ -183,13 +186,17 @@ void EntryWindow::buildButtons() {
 
 // Tab walks the controls in the order of the layout tables, labels left out.
 void EntryWindow::setTabOrderOfControls() {
-    const std::vector<QWidget*> order{
-        编辑框_姓名, 组合框_性别, 编辑框_年龄, 组合框_年龄单位, 编辑框_住址, 组合框_新纪录,
-        编辑框_诊断, 日期框1, 编辑框_处方号, 编辑框_现病史, 组合框_备注, 编辑框_备注2,
-        编辑框_中药处方, 单选框1, 单选框2, 编辑框_选择药品, 编辑框_西药, 编辑框_药品名称,
-        编辑框_用量, 组合框_剂量单位, 组合框_用法, 按钮1, 按钮_清除, 组合框_频率,
-        查询列表框, 超级列表框1, 按钮_保存, 按钮_接诊, 按钮_退出, 按钮_打印, 按钮_处方查询,
-        按钮2, 按钮3};
+    const std::vector<QWidget*> order{编辑框_姓名,     组合框_性别,     编辑框_年龄,
+                                      组合框_年龄单位, 编辑框_住址,     组合框_新纪录,
+                                      编辑框_诊断,     日期框1,         编辑框_处方号,
+                                      编辑框_现病史,   组合框_备注,     编辑框_备注2,
+                                      编辑框_中药处方, 单选框1,         单选框2,
+                                      编辑框_选择药品, 编辑框_西药,     编辑框_药品名称,
+                                      编辑框_用量,     组合框_剂量单位, 组合框_用法,
+                                      按钮1,           按钮_清除,       组合框_频率,
+                                      查询列表框,      超级列表框1,     按钮_保存,
+                                      按钮_接诊,       按钮_退出,       按钮_打印,
+                                      按钮_处方查询,   按钮2,           按钮3};
     for (std::size_t i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
 }
 

@@ -1,11 +1,11 @@
 #include "forms/login/login_window.h"
 
-#include "forms/entry/entry_window.h"
-#include "platform/ui/key_codes.h"
-
 #include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
+
+#include "forms/entry/entry_window.h"
+#include "platform/ui/key_codes.h"
 
 namespace rx {
 namespace {
@@ -38,9 +38,11 @@ LoginWindow::LoginWindow(const ProgramContext& context, QWidget* parent)
       background_(QStringLiteral(":/rx/login_background.jpg")) {
     setWindowIcon(QIcon(QStringLiteral(":/rx/icon.png")));
 
-    透明标签1 = ui::named(new ui::TransparentLabel(texts().user, this), QStringLiteral("透明标签1"));
+    透明标签1 =
+        ui::named(new ui::TransparentLabel(texts().user, this), QStringLiteral("透明标签1"));
     ui::place(透明标签1, 200, 154, 40, 24);
-    透明标签2 = ui::named(new ui::TransparentLabel(texts().password, this), QStringLiteral("透明标签2"));
+    透明标签2 =
+        ui::named(new ui::TransparentLabel(texts().password, this), QStringLiteral("透明标签2"));
     ui::place(透明标签2, 200, 213, 40, 24);
     编辑框1 = ui::named(ui::withoutLengthLimit(new QLineEdit(this)), QStringLiteral("编辑框1"));
     ui::place(编辑框1, 260, 150, 110, 30);
@@ -58,7 +60,9 @@ LoginWindow::LoginWindow(const ProgramContext& context, QWidget* parent)
     connect(按钮1, &QPushButton::clicked, this, [this] { OnLoginClicked(); });
 }
 
-void LoginWindow::OnCreated() { setWindowTitle(texts().title); }
+void LoginWindow::OnCreated() {
+    setWindowTitle(texts().title);
+}
 
 void LoginWindow::paintEvent(QPaintEvent* event) {
     // The picture is larger than the client area; scaled, it covers all of it.

@@ -2,11 +2,11 @@
 // The first window: user name, masked password and the login button over the
 // background picture. A successful login hands over to EntryWindow.
 
+#include <QPixmap>
+
 #include "platform/program/program_context.h"
 #include "platform/ui/basic_controls.h"
 #include "platform/ui/fixed_window.h"
-
-#include <QPixmap>
 
 class QLineEdit;
 class QPushButton;

@@ -3,7 +3,6 @@
 // 张三 gives ZS, Mary Wang gives MARY WANG, O'Neil gives ONEIL.
 
 #include <QString>
-
 #include <string>
 #include <string_view>
 

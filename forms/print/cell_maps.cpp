@@ -9,13 +9,20 @@ std::optional<CellAddress> slipDrugCell(int k) {
 
 CellAddress slipFieldCell(SlipField field) {
     switch (field) {
-        case SlipField::Name: return {4, 4};
-        case SlipField::Sex: return {4, 9};
-        case SlipField::Age: return {4, 13};
-        case SlipField::AgeUnit: return {4, 14};
-        case SlipField::Diagnosis: return {5, 4};
-        case SlipField::Address: return {5, 16};
-        case SlipField::PrescriptionNumber: return {3, 16};
+        case SlipField::Name:
+            return {4, 4};
+        case SlipField::Sex:
+            return {4, 9};
+        case SlipField::Age:
+            return {4, 13};
+        case SlipField::AgeUnit:
+            return {4, 14};
+        case SlipField::Diagnosis:
+            return {5, 4};
+        case SlipField::Address:
+            return {5, 16};
+        case SlipField::PrescriptionNumber:
+            return {3, 16};
     }
     return {};
 }

@@ -22,10 +22,13 @@ std::optional<CellAddress> slipDrugCell(int k);
 
 // The seven patient fields of the slip, in the order they are written.
 enum class SlipField { Name, Sex, Age, AgeUnit, Diagnosis, Address, PrescriptionNumber };
-inline constexpr std::array<SlipField, 7> kSlipFieldOrder = {
-    SlipField::Name,      SlipField::Sex,     SlipField::Age,
-    SlipField::AgeUnit,   SlipField::Diagnosis, SlipField::Address,
-    SlipField::PrescriptionNumber};
+inline constexpr std::array<SlipField, 7> kSlipFieldOrder = {SlipField::Name,
+                                                             SlipField::Sex,
+                                                             SlipField::Age,
+                                                             SlipField::AgeUnit,
+                                                             SlipField::Diagnosis,
+                                                             SlipField::Address,
+                                                             SlipField::PrescriptionNumber};
 CellAddress slipFieldCell(SlipField field);
 inline constexpr CellAddress kSlipDateCell{4, 15};
 

@@ -1,10 +1,10 @@
 #include "forms/print/print_window.h"
 
+#include <QPushButton>
+
 #include "platform/grid/grid_view.h"
 #include "platform/grid/print_preview.h"
 #include "platform/ui/basic_controls.h"
-
-#include <QPushButton>
 
 namespace rx {
 namespace {
@@ -17,7 +17,8 @@ PrintWindow::PrintWindow(const ProgramContext& context, const Layout& layout, QW
       templatePiece_(layout.templatePiece) {
     grid_ = ui::named(new grid::GridView(this), layout.gridName);
     ui::place(grid_, layout.grid.x(), layout.grid.y(), layout.grid.width(), layout.grid.height());
-    按钮_打印预览 = ui::named(new QPushButton(kPreviewCaption, this), QStringLiteral("按钮_打印预览"));
+    按钮_打印预览 =
+        ui::named(new QPushButton(kPreviewCaption, this), QStringLiteral("按钮_打印预览"));
     const QRect b = layout.previewButton;
     ui::place(按钮_打印预览, b.x(), b.y(), b.width(), b.height());
     按钮_打印预览->setFocusPolicy(Qt::StrongFocus);
@@ -37,6 +38,8 @@ void PrintWindow::OnCreated() {
     fill(*source_);
 }
 
-void PrintWindow::OnPreviewClicked() { preview_->open(); }
+void PrintWindow::OnPreviewClicked() {
+    preview_->open();
+}
 
 }  // namespace rx

@@ -4,11 +4,11 @@
 // directory when the window is created, the window's own fill step, and the
 // preview button that opens the print preview or brings it to the front.
 
+#include <QRect>
+
 #include "platform/grid/data_source.h"
 #include "platform/program/program_context.h"
 #include "platform/ui/fixed_window.h"
-
-#include <QRect>
 
 class QPushButton;
 

@@ -12,13 +12,20 @@ namespace {
 const QString& fieldText(const db::Visit& v, print::SlipField field) {
     using F = print::SlipField;
     switch (field) {
-        case F::Name: return v.name;
-        case F::Sex: return v.sex;
-        case F::Age: return v.age;
-        case F::AgeUnit: return v.ageUnit;
-        case F::Diagnosis: return v.diagnosis;
-        case F::Address: return v.address;
-        case F::PrescriptionNumber: break;
+        case F::Name:
+            return v.name;
+        case F::Sex:
+            return v.sex;
+        case F::Age:
+            return v.age;
+        case F::AgeUnit:
+            return v.ageUnit;
+        case F::Diagnosis:
+            return v.diagnosis;
+        case F::Address:
+            return v.address;
+        case F::PrescriptionNumber:
+            break;
     }
     return v.prescriptionNumber;
 }
@@ -33,10 +40,12 @@ void fillSlip(grid::DataSource& source, const db::Visit& visit, const QDate& tod
     for (int k = 0; k < print::kSlipDrugCount; ++k) {
         const CellAddress at = *print::slipDrugCell(k);
         const auto index = static_cast<std::size_t>(k);
-        source.setCellText(at.row, at.column,
-                           index < visit.drugs.size() ? db::drugText(visit.drugs[index]) : QString());
+        source.setCellText(
+            at.row, at.column,
+            index < visit.drugs.size() ? db::drugText(visit.drugs[index]) : QString());
     }
-    source.setCellText(print::kSlipDateCell.row, print::kSlipDateCell.column, db::slipDateText(today));
+    source.setCellText(print::kSlipDateCell.row, print::kSlipDateCell.column,
+                       db::slipDateText(today));
 }
 
 }  // namespace rx::slip

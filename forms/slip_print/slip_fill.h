@@ -2,10 +2,10 @@
 // How a visit goes onto the slip, apart from the window so that it can be
 // checked without one.
 
+#include <QDate>
+
 #include "db/visit.h"
 #include "platform/grid/data_source.h"
-
-#include <QDate>
 
 namespace rx::slip {
 

@@ -5,15 +5,18 @@
 namespace rx {
 
 SlipPrintWindow::SlipPrintWindow(const ProgramContext& context, db::Visit visit, QWidget* owner)
-    : PrintWindow(context,
-                  {QSize(555, 401), QStringLiteral("表格1"), QRect(0, 8, 512, 280),
-                   QStringLiteral("数据源1"), QRect(384, 328, 96, 24), QStringLiteral("/处方笺.grd")},
-                  owner),
+    : PrintWindow(
+          context,
+          {QSize(555, 401), QStringLiteral("表格1"), QRect(0, 8, 512, 280),
+           QStringLiteral("数据源1"), QRect(384, 328, 96, 24), QStringLiteral("/处方笺.grd")},
+          owner),
       表格1(gridView()),
       数据源1(dataSource()),
       通用提供者1(provider()),
       visit_(std::move(visit)) {}
 
-void SlipPrintWindow::fill(grid::DataSource& source) { slip::fillSlip(source, visit_, context().today()); }
+void SlipPrintWindow::fill(grid::DataSource& source) {
+    slip::fillSlip(source, visit_, context().today());
+}
 
 }  // namespace rx

@@ -6,7 +6,9 @@ namespace rx::grid {
 
 DataSource::DataSource(QObject* parent) : QObject(parent) {}
 
-void DataSource::drawOn(const GenericProvider& provider) { setTable(provider.initialTable()); }
+void DataSource::drawOn(const GenericProvider& provider) {
+    setTable(provider.initialTable());
+}
 
 bool DataSource::loadTemplate(const QString& path) {
     std::optional<GridTable> loaded = loadGrdFile(path);

@@ -3,9 +3,9 @@
 // the initial empty table, the data source holds the table the grid shows and
 // prints, loads templates into it and takes cell writes.
 
-#include "platform/grid/grid_table.h"
-
 #include <QObject>
+
+#include "platform/grid/grid_table.h"
 
 namespace rx::grid {
 

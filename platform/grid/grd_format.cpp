@@ -2,7 +2,6 @@
 
 #include <QFile>
 #include <QStringDecoder>
-
 #include <cmath>
 #include <utility>
 
@@ -34,9 +33,12 @@ std::vector<QString> tokenize(QStringView line) {
             } else if (ch == u'\\') {
                 if (++i >= line.size()) throw Fault{QStringLiteral("backslash at end of line")};
                 const QChar e = line[i];
-                if (e == u'n') word += u'\n';
-                else if (e == u'"' || e == u'\\') word += e;
-                else throw Fault{QStringLiteral("unknown escape \\") + e};
+                if (e == u'n')
+                    word += u'\n';
+                else if (e == u'"' || e == u'\\')
+                    word += e;
+                else
+                    throw Fault{QStringLiteral("unknown escape \\") + e};
             } else {
                 word += ch;
             }
@@ -48,8 +50,10 @@ std::vector<QString> tokenize(QStringView line) {
         } else if (ch == u'#' && !inWord) {
             break;
         } else {
-            if (ch == u'"') quoted = true;
-            else word += ch;
+            if (ch == u'"')
+                quoted = true;
+            else
+                word += ch;
             inWord = true;
         }
     }
@@ -75,7 +79,8 @@ int integer(QStringView word, int low, int high) {
 // "3" or "2-7": an inclusive span of row or column numbers.
 std::pair<int, int> span(const QString& word, int count) {
     const qsizetype dash = word.indexOf(u'-', 1);
-    const int first = integer(dash < 0 ? QStringView(word) : QStringView(word).left(dash), 1, count);
+    const int first =
+        integer(dash < 0 ? QStringView(word) : QStringView(word).left(dash), 1, count);
     const int last = dash < 0 ? first : integer(QStringView(word).mid(dash + 1), first, count);
     return {first, last};
 }
@@ -92,11 +97,20 @@ std::uint8_t sides(const QString& word) {
     std::uint8_t bits = 0;
     for (QChar ch : word) {
         switch (ch.unicode()) {
-            case u'L': bits |= SideLeft; break;
-            case u'T': bits |= SideTop; break;
-            case u'R': bits |= SideRight; break;
-            case u'B': bits |= SideBottom; break;
-            default: throw Fault{QStringLiteral("bad border ") + word};
+            case u'L':
+                bits |= SideLeft;
+                break;
+            case u'T':
+                bits |= SideTop;
+                break;
+            case u'R':
+                bits |= SideRight;
+                break;
+            case u'B':
+                bits |= SideBottom;
+                break;
+            default:
+                throw Fault{QStringLiteral("bad border ") + word};
         }
     }
     if (bits == 0) throw Fault{QStringLiteral("empty border")};
@@ -145,13 +159,20 @@ void setLook(Looks& looks, const QString& key, const QString& value) {
     } else if (key == u"font") {
         if (value.isEmpty() || value.size() > 100) throw Fault{QStringLiteral("bad font")};
         looks.family = value;
-    } else if (key == u"size") looks.size = number(value, 1.0, 200.0);
-    else if (key == u"bold") looks.bold = yesNo(value);
-    else if (key == u"italic") looks.italic = yesNo(value);
-    else if (key == u"align") looks.h = halign(value);
-    else if (key == u"valign") looks.v = valign(value);
-    else if (key == u"border") looks.border = sides(value);
-    else throw Fault{QStringLiteral("unknown attribute ") + key};
+    } else if (key == u"size")
+        looks.size = number(value, 1.0, 200.0);
+    else if (key == u"bold")
+        looks.bold = yesNo(value);
+    else if (key == u"italic")
+        looks.italic = yesNo(value);
+    else if (key == u"align")
+        looks.h = halign(value);
+    else if (key == u"valign")
+        looks.v = valign(value);
+    else if (key == u"border")
+        looks.border = sides(value);
+    else
+        throw Fault{QStringLiteral("unknown attribute ") + key};
 }
 
 Looks looksFrom(const std::vector<QString>& words, std::size_t first) {
@@ -205,14 +226,22 @@ void Parser::statement(const std::vector<QString>& w) {
         if (verb != u"rxgrid" || w.size() != 2 || integer(w[1], 1, 1000) != kGrdVersion)
             throw Fault{QStringLiteral("the first line must be: rxgrid 1")};
         versioned_ = true;
-    } else if (verb == u"page") page(w);
-    else if (verb == u"size") size(w);
-    else if (verb == u"columns") extents(w, true);
-    else if (verb == u"rows") extents(w, false);
-    else if (verb == u"cell") cells(w);
-    else if (verb == u"merge") merge(w);
-    else if (verb == u"box") box(w);
-    else throw Fault{QStringLiteral("unknown statement ") + verb};
+    } else if (verb == u"page")
+        page(w);
+    else if (verb == u"size")
+        size(w);
+    else if (verb == u"columns")
+        extents(w, true);
+    else if (verb == u"rows")
+        extents(w, false);
+    else if (verb == u"cell")
+        cells(w);
+    else if (verb == u"merge")
+        merge(w);
+    else if (verb == u"box")
+        box(w);
+    else
+        throw Fault{QStringLiteral("unknown statement ") + verb};
 }
 
 void Parser::page(const std::vector<QString>& w) {
@@ -262,8 +291,10 @@ void Parser::extents(const std::vector<QString>& w, bool columns) {
     const auto [first, last] = span(w[1], columns ? table_.columns() : table_.rows());
     const double mm = number(w[2], 0.5, 2000);
     for (int i = first; i <= last; ++i) {
-        if (columns) table_.setColumnWidthMm(i, mm);
-        else table_.setRowHeightMm(i, mm);
+        if (columns)
+            table_.setColumnWidthMm(i, mm);
+        else
+            table_.setRowHeightMm(i, mm);
     }
 }
 
@@ -285,8 +316,8 @@ CellRange Parser::range(const QString& word) const {
 void Parser::cells(const std::vector<QString>& w) {
     needSize();
     if (w.size() < 3) throw Fault{QStringLiteral("cell: range and attributes")};
-    const CellRange r = w[1] == u"all" ? CellRange{1, 1, table_.rows(), table_.columns()}
-                                       : range(w[1]);
+    const CellRange r =
+        w[1] == u"all" ? CellRange{1, 1, table_.rows(), table_.columns()} : range(w[1]);
     const Looks looks = looksFrom(w, 2);
     for (int row = r.top; row <= r.bottom; ++row)
         for (int col = r.left; col <= r.right; ++col) looks.applyTo(*table_.mutableCell(row, col));

@@ -3,12 +3,11 @@
 // that a clinic's administrator edits by hand to fit the pre-printed paper.
 // docs/grid-format.md describes it for them.
 
-#include "platform/grid/grid_table.h"
-
 #include <QByteArray>
 #include <QString>
-
 #include <optional>
+
+#include "platform/grid/grid_table.h"
 
 namespace rx::grid {
 

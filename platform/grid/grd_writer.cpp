@@ -1,20 +1,24 @@
 // The canonical writer of the .grd format: one line per column and row, one
 // per cell that differs from a fresh cell, then the merges.
-#include "platform/grid/grd_format.h"
-
 #include <QLocale>
+
+#include "platform/grid/grd_format.h"
 
 namespace rx::grid {
 namespace {
 
-QString num(double v) { return QString::number(v, 'g', QLocale::FloatingPointShortest); }
+QString num(double v) {
+    return QString::number(v, 'g', QLocale::FloatingPointShortest);
+}
 
 QString quoted(const QString& text) {
     QString out = QStringLiteral("\"");
     for (QChar ch : text) {
         if (ch == u'"' || ch == u'\\') out += u'\\';
-        if (ch == u'\n') out += QStringLiteral("\\n");
-        else out += ch;
+        if (ch == u'\n')
+            out += QStringLiteral("\\n");
+        else
+            out += ch;
     }
     return out + u'"';
 }
@@ -29,7 +33,9 @@ QString sidesText(std::uint8_t bits) {
     return s;
 }
 
-QString yes(bool b) { return b ? QStringLiteral("yes") : QStringLiteral("no"); }
+QString yes(bool b) {
+    return b ? QStringLiteral("yes") : QStringLiteral("no");
+}
 
 QString cellLine(int row, int column, const Cell& cell) {
     static const char16_t* const hNames[] = {u"left", u"center", u"right"};
@@ -77,7 +83,11 @@ QByteArray writeGrd(const GridTable& table) {
         for (int c = 1; c <= table.columns(); ++c)
             if (!(table.cell(r, c) == fresh)) lines << cellLine(r, c, table.cell(r, c));
     for (const CellRange& m : table.merges())
-        lines << QStringLiteral("merge %1,%2:%3,%4").arg(m.top).arg(m.left).arg(m.bottom).arg(m.right);
+        lines << QStringLiteral("merge %1,%2:%3,%4")
+                     .arg(m.top)
+                     .arg(m.left)
+                     .arg(m.bottom)
+                     .arg(m.right);
     return (lines.join(u'\n') + u'\n').toUtf8();
 }
 

@@ -4,7 +4,6 @@
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
-
 #include <algorithm>
 #include <cmath>
 
@@ -20,7 +19,8 @@ std::vector<int> mergeOwners(const GridTable& t) {
         const CellRange& m = t.merges()[i];
         for (int r = m.top; r <= m.bottom; ++r)
             for (int c = m.left; c <= m.right; ++c)
-                owners[static_cast<std::size_t>((r - 1) * t.columns() + c - 1)] = static_cast<int>(i);
+                owners[static_cast<std::size_t>((r - 1) * t.columns() + c - 1)] =
+                    static_cast<int>(i);
     }
     return owners;
 }
@@ -66,13 +66,15 @@ void drawSides(QPainter& p, const QRectF& r, std::uint8_t sides) {
 
 void drawCell(QPainter& p, const GridTable& t, const CellRange& area, QRectF rect, double pxPerMm) {
     const Cell& anchor = t.cell(area.top, area.left);
-    const std::uint8_t sides =
-        area.top == area.bottom && area.left == area.right ? anchor.style.borders : rangeSides(t, area);
+    const std::uint8_t sides = area.top == area.bottom && area.left == area.right
+                                   ? anchor.style.borders
+                                   : rangeSides(t, area);
     if (!anchor.text.isEmpty()) {
         const double pad = kCellPaddingMm * pxPerMm;
         const QRectF inner = rect.adjusted(pad, pad / 3, -pad, -pad / 3);
         if (inner.width() > 0 && inner.height() > 0) {
-            const TextFit fit = fitText(anchor.text, anchor.style, inner.size(), pxPerMm, p.device());
+            const TextFit fit =
+                fitText(anchor.text, anchor.style, inner.size(), pxPerMm, p.device());
             p.save();
             p.setClipRect(rect, Qt::IntersectClip);
             p.setFont(fit.font);
@@ -89,9 +91,11 @@ QFont fontFor(const CellFont& f, double pxPerMm) {
     // The template's family first; where fontconfig has no such face the Song-style
     // CJK face keeps Chinese text in a serif hand rather than whatever comes first.
     QFont font(f.family);
-    font.setFamilies({f.family, QStringLiteral("Noto Serif CJK SC"), QStringLiteral("Noto Sans CJK SC")});
+    font.setFamilies(
+        {f.family, QStringLiteral("Noto Serif CJK SC"), QStringLiteral("Noto Sans CJK SC")});
     font.setStyleHint(QFont::Serif);
-    font.setPixelSize(std::max(1, static_cast<int>(std::lround(f.pointSize * kMmPerPoint * pxPerMm))));
+    font.setPixelSize(
+        std::max(1, static_cast<int>(std::lround(f.pointSize * kMmPerPoint * pxPerMm))));
     font.setBold(f.bold);
     font.setItalic(f.italic);
     return font;
@@ -105,7 +109,8 @@ TextFit fitText(const QString& text, const CellStyle& style, QSizeF inner, doubl
     const int wrapped = align | Qt::TextWordWrap;
     CellFont f = style.font;
     const double smallest = f.pointSize * kMinShrink;
-    for (; f.pointSize >= smallest - 1e-9; f.pointSize -= std::max(0.5, style.font.pointSize / 20)) {
+    for (; f.pointSize >= smallest - 1e-9;
+         f.pointSize -= std::max(0.5, style.font.pointSize / 20)) {
         fit.font = fontFor(f, pxPerMm);
         fit.shrunk = f.pointSize < style.font.pointSize;
         if (!text.contains(u'\n') && fitsAt(fit.font, text, inner, oneLine, device)) {
@@ -147,7 +152,8 @@ void paintTable(QPainter& p, const GridTable& t, double pxPerMm, QPointF origin,
             const int owner = owners[static_cast<std::size_t>((r - 1) * t.columns() + c - 1)];
             const CellRange area = owner < 0 ? CellRange{r, c, r, c} : t.merges()[owner];
             if (area.top != r || area.left != c) continue;  // drawn with its range
-            const QRectF rect(QPointF(xs[c - 1], ys[r - 1]), QPointF(xs[area.right], ys[area.bottom]));
+            const QRectF rect(QPointF(xs[c - 1], ys[r - 1]),
+                              QPointF(xs[area.right], ys[area.bottom]));
             if (!visible.isEmpty() && !visible.intersects(rect.adjusted(-2, -2, 2, 2))) continue;
             drawCell(p, t, area, rect, pxPerMm);
         }

@@ -3,11 +3,11 @@
 // and the PDF tool all draw through it, so what the doctor sees is what prints.
 // It works in device pixels at a given number of pixels per millimetre.
 
-#include "platform/grid/grid_table.h"
-
 #include <QFont>
 #include <QPageLayout>
 #include <QRectF>
+
+#include "platform/grid/grid_table.h"
 
 class QPainter;
 class QPaintDevice;

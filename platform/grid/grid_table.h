@@ -6,7 +6,6 @@
 #include <QMarginsF>
 #include <QSizeF>
 #include <QString>
-
 #include <cstdint>
 #include <optional>
 #include <vector>
@@ -56,7 +55,7 @@ struct CellRange {
 
 struct PageSetup {
     QString paper = QStringLiteral("A4");  // a named size, or "custom"
-    QSizeF sizeMm{210.0, 297.0};            // portrait width × height
+    QSizeF sizeMm{210.0, 297.0};           // portrait width × height
     bool landscape = false;
     QMarginsF marginsMm{10.0, 10.0, 10.0, 10.0};
     double lineWidthMm = 0.2;

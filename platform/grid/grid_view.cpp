@@ -1,13 +1,12 @@
 #include "platform/grid/grid_view.h"
 
-#include "platform/grid/data_source.h"
-#include "platform/grid/grid_painter.h"
-
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScrollBar>
-
 #include <cmath>
+
+#include "platform/grid/data_source.h"
+#include "platform/grid/grid_painter.h"
 
 namespace rx::grid {
 namespace {
@@ -34,7 +33,9 @@ void GridView::setDataSource(DataSource* source) {
     viewport()->update();
 }
 
-double GridView::pixelsPerMm() const { return logicalDpiX() / 25.4; }
+double GridView::pixelsPerMm() const {
+    return logicalDpiX() / 25.4;
+}
 
 QSize GridView::contentSize() const {
     if (!source_) return {};

@@ -3,10 +3,10 @@
 // template, at the screen's own millimetre size, with scroll bars when the
 // table is larger than the widget.
 
-#include "platform/grid/data_source.h"
-
 #include <QAbstractScrollArea>
 #include <QPointer>
+
+#include "platform/grid/data_source.h"
 
 namespace rx::grid {
 

@@ -1,20 +1,24 @@
 #include "platform/grid/print_preview.h"
 
-#include "platform/grid/data_source.h"
-#include "platform/grid/grid_painter.h"
-
 #include <QPainter>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
+
+#include "platform/grid/data_source.h"
+#include "platform/grid/grid_painter.h"
 
 namespace rx::grid {
 
 PrintPreview::PrintPreview(DataSource& source, QWidget* owner)
     : QObject(owner), source_(source), owner_(owner) {}
 
-PrintPreview::~PrintPreview() { delete dialog_.data(); }
+PrintPreview::~PrintPreview() {
+    delete dialog_.data();
+}
 
-bool PrintPreview::isOpen() const { return dialog_ && dialog_->isVisible(); }
+bool PrintPreview::isOpen() const {
+    return dialog_ && dialog_->isVisible();
+}
 
 void PrintPreview::open() {
     if (isOpen()) {

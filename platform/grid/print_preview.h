@@ -6,7 +6,6 @@
 #include <QObject>
 #include <QPointer>
 #include <QPrintPreviewDialog>
-
 #include <memory>
 
 class QPrinter;

@@ -1,8 +1,8 @@
 #include "platform/program/program_context.h"
 
-#include "platform/program/program_directory.h"
-
 #include <QCoreApplication>
+
+#include "platform/program/program_directory.h"
 
 namespace rx {
 
@@ -13,9 +13,12 @@ ProgramContext::ProgramContext(const QString& directory, Build build)
       messages_(&ui::realMessageBoxes()),
       endAction_([](int code) { QCoreApplication::exit(code); }) {}
 
-QString ProgramContext::path(const QString& piece) const { return joinPath(directory_, piece); }
+QString ProgramContext::path(const QString& piece) const {
+    return joinPath(directory_, piece);
+}
 
-void ProgramContext::showMessage(const QString& text, const QString& title, ui::MessageLook look) const {
+void ProgramContext::showMessage(const QString& text, const QString& title,
+                                 ui::MessageLook look) const {
     messages_->show(ui::ShownMessage{text, title, look});
 }
 

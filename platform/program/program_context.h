@@ -5,12 +5,11 @@
 // a test makes its own, so that nothing is process-wide and one test process
 // can run both builds side by side.
 
-#include "platform/ui/message_box.h"
-
 #include <QDateTime>
 #include <QString>
-
 #include <functional>
+
+#include "platform/ui/message_box.h"
 
 namespace rx {
 

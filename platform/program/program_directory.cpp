@@ -5,7 +5,9 @@
 
 namespace rx {
 
-QString nativeSeparator() { return QString(QDir::separator()); }
+QString nativeSeparator() {
+    return QString(QDir::separator());
+}
 
 QString withoutTrailingSeparator(const QString& folder) {
     QString result = folder;
@@ -15,7 +17,8 @@ QString withoutTrailingSeparator(const QString& folder) {
 }
 
 QString executableFolder() {
-    return withoutTrailingSeparator(QDir::toNativeSeparators(QCoreApplication::applicationDirPath()));
+    return withoutTrailingSeparator(
+        QDir::toNativeSeparators(QCoreApplication::applicationDirPath()));
 }
 
 QString joinPath(const QString& folder, const QString& piece) {

@@ -16,6 +16,8 @@ QString fromGb18030(const char* bytes, qsizetype length) {
     return QString::fromUtf8(utf8.bytes.data(), qsizetype(utf8.bytes.size()));
 }
 
-QString fromGb18030(const QByteArray& bytes) { return fromGb18030(bytes.constData(), bytes.size()); }
+QString fromGb18030(const QByteArray& bytes) {
+    return fromGb18030(bytes.constData(), bytes.size());
+}
 
 }  // namespace rx::text

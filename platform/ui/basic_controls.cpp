@@ -1,7 +1,6 @@
 #include "platform/ui/basic_controls.h"
 
 #include <QProxyStyle>
-
 #include <limits>
 
 namespace rx::ui {
@@ -36,7 +35,9 @@ PasswordEdit::PasswordEdit(QWidget* parent) : QLineEdit(parent) {
 
 DatePicker::DatePicker(QWidget* parent) : QDateTimeEdit(parent) {}
 
-bool DatePicker::focusNextPrevChild(bool next) { return QWidget::focusNextPrevChild(next); }
+bool DatePicker::focusNextPrevChild(bool next) {
+    return QWidget::focusNextPrevChild(next);
+}
 
 QLineEdit* withoutLengthLimit(QLineEdit* edit) {
     edit->setMaxLength(std::numeric_limits<int>::max());

@@ -14,8 +14,9 @@ namespace {
 Qt::WindowFlags flagsFor(TitleButtons buttons, bool owned) {
     // A window with an owner is its dialog: the window manager then keeps it
     // over the owner (X11 marks only dialogs as transient for their owner).
-    Qt::WindowFlags flags = (owned ? Qt::Dialog : Qt::Window) | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                            Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+    Qt::WindowFlags flags = (owned ? Qt::Dialog : Qt::Window) | Qt::CustomizeWindowHint |
+                            Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                            Qt::WindowCloseButtonHint;
     if (buttons != TitleButtons::Close) flags |= Qt::WindowMinimizeButtonHint;
     if (buttons == TitleButtons::CloseMinimizeMaximize) flags |= Qt::WindowMaximizeButtonHint;
     return flags;
@@ -32,7 +33,9 @@ FixedWindow::FixedWindow(QSize outerSize, TitleButtons buttons, QWidget* owner)
     WindowLifetime::instance().windowCreated();
 }
 
-FixedWindow::~FixedWindow() { WindowLifetime::instance().windowDestroyed(); }
+FixedWindow::~FixedWindow() {
+    WindowLifetime::instance().windowDestroyed();
+}
 
 void FixedWindow::deliverCreated() {
     if (created_) return;
@@ -72,10 +75,10 @@ void FixedWindow::centreOnScreen() {
     if (!screen) return;
     const QRect area = screen->availableGeometry();
     const QMargins known = windowHandle() ? windowHandle()->frameMargins() : QMargins();
-    const QMargins frame = known.isNull() ? QMargins(FrameMetrics::side,
-                                                     FrameMetrics::side + FrameMetrics::caption,
-                                                     FrameMetrics::side, FrameMetrics::side)
-                                          : known;
+    const QMargins frame =
+        known.isNull() ? QMargins(FrameMetrics::side, FrameMetrics::side + FrameMetrics::caption,
+                                  FrameMetrics::side, FrameMetrics::side)
+                       : known;
     const QSize outer = size().grownBy(frame);
     const QPoint frameTopLeft(area.left() + (area.width() - outer.width()) / 2,
                               area.top() + (area.height() - outer.height()) / 2);
@@ -100,14 +103,18 @@ void FixedWindow::runModal() {
     if (self) hide();
 }
 
-int FixedWindow::liveWindows() { return WindowLifetime::instance().count(); }
+int FixedWindow::liveWindows() {
+    return WindowLifetime::instance().count();
+}
 
 WindowLifetime& WindowLifetime::instance() {
     static WindowLifetime lifetime;
     return lifetime;
 }
 
-void WindowLifetime::windowCreated() { ++count_; }
+void WindowLifetime::windowCreated() {
+    ++count_;
+}
 
 void WindowLifetime::windowDestroyed() {
     if (--count_ == 0) emit lastWindowDestroyed();

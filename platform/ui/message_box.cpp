@@ -8,10 +8,14 @@ namespace {
 
 QMessageBox::Icon iconFor(MessageLook look) {
     switch (look) {
-        case MessageLook::Stop: return QMessageBox::Critical;
-        case MessageLook::Question: return QMessageBox::Question;
-        case MessageLook::Information: return QMessageBox::Information;
-        case MessageLook::None: break;
+        case MessageLook::Stop:
+            return QMessageBox::Critical;
+        case MessageLook::Question:
+            return QMessageBox::Question;
+        case MessageLook::Information:
+            return QMessageBox::Information;
+        case MessageLook::None:
+            break;
     }
     return QMessageBox::NoIcon;
 }
@@ -23,8 +27,8 @@ void keepTitleVisible(QMessageBox& box) {
     if (!grid) return;
     constexpr int kTitleBarButtons = 120;  // icon and three buttons of a usual frame
     const int width = box.fontMetrics().horizontalAdvance(box.windowTitle()) + kTitleBarButtons;
-    grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Fixed), grid->rowCount(), 0,
-                  1, grid->columnCount());
+    grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Fixed),
+                  grid->rowCount(), 0, 1, grid->columnCount());
 }
 
 class QtMessageBoxes final : public MessageBoxService {

@@ -5,12 +5,11 @@
 #include <QHeaderView>
 #include <QMouseEvent>
 #include <QPainter>
-
 #include <algorithm>
 #include <array>
 #include <cstdint>
-#include <utility>
 #include <numeric>
+#include <utility>
 
 namespace rx::ui {
 
@@ -82,7 +81,8 @@ private:
 }  // namespace
 
 std::vector<int> ListCollation::stableOrder(const std::vector<QString>& texts) const {
-    return stableOrder(texts.size(), [&texts](std::size_t i) -> const QString& { return texts[i]; });
+    return stableOrder(texts.size(),
+                       [&texts](std::size_t i) -> const QString& { return texts[i]; });
 }
 
 std::vector<int> ListCollation::stableOrder(
@@ -114,9 +114,12 @@ namespace {
 
 Qt::Alignment qtAlignment(ColumnAlign align) {
     switch (align) {
-        case ColumnAlign::Centre: return Qt::AlignCenter;
-        case ColumnAlign::Right: return Qt::AlignRight | Qt::AlignVCenter;
-        case ColumnAlign::Left: break;
+        case ColumnAlign::Centre:
+            return Qt::AlignCenter;
+        case ColumnAlign::Right:
+            return Qt::AlignRight | Qt::AlignVCenter;
+        case ColumnAlign::Left:
+            break;
     }
     return Qt::AlignLeft | Qt::AlignVCenter;
 }
@@ -133,8 +136,10 @@ public:
     explicit RowCells(const Cells& cells) {
         int column = 0;
         for (const QString& text : cells) {
-            if (column < kInPlace) inPlace_[column] = text;
-            else more_.append(text);
+            if (column < kInPlace)
+                inPlace_[column] = text;
+            else
+                more_.append(text);
             ++column;
         }
     }
@@ -231,8 +236,9 @@ public:
 
     void sortRows() {
         const std::vector<int> order = collation.stableOrder(
-            std::size_t(rows.size()),
-            [this](std::size_t i) -> const QString& { return std::as_const(rows)[qsizetype(i)].first(); });
+            std::size_t(rows.size()), [this](std::size_t i) -> const QString& {
+                return std::as_const(rows)[qsizetype(i)].first();
+            });
         QList<RowCells> sortedRows;
         sortedRows.reserve(rows.size());
         for (int i : order) sortedRows.append(std::move(rows[i]));
@@ -308,7 +314,9 @@ void ReportListView::addColumn(const QString& title, int width, ColumnAlign alig
     header()->resizeSection(columnCount() - 1, width);
 }
 
-int ReportListView::columnCount() const { return static_cast<int>(model_->columns.size()); }
+int ReportListView::columnCount() const {
+    return static_cast<int>(model_->columns.size());
+}
 
 QString ReportListView::columnTitle(int column) const {
     return column >= 0 && column < columnCount() ? model_->columns[column].title : QString();
@@ -325,7 +333,9 @@ void ReportListView::setSorted(bool sorted) {
     model_->sorted = sorted;
 }
 
-bool ReportListView::isSorted() const { return model_->sorted; }
+bool ReportListView::isSorted() const {
+    return model_->sorted;
+}
 
 int ReportListView::insertRow(int position, const QStringList& cells) {
     return model_->insert(position, cells);
@@ -335,9 +345,13 @@ int ReportListView::insertRow(int position, std::initializer_list<QString> cells
     return model_->insert(position, cells);
 }
 
-int ReportListView::rowCount() const { return static_cast<int>(model_->rows.size()); }
+int ReportListView::rowCount() const {
+    return static_cast<int>(model_->rows.size());
+}
 
-QString ReportListView::cellText(int row, int column) const { return model_->cell(row, column); }
+QString ReportListView::cellText(int row, int column) const {
+    return model_->cell(row, column);
+}
 
 void ReportListView::setCellText(int row, int column, const QString& text) {
     if (row < 0 || row >= rowCount() || column < 0 || column >= columnCount()) return;
@@ -379,8 +393,8 @@ void ReportListView::setSelectedRow(int row) {
         return;
     }
     const QModelIndex index = model_->index(row, 0);
-    selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect |
-                                                 QItemSelectionModel::Rows);
+    selectionModel()->setCurrentIndex(
+        index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     scrollTo(index);
 }
 
@@ -434,6 +448,8 @@ ReportListView::BulkUpdate::BulkUpdate(ReportListView& view) : view_(view) {
     view_.model_->beginBulk();
 }
 
-ReportListView::BulkUpdate::~BulkUpdate() { view_.model_->endBulk(); }
+ReportListView::BulkUpdate::~BulkUpdate() {
+    view_.model_->endBulk();
+}
 
 }  // namespace rx::ui

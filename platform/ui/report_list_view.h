@@ -7,7 +7,6 @@
 #include <QCollator>
 #include <QStringList>
 #include <QTreeView>
-
 #include <functional>
 #include <initializer_list>
 #include <vector>

@@ -7,7 +7,6 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
-
 #include <cstdint>
 #include <limits>
 
@@ -34,7 +33,9 @@ QString wholeNumberText(const QString& text) {
     return value == 0 ? QString() : QString::number(value);
 }
 
-bool isWholeNumberCharacter(QChar c) { return (c >= u'0' && c <= u'9') || c == u'-'; }
+bool isWholeNumberCharacter(QChar c) {
+    return (c >= u'0' && c <= u'9') || c == u'-';
+}
 
 WholeNumberEdit::WholeNumberEdit(QWidget* parent) : QLineEdit(parent) {
     // Dropped text would bypass the rewrite; a whole-number box needs no drops.

@@ -1,12 +1,4 @@
 #include "forms/login/login_window.h"
-#include "app/startup.h"
-#include "forms/entry/entry_window.h"
-#include "platform/ui/fixed_window.h"
-#include "platform/ui/message_box.h"
-
-#include "tests/support/temp_program_dir.h"
-#include "tests/support/test_program.h"
-#include "tests/support/typing.h"
 
 #include <gtest/gtest.h>
 
@@ -14,13 +6,20 @@
 #include <QDir>
 #include <QLineEdit>
 #include <QMessageBox>
-#include <QTranslator>
-
-#include <memory>
 #include <QPointer>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <QTranslator>
+#include <memory>
+
+#include "app/startup.h"
+#include "forms/entry/entry_window.h"
+#include "platform/ui/fixed_window.h"
+#include "platform/ui/message_box.h"
+#include "tests/support/temp_program_dir.h"
+#include "tests/support/test_program.h"
+#include "tests/support/typing.h"
 
 namespace {
 
@@ -158,8 +157,9 @@ TEST_F(LoginWindowTest, SuccessLeavesExactlyTheEntryWindow) {
     EXPECT_TRUE(qobject_cast<rx::EntryWindow*>(windows[0]));
     EXPECT_TRUE(windows[0]->isVisible());
     EXPECT_EQ(rx::ui::FixedWindow::liveWindows(), 1);
-    EXPECT_TRUE(program_.shown().empty()) << program_.shown()[0].text.toStdString();  // databases opened
-    EXPECT_EQ(program_.endedWith(), -1);             // and the program keeps running
+    EXPECT_TRUE(program_.shown().empty())
+        << program_.shown()[0].text.toStdString();  // databases opened
+    EXPECT_EQ(program_.endedWith(), -1);            // and the program keeps running
 }
 
 // The real event loop, wired as the program entry wires it.
@@ -177,8 +177,9 @@ TEST(ProgramLifetime, ClosingTheLoginWindowEndsTheEventLoop) {
 
 TEST(ProgramLifetime, HidingTheLastWindowDoesNotEndTheProgram) {
     int ended = 0;
-    auto connection = QObject::connect(&rx::ui::WindowLifetime::instance(),
-                                       &rx::ui::WindowLifetime::lastWindowDestroyed, [&] { ++ended; });
+    auto connection =
+        QObject::connect(&rx::ui::WindowLifetime::instance(),
+                         &rx::ui::WindowLifetime::lastWindowDestroyed, [&] { ++ended; });
     {
         rx::test::TestProgram program(QDir::tempPath());
         LoginWindow login(program.context());
@@ -195,7 +196,8 @@ TEST(ProgramLifetime, HidingTheLastWindowDoesNotEndTheProgram) {
 TEST(StartUp, QtsOwnTextsAreChinese) {
     std::unique_ptr<QTranslator> translator(rx::installQtChineseTexts(*qApp));
     ASSERT_NE(translator, nullptr) << "qtbase_zh_CN.qm not found (package qt6-translations-l10n)";
-    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("信息："), QStringLiteral("登陆失败！"), QMessageBox::Ok);
+    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("信息："), QStringLiteral("登陆失败！"),
+                    QMessageBox::Ok);
     EXPECT_EQ(box.button(QMessageBox::Ok)->text(), QStringLiteral("确定"));
     EXPECT_EQ(QCoreApplication::translate("QPrintPreviewDialog", "Print"), QStringLiteral("打印"));
 }

@@ -1,25 +1,28 @@
 #include "platform/program/program_context.h"
-#include "platform/program/program_directory.h"
-#include "tests/support/test_program.h"
 
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
 #include <QDir>
 
+#include "platform/program/program_directory.h"
+#include "tests/support/test_program.h"
+
 namespace {
 
 TEST(ProgramDirectory, HasNoTrailingSeparatorAndJoinsFixedPiecesWithOne) {
     const rx::ProgramContext context(QStringLiteral("/opt/门诊/"), rx::Build::Standalone);
     EXPECT_EQ(context.directory(), QStringLiteral("/opt/门诊"));
-    EXPECT_EQ(context.path(QStringLiteral("/data/sj.accdb")), QStringLiteral("/opt/门诊/data/sj.accdb"));
+    EXPECT_EQ(context.path(QStringLiteral("/data/sj.accdb")),
+              QStringLiteral("/opt/门诊/data/sj.accdb"));
     EXPECT_EQ(rx::withoutTrailingSeparator(QStringLiteral("/")), QStringLiteral("/"));
 }
 
 TEST(ProgramDirectory, IsTheFolderOfTheExecutable) {
     const QString folder = rx::executableFolder();
     EXPECT_FALSE(folder.endsWith(u'/'));
-    EXPECT_EQ(QDir(folder).canonicalPath(), QDir(QCoreApplication::applicationDirPath()).canonicalPath());
+    EXPECT_EQ(QDir(folder).canonicalPath(),
+              QDir(QCoreApplication::applicationDirPath()).canonicalPath());
 }
 
 // Two programs in one process share nothing: each has its own folder, build,

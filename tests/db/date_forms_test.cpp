@@ -13,7 +13,9 @@ struct TextCase {
     QString text;
 };
 
-void PrintTo(const TextCase& c, std::ostream* out) { *out << c.name; }  // names, not bytes, in listings
+void PrintTo(const TextCase& c, std::ostream* out) {
+    *out << c.name;
+}  // names, not bytes, in listings
 
 class DateToText : public testing::TestWithParam<TextCase> {};
 
@@ -70,7 +72,9 @@ struct RangeCase {
     bool rejected;
 };
 
-void PrintTo(const RangeCase& c, std::ostream* out) { *out << c.name; }  // names, not bytes, in listings
+void PrintTo(const RangeCase& c, std::ostream* out) {
+    *out << c.name;
+}  // names, not bytes, in listings
 
 class EndBeforeStart : public testing::TestWithParam<RangeCase> {};
 

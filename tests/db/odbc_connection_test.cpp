@@ -155,21 +155,21 @@ TEST_F(OdbcConnectionTest, IndexRowsAreFoundByDayAndPartOfTheName) {
 
 TEST_F(OdbcConnectionTest, VisitRowRoundTripsWithItsTypes) {
     Visit v = {u"O'Neil"_s,
-                                 u"男"_s,
-                                 u"35"_s,
-                                 u"岁"_s,
-                                 u"北京路1号"_s,
-                                 u"感冒"_s,
-                                 dateToText(QDate(2016, 11, 4)),
-                                 u"20161104012047"_s,
-                                 u"一日三次"_s,
-                                 u"水煎服"_s,
-                                 u"g"_s,
-                                 u"发热两天"_s,
-                                 u"当归10g,甘草6g,"_s,
-                                 u"饭后"_s,
-                                 QString(),
-                                 u"新"_s};
+               u"男"_s,
+               u"35"_s,
+               u"岁"_s,
+               u"北京路1号"_s,
+               u"感冒"_s,
+               dateToText(QDate(2016, 11, 4)),
+               u"20161104012047"_s,
+               u"一日三次"_s,
+               u"水煎服"_s,
+               u"g"_s,
+               u"发热两天"_s,
+               u"当归10g,甘草6g,"_s,
+               u"饭后"_s,
+               QString(),
+               u"新"_s};
     ASSERT_TRUE(db.Execute(VisitInsert(v)));
     v.age = u"2.5"_s;
     v.name = u"张三"_s;

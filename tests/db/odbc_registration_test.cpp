@@ -16,7 +16,9 @@ struct IniCase {
     bool defines;
 };
 
-void PrintTo(const IniCase& c, std::ostream* out) { *out << c.name; }  // names, not bytes, in listings
+void PrintTo(const IniCase& c, std::ostream* out) {
+    *out << c.name;
+}  // names, not bytes, in listings
 
 class IniDefinesDsn : public testing::TestWithParam<IniCase> {};
 

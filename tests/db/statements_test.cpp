@@ -15,7 +15,9 @@ struct StatementCase {
     QString text;
 };
 
-void PrintTo(const StatementCase& c, std::ostream* out) { *out << c.name; }  // names, not bytes, in listings
+void PrintTo(const StatementCase& c, std::ostream* out) {
+    *out << c.name;
+}  // names, not bytes, in listings
 
 class Statement : public testing::TestWithParam<StatementCase> {};
 

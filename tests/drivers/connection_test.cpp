@@ -2,12 +2,11 @@
 // read-only connections and folders with Chinese names.
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <QDir>
 #include <QFile>
-
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include "tests/drivers/odbc_client.h"
 #include "tests/support/temp_program_dir.h"
@@ -28,9 +27,13 @@ TEST_F(Connecting, ProgramTextConnectsAndReturnsTheCompletedText) {
     std::string completed;
     OdbcOutcome o = c.driverConnect(dir.prescriptionConnectionText(), &completed);
     ASSERT_TRUE(o.ok()) << o.state << " " << o.message;
-    EXPECT_NE(completed.find("DBQ=" + dir.prescriptionDatabasePath().toStdString()), std::string::npos) << completed;
+    EXPECT_NE(completed.find("DBQ=" + dir.prescriptionDatabasePath().toStdString()),
+              std::string::npos)
+        << completed;
     EXPECT_NE(completed.find("driverid=25"), std::string::npos) << completed;
-    EXPECT_TRUE(c.execute("INSERT INTO 检索 (姓名,时间,主诉,首拼) values ('甲','2024年1月7日','','J')").ok());
+    EXPECT_TRUE(
+        c.execute("INSERT INTO 检索 (姓名,时间,主诉,首拼) values ('甲','2024年1月7日','','J')")
+            .ok());
 }
 
 TEST_F(Connecting, DsnAloneFindsTheFileThroughOdbcIni) {
@@ -64,10 +67,12 @@ TEST_F(Connecting, ReadOnlyConnectionReadsButRefusesEveryWrite) {
     ASSERT_TRUE(dir.createDrugDatabase({{"DG", "当归", "1kg"}}));
     OdbcConnection c;
     ASSERT_TRUE(c.driverConnect("DRIVER={Microsoft Access Driver (*.mdb, *.accdb)};DBQ=" +
-                                dir.drugDatabasePath().toStdString() + ";ReadOnly=1").ok());
+                                dir.drugDatabasePath().toStdString() + ";ReadOnly=1")
+                    .ok());
     EXPECT_EQ(c.query("select 存货名称 from 仓库").size(), 1u);
-    for (const char* sql : {"INSERT INTO 仓库 (存货编码,存货名称,规格) values ('GC','甘草','1kg')",
-                            "UPDATE 仓库 SET 规格 = '2kg'", "DELETE FROM 仓库", "DROP TABLE 仓库"}) {
+    for (const char* sql :
+         {"INSERT INTO 仓库 (存货编码,存货名称,规格) values ('GC','甘草','1kg')",
+          "UPDATE 仓库 SET 规格 = '2kg'", "DELETE FROM 仓库", "DROP TABLE 仓库"}) {
         OdbcOutcome o = c.execute(sql);
         EXPECT_FALSE(o.ok()) << sql;
         EXPECT_EQ(o.state, "HY000") << sql;
@@ -115,15 +120,18 @@ TEST_F(Connecting, ReadOnlyConnectionReadsAWalFileWhoseJournalsCannotBeMade) {
     QString folder = dir.path() + QStringLiteral("/门诊 #1 100%?");
     ASSERT_TRUE(QDir().mkpath(folder));
     const std::string file = (folder + QStringLiteral("/sj.accdb")).toStdString();
-    ASSERT_TRUE(rx::rxdb::createPrescriptionDatabase(file, TempProgramDir::driverPath().toStdString()));
-    const std::string text = "DRIVER={" + TempProgramDir::driverName().toStdString() + "};DBQ=" + file;
+    ASSERT_TRUE(
+        rx::rxdb::createPrescriptionDatabase(file, TempProgramDir::driverPath().toStdString()));
+    const std::string text =
+        "DRIVER={" + TempProgramDir::driverName().toStdString() + "};DBQ=" + file;
     {
         OdbcConnection writer;
         ASSERT_TRUE(writer.driverConnect(text).ok());
         ASSERT_TRUE(writer.execute("INSERT INTO 检索 (姓名) values ('甲')").ok());
     }
     ASSERT_EQ(journalMark(file), JournalMark::Wal);
-    for (const char* suffix : {"-wal", "-shm"}) ASSERT_TRUE(QDir().mkdir(QString::fromStdString(file + suffix)));
+    for (const char* suffix : {"-wal", "-shm"})
+        ASSERT_TRUE(QDir().mkdir(QString::fromStdString(file + suffix)));
     OdbcConnection reader;
     OdbcOutcome o = reader.driverConnect(text + ";ReadOnly=1");
     ASSERT_TRUE(o.ok()) << o.state << " " << o.message;
@@ -139,7 +147,8 @@ bool canBecomeNobody() {
     const pid_t child = fork();
     if (child == 0) std::_Exit(setuid(65534) == 0 ? 0 : 1);
     int status = 0;
-    return child > 0 && waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    return child > 0 && waitpid(child, &status, 0) == child && WIFEXITED(status) &&
+           WEXITSTATUS(status) == 0;
 }
 
 // A data folder the reader may not write to, holding a WAL file whose writer
@@ -148,7 +157,8 @@ bool canBecomeNobody() {
 // the connection must either read every row or refuse. Runs as an ordinary
 // user (root ignores folder permissions), in a child process.
 TEST_F(Connecting, ReadOnlyConnectionNeverHidesRowsPendingInTheJournal) {
-    if (geteuid() == 0 && !canBecomeNobody()) GTEST_SKIP() << "this machine lets no process drop to an ordinary user";
+    if (geteuid() == 0 && !canBecomeNobody())
+        GTEST_SKIP() << "this machine lets no process drop to an ordinary user";
     ASSERT_TRUE(dir.createPrescriptionDatabase());
     const std::string file = dir.prescriptionDatabasePath().toStdString();
     const QString locked = dir.path() + QStringLiteral("/locked");
@@ -159,15 +169,20 @@ TEST_F(Connecting, ReadOnlyConnectionNeverHidesRowsPendingInTheJournal) {
         ASSERT_TRUE(writer.driverConnect(dir.prescriptionConnectionText()).ok());
         ASSERT_TRUE(writer.execute("INSERT INTO 检索 (姓名) values ('甲')").ok());
         for (const char* suffix : {"", "-wal"})
-            ASSERT_TRUE(QFile::copy(QString::fromStdString(file + suffix), QString::fromStdString(copied + suffix)));
+            ASSERT_TRUE(QFile::copy(QString::fromStdString(file + suffix),
+                                    QString::fromStdString(copied + suffix)));
     }
     ASSERT_EQ(journalMark(copied), JournalMark::Wal);
-    for (const QString& f : {QString::fromStdString(copied), QString::fromStdString(copied + "-wal")})
-        QFile::setPermissions(f, QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther);
-    const auto readAndExec = QFileDevice::ReadOwner | QFileDevice::ExeOwner | QFileDevice::ReadGroup |
-                             QFileDevice::ExeGroup | QFileDevice::ReadOther | QFileDevice::ExeOther;
+    for (const QString& f :
+         {QString::fromStdString(copied), QString::fromStdString(copied + "-wal")})
+        QFile::setPermissions(
+            f, QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther);
+    const auto readAndExec = QFileDevice::ReadOwner | QFileDevice::ExeOwner |
+                             QFileDevice::ReadGroup | QFileDevice::ExeGroup |
+                             QFileDevice::ReadOther | QFileDevice::ExeOther;
     for (const QString& d : {dir.path(), locked}) QFile::setPermissions(d, readAndExec);
-    const std::string text = "DRIVER={" + TempProgramDir::driverPath().toStdString() + "};DBQ=" + copied + ";ReadOnly=1";
+    const std::string text =
+        "DRIVER={" + TempProgramDir::driverPath().toStdString() + "};DBQ=" + copied + ";ReadOnly=1";
     EXPECT_EXIT(
         {
             if (geteuid() == 0 && setuid(65534) != 0) std::_Exit(3);  // nobody
@@ -176,13 +191,15 @@ TEST_F(Connecting, ReadOnlyConnectionNeverHidesRowsPendingInTheJournal) {
             std::_Exit(reader.query("select 姓名 from 检索") == Rows{{"甲"}} ? 0 : 1);
         },
         testing::ExitedWithCode(0), "");
-    for (const QString& d : {dir.path(), locked}) QFile::setPermissions(d, readAndExec | QFileDevice::WriteOwner);
+    for (const QString& d : {dir.path(), locked})
+        QFile::setPermissions(d, readAndExec | QFileDevice::WriteOwner);
 }
 
 TEST_F(Connecting, AccessModeAttributeAlsoMakesTheConnectionReadOnly) {
     ASSERT_TRUE(dir.createPrescriptionDatabase());
     OdbcConnection c;
-    SQLSetConnectAttr(c.dbc(), SQL_ATTR_ACCESS_MODE, reinterpret_cast<SQLPOINTER>(SQL_MODE_READ_ONLY), 0);
+    SQLSetConnectAttr(c.dbc(), SQL_ATTR_ACCESS_MODE,
+                      reinterpret_cast<SQLPOINTER>(SQL_MODE_READ_ONLY), 0);
     ASSERT_TRUE(c.driverConnect(dir.prescriptionConnectionText()).ok());
     EXPECT_FALSE(c.execute("INSERT INTO 检索 (姓名) values ('甲')").ok());
 }
@@ -192,14 +209,18 @@ TEST(ConnectingInChineseFolder, PathTravelsAsGb18030AndOpensTheUtf8File) {
     QString folder = dir.path() + QStringLiteral("/门诊");
     ASSERT_TRUE(QDir().mkpath(folder + QStringLiteral("/data")));
     OdbcConnection missing;
-    EXPECT_EQ(missing.driverConnect(TempProgramDir::prescriptionConnectionText(folder)).state, "08001");
+    EXPECT_EQ(missing.driverConnect(TempProgramDir::prescriptionConnectionText(folder)).state,
+              "08001");
     rx::rxdb::Status made = rx::rxdb::createPrescriptionDatabase(
-        (folder + QStringLiteral("/data/sj.accdb")).toStdString(), TempProgramDir::driverPath().toStdString());
+        (folder + QStringLiteral("/data/sj.accdb")).toStdString(),
+        TempProgramDir::driverPath().toStdString());
     ASSERT_TRUE(made) << made.message;
     OdbcConnection c;
     OdbcOutcome o = c.driverConnect(TempProgramDir::prescriptionConnectionText(folder));
     ASSERT_TRUE(o.ok()) << o.state << " " << o.message;
-    EXPECT_TRUE(c.execute("INSERT INTO 检索 (姓名,时间,主诉,首拼) values ('乙','2025年1月7日','','Y')").ok());
+    EXPECT_TRUE(
+        c.execute("INSERT INTO 检索 (姓名,时间,主诉,首拼) values ('乙','2025年1月7日','','Y')")
+            .ok());
     EXPECT_EQ(c.query("select 姓名 from 检索").size(), 1u);
 }
 

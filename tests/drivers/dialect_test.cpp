@@ -20,7 +20,9 @@ public:
                           {"年龄", {AccessType::Double, 0}},
                           {"Code", {AccessType::Text, 5}}};
     }
-    const TableInfo* findTable(std::string_view t) const override { return sameName(t, table_.name) ? &table_ : nullptr; }
+    const TableInfo* findTable(std::string_view t) const override {
+        return sameName(t, table_.name) ? &table_ : nullptr;
+    }
 
 private:
     TableInfo table_;
@@ -34,9 +36,12 @@ struct Case {
 };
 
 // Test listings name the case instead of dumping its bytes.
-void PrintTo(const Case& c, std::ostream* out) { *out << c.name; }
+void PrintTo(const Case& c, std::ostream* out) {
+    *out << c.name;
+}
 
-std::string translated(const char* access, std::string* state, std::vector<BoundValue>* params = nullptr) {
+std::string translated(const char* access, std::string* state,
+                       std::vector<BoundValue>* params = nullptr) {
     ParseResult p = parse(access);
     if (!p.statement) {
         *state = "42000";
@@ -69,23 +74,37 @@ INSTANTIATE_TEST_SUITE_P(
     Statements, Dialect,
     ::testing::Values(
         Case{"NoSpaceBeforeAndOrQuote",
-             "select * from 检索 where 时间 BETWEEN #2024-3-1# and #2024-5-3#and 姓名 like'%张%' order by 时间 desc",
-             "SELECT \"编号\", \"姓名\", \"时间\", \"年龄\", \"Code\" FROM \"检索\" WHERE ((\"时间\" BETWEEN ? AND ?) "
-             "AND (\"姓名\" LIKE ?)) ORDER BY \"时间\" DESC", ""},
+             "select * from 检索 where 时间 BETWEEN #2024-3-1# and #2024-5-3#and 姓名 like'%张%' "
+             "order by 时间 desc",
+             "SELECT \"编号\", \"姓名\", \"时间\", \"年龄\", \"Code\" FROM \"检索\" WHERE "
+             "((\"时间\" BETWEEN ? AND ?) "
+             "AND (\"姓名\" LIKE ?)) ORDER BY \"时间\" DESC",
+             ""},
         Case{"KeywordsAnyCaseBracketsAndQualifiedNames",
-             "SeLeCt [姓名], 检索.年龄 FROM [检索] WhErE NOT 年龄 >= 3 Or 姓名 IS NOT NULL ORDER BY 年龄, 姓名 ASC",
-             "SELECT \"姓名\", \"年龄\" FROM \"检索\" WHERE (NOT ((\"年龄\" >= ?)) OR (\"姓名\" IS NOT NULL)) "
-             "ORDER BY \"年龄\", \"姓名\"", ""},
-        Case{"InListAndNotLike", "select 姓名 from 检索 where 年龄 in (1, 2.5, '3') and 姓名 not like 'a_'",
-             "SELECT \"姓名\" FROM \"检索\" WHERE ((\"年龄\" IN (?, ?, ?)) AND (\"姓名\" NOT LIKE ?))", ""},
-        Case{"TopAndCount", "select top 5 count(*) from 检索", "SELECT count(*) FROM \"检索\" LIMIT 5", ""},
-        Case{"UpdateAndDeleteStar", "delete * from 检索 where 编号 = 3", "DELETE FROM \"检索\" WHERE (\"编号\" = ?)", ""},
+             "SeLeCt [姓名], 检索.年龄 FROM [检索] WhErE NOT 年龄 >= 3 Or 姓名 IS NOT NULL ORDER "
+             "BY 年龄, 姓名 ASC",
+             "SELECT \"姓名\", \"年龄\" FROM \"检索\" WHERE (NOT ((\"年龄\" >= ?)) OR (\"姓名\" IS "
+             "NOT NULL)) "
+             "ORDER BY \"年龄\", \"姓名\"",
+             ""},
+        Case{"InListAndNotLike",
+             "select 姓名 from 检索 where 年龄 in (1, 2.5, '3') and 姓名 not like 'a_'",
+             "SELECT \"姓名\" FROM \"检索\" WHERE ((\"年龄\" IN (?, ?, ?)) AND (\"姓名\" NOT LIKE "
+             "?))",
+             ""},
+        Case{"TopAndCount", "select top 5 count(*) from 检索",
+             "SELECT count(*) FROM \"检索\" LIMIT 5", ""},
+        Case{"UpdateAndDeleteStar", "delete * from 检索 where 编号 = 3",
+             "DELETE FROM \"检索\" WHERE (\"编号\" = ?)", ""},
         Case{"Update", "UPDATE 检索 SET 年龄 = '4', 姓名 = NULL WHERE 编号 <> 1",
              "UPDATE \"检索\" SET \"年龄\" = ?, \"姓名\" = ? WHERE (\"编号\" <> ?)", ""},
         Case{"CreateWithAccessTypes",
-             "create table t (id autoincrement primary key, a varchar(20) not null, b memo, c yesno, d currency)",
-             "CREATE TABLE \"t\" (\"id\" INTEGER PRIMARY KEY AUTOINCREMENT, \"a\" TEXT(20) NOT NULL COLLATE NOCASE, "
-             "\"b\" LONGTEXT COLLATE NOCASE, \"c\" YESNO, \"d\" CURRENCY)", ""},
+             "create table t (id autoincrement primary key, a varchar(20) not null, b memo, c "
+             "yesno, d currency)",
+             "CREATE TABLE \"t\" (\"id\" INTEGER PRIMARY KEY AUTOINCREMENT, \"a\" TEXT(20) NOT "
+             "NULL COLLATE NOCASE, "
+             "\"b\" LONGTEXT COLLATE NOCASE, \"c\" YESNO, \"d\" CURRENCY)",
+             ""},
         Case{"DropTable", "DROP TABLE 检索", "DROP TABLE \"检索\"", ""},
         Case{"UnbalancedQuote", "INSERT INTO 检索 (姓名) values ('O'Neil')", nullptr, "42000"},
         Case{"TwoStatements", "select * from 检索; select * from 检索", nullptr, "42000"},
@@ -96,7 +115,8 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"TextTooLong", "INSERT INTO 检索 (Code) values ('abcdef')", nullptr, "22001"},
         Case{"NotANumber", "INSERT INTO 检索 (年龄) values ('abc')", nullptr, "22018"},
         Case{"NumberBeyondTheDates", "INSERT INTO 检索 (时间) values (1e308)", nullptr, "22018"},
-        Case{"NegativeNumberBeyondTheDates", "INSERT INTO 检索 (时间) values (-9999999)", nullptr, "22018"},
+        Case{"NegativeNumberBeyondTheDates", "INSERT INTO 检索 (时间) values (-9999999)", nullptr,
+             "22018"},
         Case{"BadDateLiteral", "select * from 检索 where 时间 = #2024-13-1#", nullptr, "42000"},
         Case{"TableExists", "create table 检索 (a long)", nullptr, "42S01"},
         Case{"SystemTable", "select * from sqlite_master", nullptr, "42S02"},
@@ -123,14 +143,19 @@ TEST(DialectLimits, RunawayNestingAndHugeExpressionsAreRefused) {
         EXPECT_EQ(state, "42000") << sql.substr(0, 60);
     }
     std::string state;
-    EXPECT_FALSE(translated(("select * from 检索 where " + repeated("NOT ", 50) + "年龄 = 1").c_str(), &state).empty());
+    EXPECT_FALSE(
+        translated(("select * from 检索 where " + repeated("NOT ", 50) + "年龄 = 1").c_str(),
+                   &state)
+            .empty());
 }
 
 TEST(DialectValues, LiteralsTakeTheTypeOfTheColumnTheyMeet) {
     std::string state;
     std::vector<BoundValue> p;
-    translated("select * from 检索 where 时间 BETWEEN #5/3/2024# and '2024年5月3日9时' and 年龄 = '2.5' and 姓名 = 3",
-               &state, &p);
+    translated(
+        "select * from 检索 where 时间 BETWEEN #5/3/2024# and '2024年5月3日9时' and 年龄 = '2.5' "
+        "and 姓名 = 3",
+        &state, &p);
     ASSERT_EQ(p.size(), 4u) << state;
     EXPECT_EQ(p[0].text, "2024-05-03 00:00:00");
     EXPECT_EQ(p[1].text, "2024-05-03 09:00:00");
@@ -143,7 +168,8 @@ TEST(DialectValues, LiteralsTakeTheTypeOfTheColumnTheyMeet) {
 TEST(DialectValues, DoubledQuotesAndNegativeNumbersReachTheirColumns) {
     std::string state;
     std::vector<BoundValue> p;
-    translated("INSERT INTO 检索 (姓名,年龄,时间) values ('O''Neil', -1.5, #2024-5-3 9:05:00#)", &state, &p);
+    translated("INSERT INTO 检索 (姓名,年龄,时间) values ('O''Neil', -1.5, #2024-5-3 9:05:00#)",
+               &state, &p);
     ASSERT_EQ(p.size(), 3u) << state;
     EXPECT_EQ(p[0].text, "O'Neil");
     EXPECT_DOUBLE_EQ(p[1].real, -1.5);

@@ -18,8 +18,8 @@ int main(int argc, char** argv) {
     }
     int count = std::atoi(argv[3]);
     for (int i = 0; i < count; ++i) {
-        o = c.execute(std::string("INSERT INTO 检索 (姓名,时间,主诉,首拼) values ('") + argv[2] + std::to_string(i) +
-                      "','2024年5月3日','','')");
+        o = c.execute(std::string("INSERT INTO 检索 (姓名,时间,主诉,首拼) values ('") + argv[2] +
+                      std::to_string(i) + "','2024年5月3日','','')");
         if (!o.ok()) {
             std::cerr << "row " << i << ": " << o.state << " " << o.message << '\n';
             return 4;

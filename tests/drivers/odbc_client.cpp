@@ -6,8 +6,12 @@
 
 namespace rx::test {
 
-std::string toGb(const std::string& utf8) { return rx::text::utf8ToGb18030(utf8).bytes; }
-std::string fromGb(const std::string& gb) { return rx::text::gb18030ToUtf8(gb).bytes; }
+std::string toGb(const std::string& utf8) {
+    return rx::text::utf8ToGb18030(utf8).bytes;
+}
+std::string fromGb(const std::string& gb) {
+    return rx::text::gb18030ToUtf8(gb).bytes;
+}
 
 std::optional<JournalMark> journalMark(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -48,16 +52,16 @@ OdbcOutcome OdbcConnection::driverConnect(const std::string& utf8Text, std::stri
     std::string gb = toGb(utf8Text);
     SQLCHAR out[2048] = {};
     SQLSMALLINT outLen = 0;
-    SQLRETURN rc = SQLDriverConnect(dbc_, nullptr, reinterpret_cast<SQLCHAR*>(gb.data()), SQL_NTS, out, sizeof out,
-                                    &outLen, SQL_DRIVER_NOPROMPT);
+    SQLRETURN rc = SQLDriverConnect(dbc_, nullptr, reinterpret_cast<SQLCHAR*>(gb.data()), SQL_NTS,
+                                    out, sizeof out, &outLen, SQL_DRIVER_NOPROMPT);
     connected_ = SQL_SUCCEEDED(rc);
     if (completed) *completed = fromGb(reinterpret_cast<const char*>(out));
     return diagnose(SQL_HANDLE_DBC, dbc_, rc);
 }
 
 OdbcOutcome OdbcConnection::connectDsn(const std::string& dsn) {
-    SQLRETURN rc = SQLConnect(dbc_, reinterpret_cast<SQLCHAR*>(const_cast<char*>(dsn.c_str())), SQL_NTS, nullptr, 0,
-                              nullptr, 0);
+    SQLRETURN rc = SQLConnect(dbc_, reinterpret_cast<SQLCHAR*>(const_cast<char*>(dsn.c_str())),
+                              SQL_NTS, nullptr, 0, nullptr, 0);
     connected_ = SQL_SUCCEEDED(rc);
     return diagnose(SQL_HANDLE_DBC, dbc_, rc);
 }
@@ -83,14 +87,21 @@ Rows OdbcConnection::query(const std::string& utf8Sql, OdbcOutcome* outcome) {
     return rows;
 }
 
-OdbcStatement::OdbcStatement(const OdbcConnection& c) { SQLAllocHandle(SQL_HANDLE_STMT, c.dbc(), &stmt_); }
-OdbcStatement::~OdbcStatement() { SQLFreeHandle(SQL_HANDLE_STMT, stmt_); }
+OdbcStatement::OdbcStatement(const OdbcConnection& c) {
+    SQLAllocHandle(SQL_HANDLE_STMT, c.dbc(), &stmt_);
+}
+OdbcStatement::~OdbcStatement() {
+    SQLFreeHandle(SQL_HANDLE_STMT, stmt_);
+}
 
-OdbcOutcome OdbcStatement::outcome(SQLRETURN rc) const { return diagnose(SQL_HANDLE_STMT, stmt_, rc); }
+OdbcOutcome OdbcStatement::outcome(SQLRETURN rc) const {
+    return diagnose(SQL_HANDLE_STMT, stmt_, rc);
+}
 
 OdbcOutcome OdbcStatement::execDirect(const std::string& utf8Sql) {
     std::string gb = toGb(utf8Sql);
-    return outcome(SQLExecDirect(stmt_, reinterpret_cast<SQLCHAR*>(gb.data()), static_cast<SQLINTEGER>(gb.size())));
+    return outcome(SQLExecDirect(stmt_, reinterpret_cast<SQLCHAR*>(gb.data()),
+                                 static_cast<SQLINTEGER>(gb.size())));
 }
 
 Cell OdbcStatement::text(SQLUSMALLINT column, SQLLEN chunk) {

@@ -19,32 +19,40 @@ std::string joinValues(const std::vector<std::string>& values) {
 }
 
 std::string visitInsert(const std::vector<std::string>& v) {
-    return "INSERT INTO 基本资料 (姓名,性别,年龄,年龄单位,住址,诊断,登记时间,处方号,频率,用法,用量单位,现病史,中药处方,"
-           "备注,备注2,记录) values ('" + joinValues(v) + "')";
+    return "INSERT INTO 基本资料 "
+           "(姓名,性别,年龄,年龄单位,住址,诊断,登记时间,处方号,频率,用法,用量单位,现病史,中药处方,"
+           "备注,备注2,记录) values ('" +
+           joinValues(v) + "')";
 }
 
-std::string indexInsert(const std::string& name, const std::string& date, const std::string& complaint,
-                        const std::string& initials) {
-    return "INSERT INTO 检索 (姓名,时间,主诉,首拼) values ('" + name + "','" + date + "','" + complaint + "','" +
-           initials + "')";
+std::string indexInsert(const std::string& name, const std::string& date,
+                        const std::string& complaint, const std::string& initials) {
+    return "INSERT INTO 检索 (姓名,时间,主诉,首拼) values ('" + name + "','" + date + "','" +
+           complaint + "','" + initials + "')";
 }
 
 std::string indexSearch(const std::string& from, const std::string& to, const std::string& name) {
-    return "select * from 检索 where 时间 BETWEEN " + from + " and " + to + "and 姓名 like'%" + name +
-           "%' order by 时间 desc";
+    return "select * from 检索 where 时间 BETWEEN " + from + " and " + to + "and 姓名 like'%" +
+           name + "%' order by 时间 desc";
 }
 
 std::string visitSearch(const std::string& from, const std::string& to, const std::string& name) {
-    return "select * from 基本资料 where 登记时间 BETWEEN " + from + " and " + to + "and 姓名 like'%" + name +
-           "%' order by 登记时间 desc";
+    return "select * from 基本资料 where 登记时间 BETWEEN " + from + " and " + to +
+           "and 姓名 like'%" + name + "%' order by 登记时间 desc";
 }
 
-std::string herbalLookup(const std::string& code) { return "select * from 仓库 where 存货编码 like '%" + code + "%'"; }
-std::string westernLookup(const std::string& code) { return "select * from 西药 where 存货编码 like '%" + code + "%'"; }
+std::string herbalLookup(const std::string& code) {
+    return "select * from 仓库 where 存货编码 like '%" + code + "%'";
+}
+std::string westernLookup(const std::string& code) {
+    return "select * from 西药 where 存货编码 like '%" + code + "%'";
+}
 
-std::vector<std::string> visit(const std::string& name, const std::string& age, const std::string& date) {
-    return {name, "男", age, "岁", "城关镇", "感冒", date, "20240503093000", "每日一剂", "水煎服", "g", "发热两天",
-            "当归10g,甘草6g,", "", "", "张医生"};
+std::vector<std::string> visit(const std::string& name, const std::string& age,
+                               const std::string& date) {
+    return {
+        name,       "男",     age, "岁",       "城关镇",          "感冒", date, "20240503093000",
+        "每日一剂", "水煎服", "g", "发热两天", "当归10g,甘草6g,", "",     "",   "张医生"};
 }
 
 class ProgramStatements : public ::testing::Test {
@@ -53,8 +61,9 @@ protected:
         ASSERT_TRUE(dir.isValid());
         std::string error;
         ASSERT_TRUE(dir.createPrescriptionDatabase(&error)) << error;
-        ASSERT_TRUE(dir.createDrugDatabase({{"DG", "当归", "1kg"}, {"GC", "甘草", "1kg"}, {"DGS", "党参", "500g"}},
-                                           {{"AMXLJN", "阿莫西林胶囊", "0.25g*24粒"}}, &error))
+        ASSERT_TRUE(dir.createDrugDatabase(
+            {{"DG", "当归", "1kg"}, {"GC", "甘草", "1kg"}, {"DGS", "党参", "500g"}},
+            {{"AMXLJN", "阿莫西林胶囊", "0.25g*24粒"}}, &error))
             << error;
         ASSERT_TRUE(db.driverConnect(dir.prescriptionConnectionText()).ok());
     }
@@ -70,8 +79,9 @@ TEST_F(ProgramStatements, IndexSearchExampleFindsTheRowsInRangeNewestFirst) {
     ASSERT_TRUE(db.execute(indexInsert("李四", "2024年4月2日", "咳嗽", "LS")).ok());
     ASSERT_TRUE(db.execute(indexInsert("张小花", "2024年5月3日", "发热", "ZXH")).ok());
     ASSERT_TRUE(db.execute(indexInsert("张五", "2024年5月4日", "腹痛", "ZW")).ok());
-    Rows rows = db.query("select * from 检索 where 时间 BETWEEN #2024-3-1# and #2024-5-3#and 姓名 like'%张%' "
-                         "order by 时间 desc");
+    Rows rows = db.query(
+        "select * from 检索 where 时间 BETWEEN #2024-3-1# and #2024-5-3#and 姓名 like'%张%' "
+        "order by 时间 desc");
     ASSERT_EQ(rows.size(), 2u);
     EXPECT_THAT(std::vector<Cell>(rows[0].begin() + 1, rows[0].end()),
                 ElementsAre("张小花", "2024-05-03 00:00:00", "发热", "ZXH"));
@@ -126,7 +136,8 @@ TEST_F(ProgramStatements, WildcardsAndNullNames) {
     ASSERT_TRUE(db.execute("INSERT INTO 检索 (时间,主诉) values ('2024年5月3日','无名')").ok());
     auto names = [&](const std::string& filter) {
         std::vector<Cell> out;
-        for (const auto& r : db.query(indexSearch("#2024-5-3#", "#2024-5-3#", filter))) out.push_back(r[1]);
+        for (const auto& r : db.query(indexSearch("#2024-5-3#", "#2024-5-3#", filter)))
+            out.push_back(r[1]);
         std::sort(out.begin(), out.end());
         return out;
     };
@@ -153,8 +164,10 @@ TEST_F(ProgramStatements, DateBoundsArePointsInTimeSoATimeOfDayAfterMidnightFall
 
 TEST_F(ProgramStatements, DrugLookupsMatchPartOfTheCodeWithoutRegardToCase) {
     OdbcConnection drugs;
-    ASSERT_TRUE(drugs.driverConnect("DRIVER={Microsoft Access Driver (*.mdb, *.accdb)};DBQ=" +
-                                    dir.drugDatabasePath().toStdString() + ";ReadOnly=1").ok());
+    ASSERT_TRUE(drugs
+                    .driverConnect("DRIVER={Microsoft Access Driver (*.mdb, *.accdb)};DBQ=" +
+                                   dir.drugDatabasePath().toStdString() + ";ReadOnly=1")
+                    .ok());
     Rows dg = drugs.query(herbalLookup("dg"));
     ASSERT_EQ(dg.size(), 2u);
     EXPECT_EQ(dg[0][1], "DG");
@@ -182,14 +195,19 @@ TEST_F(ProgramStatements, LongChainsOfOneOperatorRunAndKeepTheirOrder) {
     for (int i = 1; i < 400; ++i) where += " or 存货编码 = 'X" + std::to_string(i) + "'";
     where += " or 存货编码 = 'GC'";
     OdbcConnection drugs;
-    ASSERT_TRUE(drugs.driverConnect("DRIVER={" + TempProgramDir::driverName().toStdString() + "};DBQ=" +
-                                    dir.drugDatabasePath().toStdString() + ";ReadOnly=1")
+    ASSERT_TRUE(drugs
+                    .driverConnect("DRIVER={" + TempProgramDir::driverName().toStdString() +
+                                   "};DBQ=" + dir.drugDatabasePath().toStdString() + ";ReadOnly=1")
                     .ok());
     OdbcOutcome o;
-    EXPECT_EQ(drugs.query("select 存货名称 from 仓库 where " + where, &o), (Rows{{"甘草"}})) << o.message;
+    EXPECT_EQ(drugs.query("select 存货名称 from 仓库 where " + where, &o), (Rows{{"甘草"}}))
+        << o.message;
     ASSERT_TRUE(db.execute(indexInsert("算式", "2024年3月1日", "", "")).ok());
     // Left to right, as written: (20 - 5) - 3 and (24 / 4) / 2.
-    EXPECT_EQ(db.query("select 编号 from 检索 where 20 - 5 - 3 = 12 and 24 / 4 / 2 = 3 and 编号 > 0").size(), 1u);
+    EXPECT_EQ(
+        db.query("select 编号 from 检索 where 20 - 5 - 3 = 12 and 24 / 4 / 2 = 3 and 编号 > 0")
+            .size(),
+        1u);
 }
 
 }  // namespace

@@ -19,9 +19,12 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(dir.createPrescriptionDatabase());
         ASSERT_TRUE(db.driverConnect(dir.prescriptionConnectionText()).ok());
-        ASSERT_TRUE(db.execute("CREATE TABLE 样例 (编号 COUNTER PRIMARY KEY, 文本 TEXT(10), 长文 MEMO, 整数 LONG, "
-                               "短 SHORT, 字节 BYTE, 单 SINGLE, 双 DOUBLE, 钱 CURRENCY, 时刻 DATETIME, 是否 YESNO "
-                               "NOT NULL)").ok());
+        ASSERT_TRUE(db.execute("CREATE TABLE 样例 (编号 COUNTER PRIMARY KEY, 文本 TEXT(10), 长文 "
+                               "MEMO, 整数 LONG, "
+                               "短 SHORT, 字节 BYTE, 单 SINGLE, 双 DOUBLE, 钱 CURRENCY, 时刻 "
+                               "DATETIME, 是否 YESNO "
+                               "NOT NULL)")
+                        .ok());
     }
     TempProgramDir dir;
     OdbcConnection db;
@@ -34,15 +37,21 @@ struct DateCase {
 
 TEST_F(Types, DateTextsConvertIntoDateTimeColumns) {
     const DateCase cases[] = {
-        {"2016年11月4日", "2016-11-04 00:00:00"},      {"2016年11月4日9时", "2016-11-04 09:00:00"},
-        {"2016年11月4日9时5分", "2016-11-04 09:05:00"}, {"2016年11月4日9时5分3秒", "2016-11-04 09:05:03"},
-        {"2016-11-4", "2016-11-04 00:00:00"},          {"2016-11-4 9:05:00", "2016-11-04 09:05:00"},
-        {"2016-11-4 9:05", "2016-11-04 09:05:00"},     {"2016/11/4", "2016-11-04 00:00:00"},
-        {"11/4/2016", "2016-11-04 00:00:00"},          {"2024年2月29日", "2024-02-29 00:00:00"},
+        {"2016年11月4日", "2016-11-04 00:00:00"},
+        {"2016年11月4日9时", "2016-11-04 09:00:00"},
+        {"2016年11月4日9时5分", "2016-11-04 09:05:00"},
+        {"2016年11月4日9时5分3秒", "2016-11-04 09:05:03"},
+        {"2016-11-4", "2016-11-04 00:00:00"},
+        {"2016-11-4 9:05:00", "2016-11-04 09:05:00"},
+        {"2016-11-4 9:05", "2016-11-04 09:05:00"},
+        {"2016/11/4", "2016-11-04 00:00:00"},
+        {"11/4/2016", "2016-11-04 00:00:00"},
+        {"2024年2月29日", "2024-02-29 00:00:00"},
     };
     for (const DateCase& c : cases) {
         ASSERT_TRUE(db.execute("DELETE FROM 检索").ok());
-        OdbcOutcome o = db.execute(std::string("INSERT INTO 检索 (姓名,时间) values ('x','") + c.text + "')");
+        OdbcOutcome o =
+            db.execute(std::string("INSERT INTO 检索 (姓名,时间) values ('x','") + c.text + "')");
         ASSERT_TRUE(o.ok()) << c.text << ": " << o.state << " " << o.message;
         Rows rows = db.query("select 时间 from 检索");
         ASSERT_EQ(rows.size(), 1u);
@@ -51,14 +60,17 @@ TEST_F(Types, DateTextsConvertIntoDateTimeColumns) {
 }
 
 TEST_F(Types, TextsThatDoNotConvertFailWith22018AndWriteNothing) {
-    const char* const badDates[] = {"2016年13月4日", "2023年2月29日", "昨天", "2016-11", "2016年11月4日9时61分", ""};
+    const char* const badDates[] = {"2016年13月4日", "2023年2月29日",        "昨天",
+                                    "2016-11",       "2016年11月4日9时61分", ""};
     for (const char* text : badDates) {
-        OdbcOutcome o = db.execute(std::string("INSERT INTO 检索 (姓名,时间) values ('x','") + text + "')");
+        OdbcOutcome o =
+            db.execute(std::string("INSERT INTO 检索 (姓名,时间) values ('x','") + text + "')");
         EXPECT_EQ(o.state, "22018") << text;
     }
     const char* const badAges[] = {"三十五", "35岁", "", "1e999"};
     for (const char* age : badAges) {
-        OdbcOutcome o = db.execute(std::string("INSERT INTO 基本资料 (姓名,年龄) values ('x','") + age + "')");
+        OdbcOutcome o =
+            db.execute(std::string("INSERT INTO 基本资料 (姓名,年龄) values ('x','") + age + "')");
         EXPECT_EQ(o.state, "22018") << age;
     }
     EXPECT_TRUE(db.query("select * from 检索").empty());
@@ -68,13 +80,16 @@ TEST_F(Types, TextsThatDoNotConvertFailWith22018AndWriteNothing) {
 
 TEST_F(Types, NumbersAreConvertedRangeCheckedAndTextIsLimitedToItsSize) {
     ASSERT_TRUE(db.execute("INSERT INTO 样例 (文本,整数,短,字节,单,双,钱,是否) values "
-                           "('0123456789',' 42 ','-7','255','1.5','2.5','12.3456',TRUE)").ok());
+                           "('0123456789',' 42 ','-7','255','1.5','2.5','12.3456',TRUE)")
+                    .ok());
     Rows rows = db.query("select 文本,整数,短,字节,单,双,钱,是否 from 样例");
     ASSERT_EQ(rows.size(), 1u);
-    EXPECT_THAT(rows[0], ::testing::ElementsAre("0123456789", "42", "-7", "255", "1.5", "2.5", "12.3456", "1"));
+    EXPECT_THAT(rows[0], ::testing::ElementsAre("0123456789", "42", "-7", "255", "1.5", "2.5",
+                                                "12.3456", "1"));
     EXPECT_EQ(db.execute("INSERT INTO 样例 (字节,是否) values ('256',0)").state, "22003");
     EXPECT_EQ(db.execute("INSERT INTO 样例 (短,是否) values (40000,0)").state, "22003");
-    EXPECT_EQ(db.execute("INSERT INTO 样例 (文本,是否) values ('一二三四五六七八九十一',0)").state, "22001");
+    EXPECT_EQ(db.execute("INSERT INTO 样例 (文本,是否) values ('一二三四五六七八九十一',0)").state,
+              "22001");
     EXPECT_TRUE(db.execute("INSERT INTO 样例 (文本,是否) values ('一二三四五六七八九十',0)").ok());
     EXPECT_EQ(db.execute("INSERT INTO 样例 (文本) values ('x')").state, "23000");  // 是否 NOT NULL
     EXPECT_EQ(db.query("select * from 样例").size(), 2u);
@@ -83,15 +98,17 @@ TEST_F(Types, NumbersAreConvertedRangeCheckedAndTextIsLimitedToItsSize) {
 TEST_F(Types, ResultColumnsReportTheirOdbcTypes) {
     OdbcStatement s(db);
     ASSERT_TRUE(s.execDirect("select * from 样例").ok());
-    const SQLSMALLINT expected[] = {SQL_INTEGER, SQL_VARCHAR, SQL_LONGVARCHAR, SQL_INTEGER, SQL_SMALLINT, SQL_TINYINT,
-                                    SQL_REAL,    SQL_DOUBLE,  SQL_NUMERIC,     SQL_TYPE_TIMESTAMP, SQL_BIT};
+    const SQLSMALLINT expected[] = {SQL_INTEGER,  SQL_VARCHAR,        SQL_LONGVARCHAR, SQL_INTEGER,
+                                    SQL_SMALLINT, SQL_TINYINT,        SQL_REAL,        SQL_DOUBLE,
+                                    SQL_NUMERIC,  SQL_TYPE_TIMESTAMP, SQL_BIT};
     SQLSMALLINT n = 0;
     SQLNumResultCols(s.get(), &n);
     ASSERT_EQ(n, 11);
     for (SQLUSMALLINT i = 1; i <= n; ++i) {
         SQLSMALLINT type = 0;
         SQLULEN size = 0;
-        ASSERT_TRUE(SQL_SUCCEEDED(SQLDescribeCol(s.get(), i, nullptr, 0, nullptr, &type, &size, nullptr, nullptr)));
+        ASSERT_TRUE(SQL_SUCCEEDED(
+            SQLDescribeCol(s.get(), i, nullptr, 0, nullptr, &type, &size, nullptr, nullptr)));
         EXPECT_EQ(type, expected[i - 1]) << "column " << i;
         if (i == 2) {
             EXPECT_EQ(size, 10u);
@@ -103,7 +120,9 @@ TEST_F(Types, ResultColumnsReportTheirOdbcTypes) {
 }
 
 TEST_F(Types, GetDataConvertsToTheRequestedCTypes) {
-    ASSERT_TRUE(db.execute("INSERT INTO 样例 (文本,整数,双,时刻,是否) values ('12',2147483647,'2.75','2024年5月3日9时5分',1)").ok());
+    ASSERT_TRUE(db.execute("INSERT INTO 样例 (文本,整数,双,时刻,是否) values "
+                           "('12',2147483647,'2.75','2024年5月3日9时5分',1)")
+                    .ok());
     ASSERT_TRUE(db.execute("INSERT INTO 样例 (是否) values (0)").ok());
     OdbcStatement s(db);
     ASSERT_TRUE(s.execDirect("select 文本,整数,双,时刻,是否 from 样例 order by 编号").ok());
@@ -162,7 +181,8 @@ TEST_F(Types, LongTextComesBackInPiecesWithTruncationWarnings) {
 }
 
 TEST_F(Types, CharactersOutsideGbkSurviveBothAsGb18030AndAsWideText) {
-    const std::string name = "𠀀珺𪚥€";  // CJK extension B, a GBK character, extension B again, the euro sign
+    const std::string name =
+        "𠀀珺𪚥€";  // CJK extension B, a GBK character, extension B again, the euro sign
     ASSERT_TRUE(db.execute("INSERT INTO 检索 (姓名) values ('" + name + "')").ok());
     Rows rows = db.query("select 姓名 from 检索 where 姓名 like '%𪚥%'");
     ASSERT_EQ(rows.size(), 1u);
@@ -181,7 +201,8 @@ TEST_F(Types, CharactersOutsideGbkSurviveBothAsGb18030AndAsWideText) {
 }
 
 TEST_F(Types, WideTextFillsTheBufferToTheLastWholeUnitEvenInsideASurrogatePair) {
-    ASSERT_TRUE(db.execute("INSERT INTO 检索 (姓名) values ('当归𠀀甘')").ok());  // 5 units, a pair in the middle
+    ASSERT_TRUE(db.execute("INSERT INTO 检索 (姓名) values ('当归𠀀甘')")
+                    .ok());  // 5 units, a pair in the middle
     struct Case {
         const char* name;
         SQLLEN room;  // bytes, terminator included
@@ -230,16 +251,18 @@ TEST_F(Types, PiecesOfEveryBufferSizeJoinToTheWholeValue) {
     };
     for (const Text& text : texts) {
         ASSERT_TRUE(db.execute("DELETE FROM 检索").ok());
-        ASSERT_TRUE(db.execute(std::string("INSERT INTO 检索 (姓名) values ('") + text.utf8 + "')").ok());
+        ASSERT_TRUE(
+            db.execute(std::string("INSERT INTO 检索 (姓名) values ('") + text.utf8 + "')").ok());
         const std::u16string units = QString::fromUtf8(text.utf8).toStdU16String();
         for (SQLSMALLINT cType : {SQL_C_CHAR, SQL_C_WCHAR}) {
             const bool wide = cType == SQL_C_WCHAR;
             const std::string whole =
-                wide ? std::string(reinterpret_cast<const char*>(units.data()), units.size() * 2) : toGb(text.utf8);
+                wide ? std::string(reinterpret_cast<const char*>(units.data()), units.size() * 2)
+                     : toGb(text.utf8);
             const size_t terminator = wide ? 2 : 1;
             for (SQLLEN room = 1; room <= 9; ++room) {
-                SCOPED_TRACE(std::string(text.name) + (wide ? ", wide" : ", char") + ", BufferLength " +
-                             std::to_string(room));
+                SCOPED_TRACE(std::string(text.name) + (wide ? ", wide" : ", char") +
+                             ", BufferLength " + std::to_string(room));
                 // Whole units only, less the terminator.
                 const size_t usable = wide ? size_t(room) / 2 * 2 : size_t(room);
                 const size_t capacity = usable >= terminator ? usable - terminator : 0;
@@ -254,7 +277,8 @@ TEST_F(Types, PiecesOfEveryBufferSizeJoinToTheWholeValue) {
                     return SQLGetData(s.get(), 1, cType, buf, length, &ind);
                 };
                 auto untouchedPast = [&](SQLLEN length) {
-                    return std::all_of(buf + length, std::end(buf), [](unsigned char b) { return b == 0xAB; });
+                    return std::all_of(buf + length, std::end(buf),
+                                       [](unsigned char b) { return b == 0xAB; });
                 };
                 // A length probe (unixODBC refuses a null buffer itself) hands
                 // out nothing and is no stalled read.
@@ -315,21 +339,25 @@ TEST_F(Types, LengthProbeThenARealBufferReadsTheWholeValue) {
 TEST_F(Types, UnknownStatementAttributesAnswerHy092) {
     OdbcStatement s(db);
     SQLULEN value = 0;
-    EXPECT_EQ(SQLGetStmtAttr(s.get(), SQL_ATTR_FETCH_BOOKMARK_PTR, &value, sizeof value, nullptr), SQL_ERROR);
+    EXPECT_EQ(SQLGetStmtAttr(s.get(), SQL_ATTR_FETCH_BOOKMARK_PTR, &value, sizeof value, nullptr),
+              SQL_ERROR);
     SQLCHAR state[6] = {};
     SQLINTEGER native = 0;
     SQLCHAR message[256];
     SQLSMALLINT length = 0;
-    ASSERT_EQ(SQLGetDiagRec(SQL_HANDLE_STMT, s.get(), 1, state, &native, message, sizeof message, &length),
+    ASSERT_EQ(SQLGetDiagRec(SQL_HANDLE_STMT, s.get(), 1, state, &native, message, sizeof message,
+                            &length),
               SQL_SUCCESS);
     EXPECT_STREQ(reinterpret_cast<const char*>(state), "HY092");
-    EXPECT_EQ(SQLGetStmtAttr(s.get(), SQL_ATTR_ROW_ARRAY_SIZE, &value, sizeof value, nullptr), SQL_SUCCESS);
+    EXPECT_EQ(SQLGetStmtAttr(s.get(), SQL_ATTR_ROW_ARRAY_SIZE, &value, sizeof value, nullptr),
+              SQL_SUCCESS);
     EXPECT_EQ(value, 1u);
 }
 
 TEST_F(Types, MaxRowsLimitsEachQueryAsItWasWhenTheQueryRan) {
     for (int i = 1; i <= 5; ++i)
-        ASSERT_TRUE(db.execute("INSERT INTO 检索 (姓名) values ('" + std::to_string(i) + "')").ok());
+        ASSERT_TRUE(
+            db.execute("INSERT INTO 检索 (姓名) values ('" + std::to_string(i) + "')").ok());
     OdbcStatement s(db);
     auto setMax = [&](SQLULEN n) {
         return SQLSetStmtAttr(s.get(), SQL_ATTR_MAX_ROWS, reinterpret_cast<SQLPOINTER>(n), 0);
@@ -344,11 +372,13 @@ TEST_F(Types, MaxRowsLimitsEachQueryAsItWasWhenTheQueryRan) {
         SQLULEN max;
         const char* names;
     };
-    for (const Case& c : {Case{3, "123"}, Case{1, "1"}, Case{5, "12345"}, Case{9, "12345"}, Case{0, "12345"}}) {
+    for (const Case& c :
+         {Case{3, "123"}, Case{1, "1"}, Case{5, "12345"}, Case{9, "12345"}, Case{0, "12345"}}) {
         SCOPED_TRACE(c.max);
         ASSERT_EQ(setMax(c.max), SQL_SUCCESS);
         SQLULEN reported = 99;
-        ASSERT_EQ(SQLGetStmtAttr(s.get(), SQL_ATTR_MAX_ROWS, &reported, sizeof reported, nullptr), SQL_SUCCESS);
+        ASSERT_EQ(SQLGetStmtAttr(s.get(), SQL_ATTR_MAX_ROWS, &reported, sizeof reported, nullptr),
+                  SQL_SUCCESS);
         EXPECT_EQ(reported, c.max);
         ASSERT_TRUE(s.execDirect("select 姓名 from 检索 order by 编号").ok());
         EXPECT_EQ(names(), c.names);
@@ -365,8 +395,8 @@ TEST_F(Types, MaxRowsLimitsEachQueryAsItWasWhenTheQueryRan) {
 }
 
 TEST_F(Types, AutocommitOffKeepsWorkUntilEndTran) {
-    ASSERT_TRUE(SQL_SUCCEEDED(SQLSetConnectAttr(db.dbc(), SQL_ATTR_AUTOCOMMIT,
-                                                reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_OFF), 0)));
+    ASSERT_TRUE(SQL_SUCCEEDED(SQLSetConnectAttr(
+        db.dbc(), SQL_ATTR_AUTOCOMMIT, reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_OFF), 0)));
     ASSERT_TRUE(db.execute("INSERT INTO 检索 (姓名) values ('回滚')").ok());
     ASSERT_TRUE(SQL_SUCCEEDED(SQLEndTran(SQL_HANDLE_DBC, db.dbc(), SQL_ROLLBACK)));
     ASSERT_TRUE(db.execute("INSERT INTO 检索 (姓名) values ('提交')").ok());

@@ -3,6 +3,21 @@
 // shown and active, with message boxes recorded and the end of the program
 // observed instead of leaving the test.
 
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDateTimeEdit>
+#include <QFile>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <QTextStream>
+#include <memory>
+
 #include "db/connection_texts.h"
 #include "db/odbc_connection.h"
 #include "db/value.h"
@@ -14,23 +29,6 @@
 #include "tests/support/temp_program_dir.h"
 #include "tests/support/test_program.h"
 #include "tests/support/typing.h"
-
-#include <gtest/gtest.h>
-
-#include <QApplication>
-#include <QPointer>
-#include <QComboBox>
-#include <QDateTimeEdit>
-#include <QFile>
-#include <QLineEdit>
-#include <QPlainTextEdit>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QTest>
-
-#include <QTextStream>
-
-#include <memory>
 
 namespace rx::test {
 
@@ -111,7 +109,7 @@ protected:
 
     void addDrug(const QString& name, const QString& dose, const QString& unit) {
         window_->超级列表框1->insertRow(window_->超级列表框1->rowCount(),
-                                       {name, dose, unit, QStringLiteral("口服")});
+                                        {name, dose, unit, QStringLiteral("口服")});
     }
 
     // Every row of 基本资料, positions 2 to 17 as the windows show them.

@@ -1,11 +1,10 @@
-#include "tests/forms_entry/entry_fixture.h"
+#include <QLabel>
+#include <algorithm>
 
 #include "db/drug_recordset.h"
 #include "db/read_loop.h"
 #include "db/statements.h"
-
-#include <QLabel>
-#include <algorithm>
+#include "tests/forms_entry/entry_fixture.h"
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -17,7 +16,8 @@ using rx::test::typeText;
 using rx::ui::MessageLook;
 using rx::ui::ShownMessage;
 
-const ShownMessage kLookupFailed{u"不能打开数据表，请与管理员联系！"_s, u"错误信息"_s, MessageLook::None};
+const ShownMessage kLookupFailed{u"不能打开数据表，请与管理员联系！"_s, u"错误信息"_s,
+                                 MessageLook::None};
 
 QStringList columnOf(const rx::ui::ReportListView* list, int column = 0) {
     QStringList texts;
@@ -59,13 +59,16 @@ protected:
         EXPECT_EQ(sortedPlainly(shown), sortedPlainly(databaseNames(rx::db::HerbalLookup(code))))
             << code.toStdString();
         const rx::ui::ListCollation order;
-        EXPECT_TRUE(std::is_sorted(shown.begin(), shown.end(),
-                                   [&](const QString& a, const QString& b) { return order.less(a, b); }));
+        EXPECT_TRUE(
+            std::is_sorted(shown.begin(), shown.end(),
+                           [&](const QString& a, const QString& b) { return order.less(a, b); }));
     }
 
     void key(QWidget* target, Qt::Key k) { QTest::keyClick(target, k); }
     // On the round indicator: the rest of the 100 px wide button is not its face.
-    void clickRadio(QRadioButton* radio) { QTest::mouseClick(radio, Qt::LeftButton, {}, QPoint(7, 8)); }
+    void clickRadio(QRadioButton* radio) {
+        QTest::mouseClick(radio, Qt::LeftButton, {}, QPoint(7, 8));
+    }
     QWidget* focus() const { return QApplication::focusWidget(); }
 };
 
@@ -148,7 +151,8 @@ TEST_F(DrugLookupTest, EnterWithoutSelectedResultEmptiesTheDrugName) {
 }
 
 TEST_F(DrugLookupTest, PickSelectsTheUnitEqualToThePackingOnly) {
-    changeDrugDatabase(u"INSERT INTO 仓库 (存货编码,存货名称,规格) values ('BAOYAO','包装药','包')"_s);
+    changeDrugDatabase(
+        u"INSERT INTO 仓库 (存货编码,存货名称,规格) values ('BAOYAO','包装药','包')"_s);
     EntryWindow& w = open();
     typeInto(w.编辑框_选择药品, u"BAOYAO"_s);
     key(w.编辑框_选择药品, Qt::Key_Down);
@@ -243,7 +247,7 @@ TEST_F(DrugLookupTest, WesternModeSearchesWesternDrugsAndKeepsItsCode) {
     EXPECT_TRUE(w.编辑框_选择药品->text().isEmpty());
     EXPECT_TRUE(w.编辑框_用量->text().isEmpty());
     EXPECT_EQ(w.编辑框_西药->text(), u"AMXL"_s);
-    EXPECT_EQ(focus(), w.编辑框_西药);  // the hidden herbal box cannot take it
+    EXPECT_EQ(focus(), w.编辑框_西药);               // the hidden herbal box cannot take it
     EXPECT_FALSE(w.编辑框_西药->hasSelectedText());  // the next key must not replace the code
 
     typeInto(w.编辑框_选择药品, u"DG"_s);  // typed while hidden, as a program would set it
@@ -299,7 +303,9 @@ TEST_F(DrugLookupTest, FullVisitByKeyboardSavesTheDrugsAsHerbalText) {
     }
     ASSERT_EQ(w.超级列表框1->rowCount(), 3);
     click(w.按钮_保存);
-    EXPECT_EQ(shown(), (std::vector<ShownMessage>{{u"添加资料成功"_s, u"提示信息"_s, MessageLook::Information}}));
+    EXPECT_EQ(
+        shown(),
+        (std::vector<ShownMessage>{{u"添加资料成功"_s, u"提示信息"_s, MessageLook::Information}}));
     const QString expected = picked[0] + u"10g,"_s + picked[1] + u"6g,"_s + picked[2] + u"9g,"_s;
     const std::vector<rx::test::Row> rows = savedRows();
     ASSERT_EQ(rows.size(), 1u);

@@ -1,7 +1,7 @@
-#include "tests/forms_entry/entry_fixture.h"
-
 #include <QRegularExpression>
 #include <QTimer>
+
+#include "tests/forms_entry/entry_fixture.h"
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -13,14 +13,19 @@ using rx::test::typeText;
 using rx::ui::MessageLook;
 using rx::ui::ShownMessage;
 
-ShownMessage friendly(const QString& text) { return {text, u"友情提示"_s, MessageLook::Question}; }
-ShownMessage info(const QString& text) { return {text, u"提示信息"_s, MessageLook::Information}; }
+ShownMessage friendly(const QString& text) {
+    return {text, u"友情提示"_s, MessageLook::Question};
+}
+ShownMessage info(const QString& text) {
+    return {text, u"提示信息"_s, MessageLook::Information};
+}
 
 TEST(HerbalPrescriptionText, RunsThreeCellsTogetherWithACommaPerRow) {
     EXPECT_EQ(rx::db::herbalPrescriptionText({{u"当归"_s, u"10"_s, u"g"_s, u"口服"_s},
-                                          {u"甘草"_s, u"6"_s, u"g"_s, u"外用"_s}}),
+                                              {u"甘草"_s, u"6"_s, u"g"_s, u"外用"_s}}),
               u"当归10g,甘草6g,"_s);
-    EXPECT_EQ(rx::db::herbalPrescriptionText({{QString(), QString(), QString(), u"口服"_s}}), u","_s);
+    EXPECT_EQ(rx::db::herbalPrescriptionText({{QString(), QString(), QString(), u"口服"_s}}),
+              u","_s);
     EXPECT_EQ(rx::db::herbalPrescriptionText({}), QString());
 }
 
@@ -41,7 +46,8 @@ TEST_F(EntryWindowTest, FullSaveWritesEverySixteenValuesInOrder) {
 
     EXPECT_EQ(shown(), std::vector<ShownMessage>{info(u"添加资料成功"_s)});
     const QString number = w.编辑框_处方号->text();
-    ASSERT_TRUE(QRegularExpression(u"^\\d{14}$"_s).match(number).hasMatch()) << number.toStdString();
+    ASSERT_TRUE(QRegularExpression(u"^\\d{14}$"_s).match(number).hasMatch())
+        << number.toStdString();
     const QDateTime stamp = QDateTime::fromString(number, u"yyyyMMddHHmmss"_s);
     ASSERT_TRUE(stamp.isValid());
     EXPECT_LE(qAbs(stamp.secsTo(QDateTime::currentDateTime())), 5);
@@ -49,10 +55,22 @@ TEST_F(EntryWindowTest, FullSaveWritesEverySixteenValuesInOrder) {
 
     const std::vector<rx::test::Row> rows = savedRows();
     ASSERT_EQ(rows.size(), 1u);
-    const rx::test::Row expected{u"张三"_s,   u"男"_s,     u"35"_s,     u"岁"_s,
-                                 u"北京路1号"_s, u"感冒"_s, u"2016年1月5日"_s, number,
-                                 u"每天三次"_s, u"外用"_s, u"包"_s,     u"咳嗽三天"_s,
-                                 u"当归10g,甘草6包,"_s, u"禾川3号"_s, u"复诊"_s, u"是"_s};
+    const rx::test::Row expected{u"张三"_s,
+                                 u"男"_s,
+                                 u"35"_s,
+                                 u"岁"_s,
+                                 u"北京路1号"_s,
+                                 u"感冒"_s,
+                                 u"2016年1月5日"_s,
+                                 number,
+                                 u"每天三次"_s,
+                                 u"外用"_s,
+                                 u"包"_s,
+                                 u"咳嗽三天"_s,
+                                 u"当归10g,甘草6包,"_s,
+                                 u"禾川3号"_s,
+                                 u"复诊"_s,
+                                 u"是"_s};
     for (int i = 0; i < 16; ++i) EXPECT_EQ(rows[0][i], expected[i]) << "value " << i + 1;
     // Nothing is reset after a save.
     EXPECT_EQ(w.编辑框_姓名->text(), u"张三"_s);
@@ -192,7 +210,8 @@ TEST_F(EntryWindowTest, NewVisitEmptiesTheFormAndAsksForTheListsAgain) {
                          w.编辑框_诊断, w.编辑框_处方号, w.编辑框_选择药品,
                          static_cast<QLineEdit*>(w.编辑框_用量), w.编辑框_备注2})
         EXPECT_TRUE(e->text().isEmpty()) << e->objectName().toStdString();
-    for (QComboBox* c : {w.组合框_性别, w.组合框_年龄单位, w.组合框_频率, w.组合框_用法, w.组合框_备注})
+    for (QComboBox* c :
+         {w.组合框_性别, w.组合框_年龄单位, w.组合框_频率, w.组合框_用法, w.组合框_备注})
         EXPECT_TRUE(c->currentText().isEmpty()) << c->objectName().toStdString();
     EXPECT_TRUE(w.编辑框_现病史->toPlainText().isEmpty());
     EXPECT_TRUE(w.编辑框_中药处方->toPlainText().isEmpty());
@@ -209,8 +228,7 @@ TEST_F(EntryWindowTest, NewVisitEmptiesTheFormAndAsksForTheListsAgain) {
     click(w.按钮_保存);
     choose(w.组合框_频率, 2);
     click(w.按钮_保存);
-    const std::vector<ShownMessage> expected{friendly(u"请选择年月天"_s),
-                                             friendly(u"请选择频率"_s),
+    const std::vector<ShownMessage> expected{friendly(u"请选择年月天"_s), friendly(u"请选择频率"_s),
                                              friendly(u"请选择用法"_s)};
     EXPECT_EQ(shown(), expected);
 }

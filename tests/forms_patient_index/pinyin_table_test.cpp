@@ -2,17 +2,19 @@
 // an entry, and figures over the whole table.
 #include "forms/patient_index/pinyin_table.h"
 
-#include "platform/text/gb18030.h"
-
 #include <gtest/gtest.h>
 
 #include <set>
 #include <string>
 
+#include "platform/text/gb18030.h"
+
 namespace rx::patient_index {
 namespace {
 
-std::string gb(std::string_view utf8) { return text::utf8ToGb18030(utf8).bytes; }
+std::string gb(std::string_view utf8) {
+    return text::utf8ToGb18030(utf8).bytes;
+}
 
 CodeReadings readingsOf(std::string_view utf8) {
     const std::string code = gb(utf8);
@@ -27,7 +29,9 @@ struct NameCharacter {
     bool several;  // whether the table has further readings, which the letter ignores
 };
 
-void PrintTo(const NameCharacter& c, std::ostream* out) { *out << c.firstReading; }
+void PrintTo(const NameCharacter& c, std::ostream* out) {
+    *out << c.firstReading;
+}
 
 class FirstReading : public testing::TestWithParam<NameCharacter> {};
 
@@ -44,30 +48,31 @@ TEST_P(FirstReading, GivesTheLetter) {
 
 INSTANTIATE_TEST_SUITE_P(
     FamilyNames, FirstReading,
-    testing::Values(
-        NameCharacter{"张", "zhang", 'z', false}, NameCharacter{"王", "wang", 'w', false},
-        NameCharacter{"李", "li", 'l', false}, NameCharacter{"赵", "zhao", 'z', false},
-        NameCharacter{"陈", "chen", 'c', false}, NameCharacter{"杨", "yang", 'y', false},
-        NameCharacter{"黄", "huang", 'h', false}, NameCharacter{"吴", "wu", 'w', false},
-        NameCharacter{"刘", "liu", 'l', false}, NameCharacter{"安", "an", 'a', false},
-        NameCharacter{"欧", "ou", 'o', false}, NameCharacter{"额", "e", 'e', false},
-        NameCharacter{"爱", "ai", 'a', false}, NameCharacter{"儿", "er", 'e', false},
-        NameCharacter{"吕", "lü", 'l', false}));
+    testing::Values(NameCharacter{"张", "zhang", 'z', false},
+                    NameCharacter{"王", "wang", 'w', false}, NameCharacter{"李", "li", 'l', false},
+                    NameCharacter{"赵", "zhao", 'z', false},
+                    NameCharacter{"陈", "chen", 'c', false},
+                    NameCharacter{"杨", "yang", 'y', false},
+                    NameCharacter{"黄", "huang", 'h', false}, NameCharacter{"吴", "wu", 'w', false},
+                    NameCharacter{"刘", "liu", 'l', false}, NameCharacter{"安", "an", 'a', false},
+                    NameCharacter{"欧", "ou", 'o', false}, NameCharacter{"额", "e", 'e', false},
+                    NameCharacter{"爱", "ai", 'a', false}, NameCharacter{"儿", "er", 'e', false},
+                    NameCharacter{"吕", "lü", 'l', false}));
 
 // The first reading listed wins, even where a family name is read otherwise.
 INSTANTIATE_TEST_SUITE_P(
     SeveralReadings, FirstReading,
-    testing::Values(
-        NameCharacter{"长", "chang", 'c', true}, NameCharacter{"重", "zhong", 'z', true},
-        NameCharacter{"行", "xing", 'x', true}, NameCharacter{"乐", "le", 'l', true},
-        NameCharacter{"单", "dan", 'd', true}, NameCharacter{"曾", "ceng", 'c', true},
-        NameCharacter{"解", "jie", 'j', true}, NameCharacter{"区", "qu", 'q', true},
-        NameCharacter{"仇", "chou", 'c', true}, NameCharacter{"朴", "pu", 'p', true},
-        NameCharacter{"查", "cha", 'c', true}, NameCharacter{"翟", "zhai", 'z', true},
-        NameCharacter{"沈", "shen", 's', true}, NameCharacter{"种", "zhong", 'z', true},
-        NameCharacter{"盖", "gai", 'g', true}, NameCharacter{"尉", "wei", 'w', true},
-        NameCharacter{"宿", "su", 's', true}, NameCharacter{"秘", "mi", 'm', true},
-        NameCharacter{"员", "yuan", 'y', true}, NameCharacter{"句", "ju", 'j', true}));
+    testing::Values(NameCharacter{"长", "chang", 'c', true},
+                    NameCharacter{"重", "zhong", 'z', true}, NameCharacter{"行", "xing", 'x', true},
+                    NameCharacter{"乐", "le", 'l', true}, NameCharacter{"单", "dan", 'd', true},
+                    NameCharacter{"曾", "ceng", 'c', true}, NameCharacter{"解", "jie", 'j', true},
+                    NameCharacter{"区", "qu", 'q', true}, NameCharacter{"仇", "chou", 'c', true},
+                    NameCharacter{"朴", "pu", 'p', true}, NameCharacter{"查", "cha", 'c', true},
+                    NameCharacter{"翟", "zhai", 'z', true}, NameCharacter{"沈", "shen", 's', true},
+                    NameCharacter{"种", "zhong", 'z', true}, NameCharacter{"盖", "gai", 'g', true},
+                    NameCharacter{"尉", "wei", 'w', true}, NameCharacter{"宿", "su", 's', true},
+                    NameCharacter{"秘", "mi", 'm', true}, NameCharacter{"员", "yuan", 'y', true},
+                    NameCharacter{"句", "ju", 'j', true}));
 
 TEST(PinyinTable, EntriesLettersAndReadingsOverTheWholeArea) {
     std::set<std::string> expectedNoEntry = {"\xD7\xFA", "\xD7\xFB", "\xD7\xFC", "\xD7\xFD",

@@ -1,10 +1,11 @@
 // The slip's and the A4 sheet's cell maps, case by case and as a whole.
-#include "db/visit.h"
 #include "forms/print/cell_maps.h"
 
 #include <gtest/gtest.h>
 
 #include <set>
+
+#include "db/visit.h"
 
 namespace {
 
@@ -19,20 +20,20 @@ struct MapCase {
 
 TEST(SlipDrugCell, ThreeDrugsARowFromRowSeven) {
     const MapCase cases[] = {
-        {0, CellAddress{7, 3}},   {1, CellAddress{7, 9}},   {2, CellAddress{7, 15}},
-        {3, CellAddress{8, 3}},   {4, CellAddress{8, 9}},   {10, CellAddress{10, 9}},
+        {0, CellAddress{7, 3}},    {1, CellAddress{7, 9}},   {2, CellAddress{7, 15}},
+        {3, CellAddress{8, 3}},    {4, CellAddress{8, 9}},   {10, CellAddress{10, 9}},
         {47, CellAddress{22, 15}}, {48, CellAddress{23, 3}}, {50, CellAddress{23, 15}},
-        {51, std::nullopt},       {-1, std::nullopt},       {1000, std::nullopt},
+        {51, std::nullopt},        {-1, std::nullopt},       {1000, std::nullopt},
     };
     for (const MapCase& c : cases) EXPECT_EQ(slipDrugCell(c.k), c.expected) << "k=" << c.k;
 }
 
 TEST(A4ItemCell, NineInRowFourThenTenARowFromColumnFive) {
     const MapCase cases[] = {
-        {0, CellAddress{4, 7}},   {1, CellAddress{4, 9}},   {8, CellAddress{4, 23}},
-        {9, CellAddress{5, 5}},   {10, CellAddress{5, 7}},  {18, CellAddress{5, 23}},
-        {19, CellAddress{6, 5}},  {29, CellAddress{7, 5}},  {39, CellAddress{8, 5}},
-        {48, CellAddress{8, 23}}, {49, std::nullopt},       {-1, std::nullopt},
+        {0, CellAddress{4, 7}},   {1, CellAddress{4, 9}},  {8, CellAddress{4, 23}},
+        {9, CellAddress{5, 5}},   {10, CellAddress{5, 7}}, {18, CellAddress{5, 23}},
+        {19, CellAddress{6, 5}},  {29, CellAddress{7, 5}}, {39, CellAddress{8, 5}},
+        {48, CellAddress{8, 23}}, {49, std::nullopt},      {-1, std::nullopt},
     };
     for (const MapCase& c : cases) EXPECT_EQ(a4ItemCell(c.k), c.expected) << "k=" << c.k;
 }
@@ -58,8 +59,12 @@ TEST(CellMaps, EveryDrugHasItsOwnCell) {
 TEST(SlipFields, WrittenInTheirOrderToTheirCells) {
     using F = rx::print::SlipField;
     const std::pair<F, CellAddress> cases[] = {
-        {F::Name, {4, 4}},      {F::Sex, {4, 9}},      {F::Age, {4, 13}},
-        {F::AgeUnit, {4, 14}},  {F::Diagnosis, {5, 4}}, {F::Address, {5, 16}},
+        {F::Name, {4, 4}},
+        {F::Sex, {4, 9}},
+        {F::Age, {4, 13}},
+        {F::AgeUnit, {4, 14}},
+        {F::Diagnosis, {5, 4}},
+        {F::Address, {5, 16}},
         {F::PrescriptionNumber, {3, 16}},
     };
     for (std::size_t i = 0; i < std::size(cases); ++i) {

@@ -1,16 +1,15 @@
 // The two shipped templates: they load, hold every cell the print windows
 // write, show each written cell (not hidden inside another's merge), fit
 // their paper, and print their own captions without shrinking or clipping.
-#include "forms/print/cell_maps.h"
-#include "platform/grid/grd_format.h"
-#include "platform/grid/grid_painter.h"
-
 #include <gtest/gtest.h>
 
 #include <QImage>
 #include <QPageLayout>
-
 #include <vector>
+
+#include "forms/print/cell_maps.h"
+#include "platform/grid/grd_format.h"
+#include "platform/grid/grid_painter.h"
 
 namespace {
 
@@ -27,8 +26,10 @@ GridTable load(const char* name) {
 
 std::vector<CellAddress> slipCells() {
     std::vector<CellAddress> cells;
-    for (rx::print::SlipField f : rx::print::kSlipFieldOrder) cells.push_back(rx::print::slipFieldCell(f));
-    for (int k = 0; k < rx::print::kSlipDrugCount; ++k) cells.push_back(*rx::print::slipDrugCell(k));
+    for (rx::print::SlipField f : rx::print::kSlipFieldOrder)
+        cells.push_back(rx::print::slipFieldCell(f));
+    for (int k = 0; k < rx::print::kSlipDrugCount; ++k)
+        cells.push_back(*rx::print::slipDrugCell(k));
     cells.push_back(rx::print::kSlipDateCell);
     return cells;
 }
@@ -46,7 +47,9 @@ struct Shipped {
     std::vector<CellAddress> (*written)();
 };
 
-void PrintTo(const Shipped& c, std::ostream* out) { *out << c.file; }  // names, not bytes, in listings
+void PrintTo(const Shipped& c, std::ostream* out) {
+    *out << c.file;
+}  // names, not bytes, in listings
 
 class ShippedTemplate : public testing::TestWithParam<Shipped> {};
 
@@ -115,8 +118,8 @@ TEST(SlipTemplate, DrugTextsOfUsualLengthFitWithoutShrinking) {
         const CellAddress at = *rx::print::slipDrugCell(k);
         const QSizeF inner = cellRect(t, at.row, at.column, pxPerMm).size() -
                              QSizeF(2 * kCellPaddingMm * pxPerMm, 0.5 * pxPerMm);
-        const TextFit fit = fitText(QStringLiteral("熟地黄（酒蒸）120g"), t.cell(at.row, at.column).style,
-                                    inner, pxPerMm, &device);
+        const TextFit fit = fitText(QStringLiteral("熟地黄（酒蒸）120g"),
+                                    t.cell(at.row, at.column).style, inner, pxPerMm, &device);
         EXPECT_TRUE(fit.fits && !fit.shrunk) << k;
         EXPECT_TRUE(fit.flags & Qt::TextSingleLine) << k;
     }

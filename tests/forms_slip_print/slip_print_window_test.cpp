@@ -1,14 +1,6 @@
 // SlipPrintWindow opened over a real EntryWindow: what lands in which cell of
 // the slip, with and without the template, and the preview.
-#include "db/date_forms.h"
-#include "forms/entry/entry_window.h"
-#include "forms/print/cell_maps.h"
 #include "forms/slip_print/slip_print_window.h"
-#include "platform/grid/grid_view.h"
-#include "platform/grid/print_preview.h"
-#include "platform/ui/report_list_view.h"
-#include "platform/ui/whole_number_edit.h"
-#include "tests/support/test_program.h"
 
 #include <gtest/gtest.h>
 
@@ -19,9 +11,17 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
-
 #include <map>
 #include <memory>
+
+#include "db/date_forms.h"
+#include "forms/entry/entry_window.h"
+#include "forms/print/cell_maps.h"
+#include "platform/grid/grid_view.h"
+#include "platform/grid/print_preview.h"
+#include "platform/ui/report_list_view.h"
+#include "platform/ui/whole_number_edit.h"
+#include "tests/support/test_program.h"
 
 namespace {
 
@@ -53,7 +53,8 @@ protected:
         entry->编辑框_姓名->setText(QStringLiteral("张三"));
         entry->组合框_性别->setCurrentIndex(entry->组合框_性别->findText(QStringLiteral("女")));
         entry->编辑框_年龄->setText(QStringLiteral("45"));
-        entry->组合框_年龄单位->setCurrentIndex(entry->组合框_年龄单位->findText(QStringLiteral("岁")));
+        entry->组合框_年龄单位->setCurrentIndex(
+            entry->组合框_年龄单位->findText(QStringLiteral("岁")));
         entry->编辑框_诊断->setText(QStringLiteral("脾胃虚弱"));
         entry->编辑框_住址->setText(QStringLiteral("城关镇东街12号"));
         entry->编辑框_处方号->setText(QStringLiteral("20240305093012"));
@@ -63,7 +64,8 @@ protected:
         list->insertRow(list->rowCount(), {name, dose, unit, QStringLiteral("先煎")});
     }
     void addNumberedDrugs(int count, const QString& prefix) {
-        for (int i = 1; i <= count; ++i) addDrug(prefix + QString::number(i), QStringLiteral("3"), QStringLiteral("g"));
+        for (int i = 1; i <= count; ++i)
+            addDrug(prefix + QString::number(i), QStringLiteral("3"), QStringLiteral("g"));
     }
 
     // Every non-empty cell of the window's table.
@@ -87,7 +89,8 @@ protected:
     }
     std::unique_ptr<SlipPrintWindow> openSlip() {
         // As the print button does: what the form shows at the click.
-        auto w = std::make_unique<SlipPrintWindow>(program.context(), entry->currentVisit(), entry.get());
+        auto w = std::make_unique<SlipPrintWindow>(program.context(), entry->currentVisit(),
+                                                   entry.get());
         w->deliverCreated();
         return w;
     }
@@ -103,7 +106,8 @@ TEST_F(SlipPrintTest, TwoDrugsAndThePatientFieldsLandInTheirCells) {
     addDrug(QStringLiteral("当归"), QStringLiteral("10"), QStringLiteral("g"));
     addDrug(QStringLiteral("甘草"), QStringLiteral("6"), QStringLiteral("g"));
     const auto w = openSlip();
-    EXPECT_EQ(drugCells(*w), (Cells{{{7, 3}, QStringLiteral("当归10g")}, {{7, 9}, QStringLiteral("甘草6g")}}));
+    EXPECT_EQ(drugCells(*w),
+              (Cells{{{7, 3}, QStringLiteral("当归10g")}, {{7, 9}, QStringLiteral("甘草6g")}}));
     const grid::DataSource& s = *w->数据源1;
     EXPECT_EQ(s.cellText(4, 4), QStringLiteral("张三"));
     EXPECT_EQ(s.cellText(4, 9), QStringLiteral("女"));
@@ -152,7 +156,8 @@ TEST_F(SlipPrintTest, TheDateCellFollowsTheClock) {
     const QDate before = QDate::currentDate();
     const QString text = openSlip()->数据源1->cellText(4, 15);
     const QDate after = QDate::currentDate();
-    EXPECT_TRUE(text == db::slipDateText(before) || text == db::slipDateText(after)) << qPrintable(text);
+    EXPECT_TRUE(text == db::slipDateText(before) || text == db::slipDateText(after))
+        << qPrintable(text);
 }
 
 TEST_F(SlipPrintTest, TwoPrintsInARowShareNothing) {
@@ -175,11 +180,11 @@ TEST_F(SlipPrintTest, MissingOrMalformedTemplateKeepsTheEmptyTenByTen) {
     fillPatient();
     addNumberedDrugs(51, QStringLiteral("药"));
     const Cells expected = {
-        {{4, 4}, QStringLiteral("张三")},   {{4, 9}, QStringLiteral("女")},
+        {{4, 4}, QStringLiteral("张三")},     {{4, 9}, QStringLiteral("女")},
         {{5, 4}, QStringLiteral("脾胃虚弱")}, {{7, 3}, QStringLiteral("药13g")},
-        {{7, 9}, QStringLiteral("药23g")},  {{8, 3}, QStringLiteral("药43g")},
-        {{8, 9}, QStringLiteral("药53g")},  {{9, 3}, QStringLiteral("药73g")},
-        {{9, 9}, QStringLiteral("药83g")},  {{10, 3}, QStringLiteral("药103g")},
+        {{7, 9}, QStringLiteral("药23g")},    {{8, 3}, QStringLiteral("药43g")},
+        {{8, 9}, QStringLiteral("药53g")},    {{9, 3}, QStringLiteral("药73g")},
+        {{9, 9}, QStringLiteral("药83g")},    {{10, 3}, QStringLiteral("药103g")},
         {{10, 9}, QStringLiteral("药113g")},
     };
     const QByteArray malformed[] = {"rxgrid 1\nsize 27 16\ncell 4,4 text=\"open\n",
@@ -222,7 +227,7 @@ TEST_F(SlipPrintTest, OpensModalFromThePrintButtonAndPreviews) {
         EXPECT_TRUE(w->isVisible());
         EXPECT_EQ(w->windowModality(), Qt::WindowModal);
         EXPECT_EQ(w->parentWidget(), entry.get());  // modal over EntryWindow only
-        EXPECT_EQ(w->size(), QSize(549, 372));  // outer 555 × 401 less the frame
+        EXPECT_EQ(w->size(), QSize(549, 372));      // outer 555 × 401 less the frame
         EXPECT_TRUE(w->windowTitle().trimmed().isEmpty());
         EXPECT_EQ(w->表格1->geometry(), QRect(0, 8, 512, 280));
         EXPECT_EQ(w->按钮_打印预览->geometry(), QRect(384, 328, 96, 24));

@@ -1,15 +1,15 @@
 // The data source: provider's empty table, template loads that fail without
 // touching the table, and 1-based writes that ignore cells outside it.
 #include "platform/grid/data_source.h"
-#include "platform/grid/grd_format.h"
 
 #include <gtest/gtest.h>
 
 #include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
-
 #include <vector>
+
+#include "platform/grid/grd_format.h"
 
 namespace {
 

@@ -1,13 +1,12 @@
 // Truncated, mutated and random bytes fed to the template loader: it must
 // neither crash nor accept a table that breaks the model's limits, and any
 // table it accepts must write back unchanged.
-#include "platform/grid/grd_format.h"
-
 #include <gtest/gtest.h>
 
 #include <QFile>
-
 #include <random>
+
+#include "platform/grid/grd_format.h"
 
 namespace {
 
@@ -57,9 +56,15 @@ TEST(GrdFuzz, RandomByteMutations) {
         QByteArray bytes = whole;
         for (int i = count(random); i > 0; --i) {
             switch (byte(random) % 3) {
-                case 0: bytes[at(random) % bytes.size()] = static_cast<char>(byte(random)); break;
-                case 1: bytes.remove(at(random) % bytes.size(), byte(random) % 16 + 1); break;
-                default: bytes.insert(at(random) % bytes.size(), static_cast<char>(byte(random))); break;
+                case 0:
+                    bytes[at(random) % bytes.size()] = static_cast<char>(byte(random));
+                    break;
+                case 1:
+                    bytes.remove(at(random) % bytes.size(), byte(random) % 16 + 1);
+                    break;
+                default:
+                    bytes.insert(at(random) % bytes.size(), static_cast<char>(byte(random)));
+                    break;
             }
             if (bytes.isEmpty()) break;
         }
@@ -69,10 +74,12 @@ TEST(GrdFuzz, RandomByteMutations) {
 
 TEST(GrdFuzz, RandomTokensAfterAGoodHeader) {
     // Plausible words in random order reach deeper into the parser than noise.
-    const char* words[] = {"cell", "merge", "box", "rows", "columns", "page", "size", "1,1",
-                           "2,3:4,5", "0,0", "99,99", "1-3", "3-1", "7", "-1", "1e308", "text=\"",
-                           "text=\"x\"", "border=LTRB", "size=0", "bold=yes", "A5", "landscape",
-                           "margins", "\"", "\\", "#", "=", ":", ",", "\xE5\xBD\x93", "\xFF"};
+    const char* words[] = {"cell",         "merge",  "box",      "rows",  "columns",   "page",
+                           "size",         "1,1",    "2,3:4,5",  "0,0",   "99,99",     "1-3",
+                           "3-1",          "7",      "-1",       "1e308", "text=\"",   "text=\"x\"",
+                           "border=LTRB",  "size=0", "bold=yes", "A5",    "landscape", "margins",
+                           "\"",           "\\",     "#",        "=",     ":",         ",",
+                           "\xE5\xBD\x93", "\xFF"};
     std::mt19937 random(7);
     std::uniform_int_distribution<int> pick(0, static_cast<int>(std::size(words)) - 1), len(0, 6);
     for (int round = 0; round < 3000; ++round) {

@@ -1,8 +1,8 @@
 // libFuzzer entry: any bytes go to the template parser; a template it accepts
 // must survive writing and reading back unchanged.
-#include "platform/grid/grd_format.h"
-
 #include <cstdlib>
+
+#include "platform/grid/grd_format.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const QByteArray bytes(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));

@@ -1,9 +1,4 @@
 // The painter, the grid view and the print preview, headless.
-#include "platform/grid/data_source.h"
-#include "platform/grid/grid_painter.h"
-#include "platform/grid/grid_view.h"
-#include "platform/grid/print_preview.h"
-
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -14,6 +9,11 @@
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QWidget>
+
+#include "platform/grid/data_source.h"
+#include "platform/grid/grid_painter.h"
+#include "platform/grid/grid_view.h"
+#include "platform/grid/print_preview.h"
 
 namespace {
 
@@ -49,9 +49,12 @@ TEST(GridPainter, DrawsTextInsideItsCellAndBordersOnTheirSides) {
     const QRectF last = cellRect(t, 2, 2, pxPerMm);
     const int bottom = static_cast<int>(last.bottom());
     EXPECT_GT(darkPixels(image, QRect(static_cast<int>(last.left()) + 2, bottom - 1,
-                                       static_cast<int>(last.width()) - 4, 3)), 50);
-    EXPECT_EQ(darkPixels(image, QRect(static_cast<int>(last.left()) + 2, static_cast<int>(last.top()),
-                                       static_cast<int>(last.width()) - 4, 3)), 0);
+                                      static_cast<int>(last.width()) - 4, 3)),
+              50);
+    EXPECT_EQ(
+        darkPixels(image, QRect(static_cast<int>(last.left()) + 2, static_cast<int>(last.top()),
+                                static_cast<int>(last.width()) - 4, 3)),
+        0);
 }
 
 TEST(GridPainter, MergedRangeIsOneCellWithTheAnchorsText) {
@@ -81,7 +84,8 @@ TEST(GridPainter, LongTextWrapsThenShrinksThenReportsOverflow) {
     const TextFit shrunk = fitText(longText, style, oneLine, pxPerMm, &device);
     EXPECT_TRUE(shrunk.fits && shrunk.shrunk);
     EXPECT_LT(shrunk.font.pixelSize(), fontFor(style.font, pxPerMm).pixelSize());
-    const TextFit overflow = fitText(longText + longText + longText, style, oneLine, pxPerMm, &device);
+    const TextFit overflow =
+        fitText(longText + longText + longText, style, oneLine, pxPerMm, &device);
     EXPECT_FALSE(overflow.fits);
 }
 

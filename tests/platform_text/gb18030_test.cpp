@@ -1,7 +1,8 @@
 #include "platform/text/gb18030.h"
-#include "platform/text/qt_text.h"
 
 #include <gtest/gtest.h>
+
+#include "platform/text/qt_text.h"
 
 namespace {
 
@@ -35,7 +36,9 @@ TEST(Gb18030, AsciiPassesUnchanged) {
 
 TEST(Gb18030, InvalidBytesBecomeReplacementCharactersWithoutLosingTheRest) {
     // A lone lead byte in the middle and a truncated one at the end.
-    const auto mid = gb18030ToUtf8("A\x81\x20" "B");
+    const auto mid = gb18030ToUtf8(
+        "A\x81\x20"
+        "B");
     EXPECT_FALSE(mid.exact);
     EXPECT_EQ(QString::fromUtf8(mid.bytes.c_str()), QStringLiteral("A\uFFFD B"));
     const auto tail = gb18030ToUtf8("\xB5\xB1\xB9");
@@ -44,9 +47,13 @@ TEST(Gb18030, InvalidBytesBecomeReplacementCharactersWithoutLosingTheRest) {
 }
 
 TEST(Gb18030, InvalidUtf8IsReplacedNotTruncated) {
-    const auto out = utf8ToGb18030("a\xFF" "b");
+    const auto out = utf8ToGb18030(
+        "a\xFF"
+        "b");
     EXPECT_FALSE(out.exact);
-    EXPECT_EQ(gb18030ToUtf8(out.bytes).bytes, "a\xEF\xBF\xBD" "b");
+    EXPECT_EQ(gb18030ToUtf8(out.bytes).bytes,
+              "a\xEF\xBF\xBD"
+              "b");
     EXPECT_TRUE(utf8ToGb18030("\xE5\xBD\x93").exact);  // 当
 }
 

@@ -1,7 +1,3 @@
-#include "platform/ui/fixed_window.h"
-#include "platform/ui/key_codes.h"
-#include "platform/ui/message_box.h"
-
 #include <gtest/gtest.h>
 
 #include <QGuiApplication>
@@ -9,6 +5,10 @@
 #include <QLineEdit>
 #include <QScreen>
 #include <QTest>
+
+#include "platform/ui/fixed_window.h"
+#include "platform/ui/key_codes.h"
+#include "platform/ui/message_box.h"
 
 namespace {
 

@@ -2,13 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-
 #include <QApplication>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QSignalSpy>
 #include <QTest>
+#include <algorithm>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -36,9 +35,7 @@ protected:
         ASSERT_TRUE(QTest::qWaitForWindowActive(&list_));
         list_.setFocus();
     }
-    QPoint rowCentre(int row) {
-        return list_.visualRect(list_.model()->index(row, 0)).center();
-    }
+    QPoint rowCentre(int row) { return list_.visualRect(list_.model()->index(row, 0)).center(); }
 
     ReportListView list_;
 };
@@ -62,11 +59,11 @@ TEST_F(ReportListViewTest, InsertSetReadAndDeleteByPosition) {
     EXPECT_EQ(list_.insertRow(2, {u"c"_s, u"3"_s}), 2);
     EXPECT_EQ(column(list_, 0), (QStringList{u"a"_s, u"b"_s, u"c"_s, u"d"_s}));
     EXPECT_EQ(list_.cellText(2, 1), u"3"_s);
-    EXPECT_EQ(list_.cellText(0, 1), QString());   // never set
-    EXPECT_EQ(list_.cellText(7, 0), QString());   // no such row
+    EXPECT_EQ(list_.cellText(0, 1), QString());  // never set
+    EXPECT_EQ(list_.cellText(7, 0), QString());  // no such row
     list_.setCellText(0, 1, u"10"_s);
     EXPECT_EQ(list_.cellText(0, 1), u"10"_s);
-    list_.setCellText(0, 5, u"x"_s);              // no such column: ignored
+    list_.setCellText(0, 5, u"x"_s);  // no such column: ignored
     EXPECT_EQ(list_.cellText(0, 5), QString());
 
     EXPECT_TRUE(list_.deleteRow(1));
@@ -77,7 +74,8 @@ TEST_F(ReportListViewTest, InsertSetReadAndDeleteByPosition) {
 }
 
 TEST_F(ReportListViewTest, SelectedRowIsMinusOneWithoutSelection) {
-    for (const char* name : {"a", "b", "c"}) list_.insertRow(list_.rowCount(), {QString::fromLatin1(name)});
+    for (const char* name : {"a", "b", "c"})
+        list_.insertRow(list_.rowCount(), {QString::fromLatin1(name)});
     EXPECT_EQ(list_.selectedRow(), -1);
     list_.setSelectedRow(2);
     EXPECT_EQ(list_.selectedRow(), 2);
@@ -123,14 +121,16 @@ TEST_F(ReportListViewTest, BulkInsertEndsInTheSameOrderAsSingleInserts) {
 }
 
 TEST_F(ReportListViewTest, SwitchingToSortedSortsPresentRows) {
-    for (const char* name : {"c", "a", "b"}) list_.insertRow(list_.rowCount(), {QString::fromLatin1(name)});
+    for (const char* name : {"c", "a", "b"})
+        list_.insertRow(list_.rowCount(), {QString::fromLatin1(name)});
     EXPECT_EQ(column(list_, 0), (QStringList{u"c"_s, u"a"_s, u"b"_s}));
     list_.setSorted(true);
     EXPECT_EQ(column(list_, 0), (QStringList{u"a"_s, u"b"_s, u"c"_s}));
 }
 
 TEST_F(ReportListViewTest, MouseGivesClickRightClickAndActivation) {
-    for (const char* name : {"a", "b", "c"}) list_.insertRow(list_.rowCount(), {QString::fromLatin1(name)});
+    for (const char* name : {"a", "b", "c"})
+        list_.insertRow(list_.rowCount(), {QString::fromLatin1(name)});
     showActive();
     QSignalSpy clicks(&list_, &ReportListView::rowClicked);
     QSignalSpy rights(&list_, &ReportListView::rightClicked);
@@ -157,7 +157,8 @@ TEST_F(ReportListViewTest, MouseGivesClickRightClickAndActivation) {
 }
 
 TEST_F(ReportListViewTest, KeyboardSelectsFromTheFirstRowAndEnterActivates) {
-    for (const char* name : {"a", "b", "c"}) list_.insertRow(list_.rowCount(), {QString::fromLatin1(name)});
+    for (const char* name : {"a", "b", "c"})
+        list_.insertRow(list_.rowCount(), {QString::fromLatin1(name)});
     showActive();
     QSignalSpy activations(&list_, &ReportListView::rowActivated);
     QTest::keyClick(&list_, Qt::Key_Down);
@@ -211,19 +212,21 @@ namespace {
 // inside and outside the basic plane (Deseret), prefixes, texts that agree in
 // their first characters and differ late, equal texts that must keep arrival.
 std::vector<QString> awkwardTexts() {
-    return {u"b"_s,          u"B"_s,        u"a"_s,           u"abc"_s,       u"ABD"_s,
-            u"abcd"_s,       u"abcD"_s,     u"ab"_s,          QString(),      u"当归丸"_s,
-            u"当归"_s,       u"当归甘草12"_s, u"当归甘草3"_s,    u"\U00010428x"_s, u"\U00010400X"_s,
-            u"\U00010400"_s, u"\U00020000"_s, u"Ω"_s,          u"ω"_s,         u"ǅ"_s,
-            u"ǆ"_s,          u"zzzz"_s,     u"ZZZZ"_s,        u"b"_s,         u"ä"_s,
-            u"Ä"_s,          u"1"_s,        u"10"_s,          u"2"_s,         u"abc"_s};
+    return {u"b"_s,          u"B"_s,          u"a"_s,         u"abc"_s,         u"ABD"_s,
+            u"abcd"_s,       u"abcD"_s,       u"ab"_s,        QString(),        u"当归丸"_s,
+            u"当归"_s,       u"当归甘草12"_s, u"当归甘草3"_s, u"\U00010428x"_s, u"\U00010400X"_s,
+            u"\U00010400"_s, u"\U00020000"_s, u"Ω"_s,         u"ω"_s,           u"ǅ"_s,
+            u"ǆ"_s,          u"zzzz"_s,       u"ZZZZ"_s,      u"b"_s,           u"ä"_s,
+            u"Ä"_s,          u"1"_s,          u"10"_s,        u"2"_s,           u"abc"_s};
 }
 
-std::vector<int> pairwiseOrder(const rx::ui::ListCollation& order, const std::vector<QString>& texts) {
+std::vector<int> pairwiseOrder(const rx::ui::ListCollation& order,
+                               const std::vector<QString>& texts) {
     std::vector<int> expected(texts.size());
     for (std::size_t i = 0; i < texts.size(); ++i) expected[i] = int(i);
-    std::stable_sort(expected.begin(), expected.end(),
-                     [&](int a, int b) { return order.less(texts[std::size_t(a)], texts[std::size_t(b)]); });
+    std::stable_sort(expected.begin(), expected.end(), [&](int a, int b) {
+        return order.less(texts[std::size_t(a)], texts[std::size_t(b)]);
+    });
     return expected;
 }
 
@@ -234,7 +237,8 @@ TEST(ListCollation, SortingAllAtOnceAgreesWithComparingPairsInEveryLocale) {
                                   QLocale(QLocale::German, QLocale::Germany)}) {
         QLocale::setDefault(locale);
         const rx::ui::ListCollation order;
-        EXPECT_EQ(order.stableOrder(texts), pairwiseOrder(order, texts)) << locale.name().toStdString();
+        EXPECT_EQ(order.stableOrder(texts), pairwiseOrder(order, texts))
+            << locale.name().toStdString();
     }
     QLocale::setDefault(before);
 }

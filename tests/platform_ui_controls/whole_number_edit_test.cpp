@@ -22,7 +22,9 @@ struct RewriteCase {
     QString out;
 };
 
-void PrintTo(const RewriteCase& c, std::ostream* out) { *out << c.name; }  // names, not bytes, in listings
+void PrintTo(const RewriteCase& c, std::ostream* out) {
+    *out << c.name;
+}  // names, not bytes, in listings
 
 class WholeNumberRewrite : public ::testing::TestWithParam<RewriteCase> {};
 

@@ -2,7 +2,6 @@
 
 #include <QDir>
 #include <QFile>
-
 #include <cstdlib>
 
 #include "tools/rxdb/rxdb.h"
@@ -10,7 +9,9 @@
 namespace rx::test {
 namespace {
 
-std::filesystem::path fsPath(const QString& p) { return std::filesystem::path(p.toStdString()); }
+std::filesystem::path fsPath(const QString& p) {
+    return std::filesystem::path(p.toStdString());
+}
 
 bool writeFile(const QString& path, const QByteArray& content) {
     QFile f(path);
@@ -25,13 +26,14 @@ std::vector<rxdb::DrugRow> toRows(const std::vector<Drug>& drugs) {
 
 QByteArray odbcinstIni() {
     return "[" + TempProgramDir::driverName().toUtf8() +
-           "]\nDescription = Access dialect on SQLite\nDriver = " + TempProgramDir::driverPath().toUtf8() +
-           "\nFileUsage = 1\n";
+           "]\nDescription = Access dialect on SQLite\nDriver = " +
+           TempProgramDir::driverPath().toUtf8() + "\nFileUsage = 1\n";
 }
 
 QByteArray odbcIni(const QString& defaultDatabase) {
-    return "[" + TempProgramDir::dataSourceName().toUtf8() + "]\nDriver = " +
-           TempProgramDir::driverName().toUtf8() + "\nDBQ = " + defaultDatabase.toUtf8() + "\n";
+    return "[" + TempProgramDir::dataSourceName().toUtf8() +
+           "]\nDriver = " + TempProgramDir::driverName().toUtf8() +
+           "\nDBQ = " + defaultDatabase.toUtf8() + "\n";
 }
 
 // unixODBC settles the folder of its configuration on its first call and keeps
@@ -39,10 +41,11 @@ QByteArray odbcIni(const QString& defaultDatabase) {
 // that outlives them all; a test's own folder could be gone by the next test.
 QString sharedOdbcFolder() {
     static QTemporaryDir folder;
-    static const bool written = folder.isValid() &&
-                                writeFile(folder.path() + QStringLiteral("/odbcinst.ini"), odbcinstIni()) &&
-                                writeFile(folder.path() + QStringLiteral("/odbc.ini"),
-                                          odbcIni(folder.path() + QStringLiteral("/data/sj.accdb")));
+    static const bool written =
+        folder.isValid() &&
+        writeFile(folder.path() + QStringLiteral("/odbcinst.ini"), odbcinstIni()) &&
+        writeFile(folder.path() + QStringLiteral("/odbc.ini"),
+                  odbcIni(folder.path() + QStringLiteral("/data/sj.accdb")));
     return written ? QDir::cleanPath(folder.path()) : QString();
 }
 
@@ -62,20 +65,38 @@ TempProgramDir::TempProgramDir(bool useOdbcConfigNow) {
 
 TempProgramDir::~TempProgramDir() {
     for (auto it = saved_.rbegin(); it != saved_.rend(); ++it) {
-        if (it->value) qputenv(it->name, *it->value);
-        else qunsetenv(it->name);
+        if (it->value)
+            qputenv(it->name, *it->value);
+        else
+            qunsetenv(it->name);
     }
 }
 
-bool TempProgramDir::isValid() const { return dir_.isValid(); }
-QString TempProgramDir::path() const { return QDir::cleanPath(dir_.path()); }
-QString TempProgramDir::dataDir() const { return path() + QStringLiteral("/data"); }
-QString TempProgramDir::prescriptionDatabasePath() const { return dataDir() + QStringLiteral("/sj.accdb"); }
-QString TempProgramDir::drugDatabasePath() const { return dataDir() + QStringLiteral("/xs.mdb"); }
+bool TempProgramDir::isValid() const {
+    return dir_.isValid();
+}
+QString TempProgramDir::path() const {
+    return QDir::cleanPath(dir_.path());
+}
+QString TempProgramDir::dataDir() const {
+    return path() + QStringLiteral("/data");
+}
+QString TempProgramDir::prescriptionDatabasePath() const {
+    return dataDir() + QStringLiteral("/sj.accdb");
+}
+QString TempProgramDir::drugDatabasePath() const {
+    return dataDir() + QStringLiteral("/xs.mdb");
+}
 
-QString TempProgramDir::driverPath() { return QString::fromUtf8(RX_ACCESS_DRIVER_PATH); }
-QString TempProgramDir::driverName() { return QStringLiteral("Microsoft Access Driver (*.mdb, *.accdb)"); }
-QString TempProgramDir::dataSourceName() { return QStringLiteral("MS ACCESS DATABASE"); }
+QString TempProgramDir::driverPath() {
+    return QString::fromUtf8(RX_ACCESS_DRIVER_PATH);
+}
+QString TempProgramDir::driverName() {
+    return QStringLiteral("Microsoft Access Driver (*.mdb, *.accdb)");
+}
+QString TempProgramDir::dataSourceName() {
+    return QStringLiteral("MS ACCESS DATABASE");
+}
 
 void TempProgramDir::writeIniFiles() {
     writeFile(path() + QStringLiteral("/odbcinst.ini"), odbcinstIni());
@@ -87,9 +108,12 @@ void TempProgramDir::useOdbcConfig() {
         bool known = false;
         for (const SavedVariable& s : saved_) known |= std::string_view(s.name) == name;
         if (!known)
-            saved_.push_back({name, qEnvironmentVariableIsSet(name) ? std::optional(qgetenv(name)) : std::nullopt});
-        if (value) qputenv(name, *value);
-        else qunsetenv(name);
+            saved_.push_back({name, qEnvironmentVariableIsSet(name) ? std::optional(qgetenv(name))
+                                                                    : std::nullopt});
+        if (value)
+            qputenv(name, *value);
+        else
+            qunsetenv(name);
     };
     // The shared data source names this folder's prescription file, as the
     // folder's own odbc.ini does.
@@ -101,23 +125,29 @@ void TempProgramDir::useOdbcConfig() {
 }
 
 bool TempProgramDir::createPrescriptionDatabase(std::string* error) {
-    return report(rxdb::createPrescriptionDatabase(fsPath(prescriptionDatabasePath()), driverPath().toStdString()),
+    return report(rxdb::createPrescriptionDatabase(fsPath(prescriptionDatabasePath()),
+                                                   driverPath().toStdString()),
                   error);
 }
 
-bool TempProgramDir::createDrugDatabase(const std::vector<Drug>& herbal, const std::vector<Drug>& western,
-                                        std::string* error) {
+bool TempProgramDir::createDrugDatabase(const std::vector<Drug>& herbal,
+                                        const std::vector<Drug>& western, std::string* error) {
     std::string driver = driverPath().toStdString();
     std::filesystem::path file = fsPath(drugDatabasePath());
     if (!report(rxdb::createDrugDatabase(file, driver), error)) return false;
-    if (!herbal.empty() && !report(rxdb::importDrugRows(file, "仓库", toRows(herbal), driver), error)) return false;
-    if (!western.empty() && !report(rxdb::importDrugRows(file, "西药", toRows(western), driver), error)) return false;
+    if (!herbal.empty() &&
+        !report(rxdb::importDrugRows(file, "仓库", toRows(herbal), driver), error))
+        return false;
+    if (!western.empty() &&
+        !report(rxdb::importDrugRows(file, "西药", toRows(western), driver), error))
+        return false;
     return true;
 }
 
 std::string TempProgramDir::prescriptionConnectionText(const QString& programDir) {
     return "DSN=MS ACCESS DATABASE;DBQ=" + programDir.toStdString() +
-           "/data/sj.accdb;driver={microsoft access driver (*.mdb, *.accdb)};;driverid=25;fil=ms access;"
+           "/data/sj.accdb;driver={microsoft access driver (*.mdb, *.accdb)};;driverid=25;fil=ms "
+           "access;"
            "maxbuffersize=2048;pagetimeout=5;pwd=";
 }
 

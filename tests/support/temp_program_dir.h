@@ -4,11 +4,13 @@
 // machine's own ODBC configuration or on another test's files.
 //
 //   rx::test::TempProgramDir dir;                       // <tmp>/data, odbcinst.ini, odbc.ini;
-//                                                       // ODBCSYSINI/ODBCINI point at the same files
+//                                                       // ODBCSYSINI/ODBCINI point at the same
+//                                                       files
 //   ASSERT_TRUE(dir.createPrescriptionDatabase());      // <tmp>/data/sj.accdb, empty tables
 //   ASSERT_TRUE(dir.createDrugDatabase({{"DG", "当归", "1kg"}},            // 仓库
 //                                      {{"AMXLJN", "阿莫西林胶囊", "0.25g*24粒"}}));  // 西药
-//   std::string text = dir.prescriptionConnectionText();  // DSN=MS ACCESS DATABASE;DBQ=<tmp>/data/sj.accdb;driver=...
+//   std::string text = dir.prescriptionConnectionText();  // DSN=MS ACCESS
+//   DATABASE;DBQ=<tmp>/data/sj.accdb;driver=...
 //   // ... connect through unixODBC (libodbc) with SQLDriverConnect(text) ...
 //
 // The destructor removes the folder and puts the environment variables back.
@@ -16,7 +18,6 @@
 
 #include <QString>
 #include <QTemporaryDir>
-
 #include <optional>
 #include <string>
 #include <vector>
@@ -24,8 +25,8 @@
 namespace rx::test {
 
 struct Drug {
-    std::string code;  // 存货编码
-    std::string name;  // 存货名称
+    std::string code;     // 存货编码
+    std::string name;     // 存货名称
     std::string packing;  // 规格
 };
 
@@ -38,16 +39,16 @@ public:
     TempProgramDir& operator=(const TempProgramDir&) = delete;
 
     bool isValid() const;
-    QString path() const;  // the program directory, no trailing separator
-    QString dataDir() const;  // path() + "/data"
+    QString path() const;                      // the program directory, no trailing separator
+    QString dataDir() const;                   // path() + "/data"
     QString prescriptionDatabasePath() const;  // path() + "/data/sj.accdb"
-    QString drugDatabasePath() const;  // path() + "/data/xs.mdb"
+    QString drugDatabasePath() const;          // path() + "/data/xs.mdb"
 
     // Make the database files through rxdb_lib and the driver. On failure the
     // reason goes to *error when given.
     bool createPrescriptionDatabase(std::string* error = nullptr);
-    bool createDrugDatabase(const std::vector<Drug>& herbal = {}, const std::vector<Drug>& western = {},
-                            std::string* error = nullptr);
+    bool createDrugDatabase(const std::vector<Drug>& herbal = {},
+                            const std::vector<Drug>& western = {}, std::string* error = nullptr);
 
     // ODBCSYSINI and ODBCINI point at registration files equal to this folder's
     // (so no DSN of the machine is seen), ODBCINSTINI unset. The files live in
@@ -60,8 +61,8 @@ public:
     static std::string prescriptionConnectionText(const QString& programDir);
     std::string prescriptionConnectionText() const { return prescriptionConnectionText(path()); }
 
-    static QString driverPath();  // the built driver library, absolute
-    static QString driverName();  // "Microsoft Access Driver (*.mdb, *.accdb)"
+    static QString driverPath();      // the built driver library, absolute
+    static QString driverName();      // "Microsoft Access Driver (*.mdb, *.accdb)"
     static QString dataSourceName();  // "MS ACCESS DATABASE"
 
 private:

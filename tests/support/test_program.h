@@ -7,10 +7,10 @@
 //   EntryWindow w(program.context());
 //   EXPECT_EQ(program.shown(), ...);  EXPECT_EQ(program.endedWith(), 0);
 
+#include <vector>
+
 #include "platform/program/program_context.h"
 #include "platform/ui/message_box.h"
-
-#include <vector>
 
 namespace rx::test {
 

@@ -1,6 +1,8 @@
 // rxdb: catalogue CSV reading, database creation and all-or-nothing imports
 // through the driver.
 
+#include "tools/rxdb/rxdb.h"
+
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -9,7 +11,6 @@
 #include "platform/text/gb18030.h"
 #include "tests/drivers/odbc_client.h"
 #include "tests/support/temp_program_dir.h"
-#include "tools/rxdb/rxdb.h"
 
 namespace rx::rxdb {
 namespace {
@@ -24,7 +25,9 @@ struct CsvCase {
 };
 
 // Test listings name the case instead of dumping its bytes.
-void PrintTo(const CsvCase& c, std::ostream* out) { *out << c.name; }
+void PrintTo(const CsvCase& c, std::ostream* out) {
+    *out << c.name;
+}
 
 class DrugCsv : public ::testing::TestWithParam<CsvCase> {};
 
@@ -44,15 +47,23 @@ INSTANTIATE_TEST_SUITE_P(
     Files, DrugCsv,
     ::testing::Values(
         CsvCase{"Plain", "存货编码,存货名称,规格\nDG,当归,1kg\nGC,甘草,1kg\n", 2, nullptr},
-        CsvCase{"BomCrlfAndNoFinalNewline", "\xEF\xBB\xBF存货编码,存货名称,规格\r\nDG,当归,1kg\r\nGC,甘草,1kg", 2, nullptr},
-        CsvCase{"QuotedCommaQuoteAndNewline", "存货编码,存货名称,规格\nDG,\"当归\",\"1kg,\"\"特级\"\"\n袋装\"\n", 1, nullptr},
-        CsvCase{"HeaderInAnotherOrderWithExtraColumn", "规格,存货编码,备注,存货名称\n1kg,DG,,当归\n", 1, nullptr},
+        CsvCase{"BomCrlfAndNoFinalNewline",
+                "\xEF\xBB\xBF存货编码,存货名称,规格\r\nDG,当归,1kg\r\nGC,甘草,1kg", 2, nullptr},
+        CsvCase{"QuotedCommaQuoteAndNewline",
+                "存货编码,存货名称,规格\nDG,\"当归\",\"1kg,\"\"特级\"\"\n袋装\"\n", 1, nullptr},
+        CsvCase{"HeaderInAnotherOrderWithExtraColumn",
+                "规格,存货编码,备注,存货名称\n1kg,DG,,当归\n", 1, nullptr},
         CsvCase{"BlankLinesSkipped", "存货编码,存货名称,规格\n\nDG,当归,1kg\n\n", 1, nullptr},
-        CsvCase{"MissingField", "存货编码,存货名称,规格\nDG,当归,1kg\nGC,甘草\n", 0, "line 3: expected 3 fields, found 2"},
-        CsvCase{"EmptyCode", "存货编码,存货名称,规格\nDG,当归,1kg\n,甘草,1kg\n", 0, "line 3: 存货编码 is empty"},
-        CsvCase{"UnclosedQuote", "存货编码,存货名称,规格\nDG,\"当归,1kg\n", 0, "line 2: a quoted field is not closed"},
-        CsvCase{"LineCountsQuotedNewlines", "存货编码,存货名称,规格\nDG,\"当\n归\",1kg\nGC,甘草\n", 0, "line 4:"},
-        CsvCase{"NoHeaderColumn", "编码,名称,规格\nDG,当归,1kg\n", 0, "line 1: the header has no column 存货编码"},
+        CsvCase{"MissingField", "存货编码,存货名称,规格\nDG,当归,1kg\nGC,甘草\n", 0,
+                "line 3: expected 3 fields, found 2"},
+        CsvCase{"EmptyCode", "存货编码,存货名称,规格\nDG,当归,1kg\n,甘草,1kg\n", 0,
+                "line 3: 存货编码 is empty"},
+        CsvCase{"UnclosedQuote", "存货编码,存货名称,规格\nDG,\"当归,1kg\n", 0,
+                "line 2: a quoted field is not closed"},
+        CsvCase{"LineCountsQuotedNewlines", "存货编码,存货名称,规格\nDG,\"当\n归\",1kg\nGC,甘草\n",
+                0, "line 4:"},
+        CsvCase{"NoHeaderColumn", "编码,名称,规格\nDG,当归,1kg\n", 0,
+                "line 1: the header has no column 存货编码"},
         CsvCase{"Empty", "", 0, "the file is empty"}),
     [](const auto& info) { return std::string(info.param.name); });
 
@@ -78,7 +89,8 @@ protected:
     }
     test::Rows rows(const std::string& table) {
         test::OdbcConnection c;
-        EXPECT_TRUE(c.driverConnect("DRIVER={" + std::string(kDriverName) + "};DBQ=" + drugFile()).ok());
+        EXPECT_TRUE(
+            c.driverConnect("DRIVER={" + std::string(kDriverName) + "};DBQ=" + drugFile()).ok());
         return c.query("select 存货编码,存货名称,规格 from " + table + " order by 编号");
     }
     test::TempProgramDir dir;
@@ -90,14 +102,16 @@ TEST_F(RxdbFiles, CreatedPrescriptionTablesHaveTheColumnsInTheProgramsOrder) {
     ASSERT_TRUE(c.driverConnect(dir.prescriptionConnectionText()).ok());
     test::OdbcStatement s(c);
     ASSERT_TRUE(SQL_SUCCEEDED(SQLColumns(s.get(), nullptr, 0, nullptr, 0,
-                                         reinterpret_cast<SQLCHAR*>(test::toGb("基本资料").data()), SQL_NTS, nullptr, 0)));
+                                         reinterpret_cast<SQLCHAR*>(test::toGb("基本资料").data()),
+                                         SQL_NTS, nullptr, 0)));
     std::vector<std::string> names;
     while (SQL_SUCCEEDED(SQLFetch(s.get()))) names.push_back(*s.text(4) + ":" + *s.text(6));
-    EXPECT_THAT(names, ::testing::ElementsAre("编号:COUNTER", "姓名:LONGCHAR", "性别:LONGCHAR", "年龄:DOUBLE",
-                                              "年龄单位:LONGCHAR", "住址:LONGCHAR", "诊断:LONGCHAR",
-                                              "登记时间:DATETIME", "处方号:LONGCHAR", "频率:LONGCHAR", "用法:LONGCHAR",
-                                              "用量单位:LONGCHAR", "现病史:LONGCHAR", "中药处方:LONGCHAR",
-                                              "备注:LONGCHAR", "备注2:LONGCHAR", "记录:LONGCHAR"));
+    EXPECT_THAT(names, ::testing::ElementsAre(
+                           "编号:COUNTER", "姓名:LONGCHAR", "性别:LONGCHAR", "年龄:DOUBLE",
+                           "年龄单位:LONGCHAR", "住址:LONGCHAR", "诊断:LONGCHAR",
+                           "登记时间:DATETIME", "处方号:LONGCHAR", "频率:LONGCHAR", "用法:LONGCHAR",
+                           "用量单位:LONGCHAR", "现病史:LONGCHAR", "中药处方:LONGCHAR",
+                           "备注:LONGCHAR", "备注2:LONGCHAR", "记录:LONGCHAR"));
     EXPECT_EQ(c.query("select * from 检索").size(), 0u);
 }
 
@@ -111,8 +125,10 @@ TEST_F(RxdbFiles, CreateNeverOverwritesAnExistingFile) {
 
 TEST_F(RxdbFiles, ImportLoadsEveryRowWithQuotesAndCommas) {
     ASSERT_TRUE(dir.createDrugDatabase());
-    Status s = importDrugs(drugFile(), "西药", writeCsv("存货编码,存货名称,规格\nAMXLJN,阿莫西林胶囊,\"0.25g*24粒\"\n"
-                                                      "OK,O'Kane片,\"10mg,盒\"\n"), driver());
+    Status s = importDrugs(drugFile(), "西药",
+                           writeCsv("存货编码,存货名称,规格\nAMXLJN,阿莫西林胶囊,\"0.25g*24粒\"\n"
+                                    "OK,O'Kane片,\"10mg,盒\"\n"),
+                           driver());
     ASSERT_TRUE(s) << s.message;
     test::Rows r = rows("西药");
     ASSERT_EQ(r.size(), 2u);
@@ -123,13 +139,16 @@ TEST_F(RxdbFiles, ImportLoadsEveryRowWithQuotesAndCommas) {
 TEST_F(RxdbFiles, BadRowInTheMiddleLoadsNothingAndNamesItsLine) {
     ASSERT_TRUE(dir.createDrugDatabase());
     std::string tooLong(60, 'X');  // 存货编码 holds at most 50 characters
-    Status s = importDrugs(drugFile(), "仓库", writeCsv("存货编码,存货名称,规格\nDG,当归,1kg\n" + tooLong +
-                                                      ",甘草,1kg\nDS,党参,1kg\n"), driver());
+    Status s = importDrugs(
+        drugFile(), "仓库",
+        writeCsv("存货编码,存货名称,规格\nDG,当归,1kg\n" + tooLong + ",甘草,1kg\nDS,党参,1kg\n"),
+        driver());
     EXPECT_FALSE(s);
     EXPECT_THAT(s.message, HasSubstr("line 3"));
     EXPECT_THAT(s.message, HasSubstr("22001"));
     EXPECT_TRUE(rows("仓库").empty());
-    Status unknown = importDrugs(drugFile(), "库存", writeCsv("存货编码,存货名称,规格\nDG,当归,1kg\n"), driver());
+    Status unknown = importDrugs(drugFile(), "库存",
+                                 writeCsv("存货编码,存货名称,规格\nDG,当归,1kg\n"), driver());
     EXPECT_THAT(unknown.message, HasSubstr("42S02"));
 }
 
@@ -137,13 +156,17 @@ TEST_F(RxdbFiles, BadRowInTheMiddleLoadsNothingAndNamesItsLine) {
 // folder nobody may write to, where SQLite cannot open a WAL file: rxdb must
 // leave it with a rollback journal. The prescription file is shared and stays WAL.
 TEST_F(RxdbFiles, DrugCatalogueIsLeftInRollbackModeAndOpensReadOnly) {
-    ASSERT_TRUE(dir.createDrugDatabase({{"DG", "当归", "1kg"}}, {{"AMXLJN", "阿莫西林胶囊", "0.25g*24粒"}}));
+    ASSERT_TRUE(dir.createDrugDatabase({{"DG", "当归", "1kg"}},
+                                       {{"AMXLJN", "阿莫西林胶囊", "0.25g*24粒"}}));
     EXPECT_EQ(test::journalMark(drugFile()), test::JournalMark::Rollback);
-    ASSERT_TRUE(importDrugs(drugFile(), "仓库", writeCsv("存货编码,存货名称,规格\nGC,甘草,1kg\n"), driver()));
+    ASSERT_TRUE(importDrugs(drugFile(), "仓库", writeCsv("存货编码,存货名称,规格\nGC,甘草,1kg\n"),
+                            driver()));
     EXPECT_EQ(test::journalMark(drugFile()), test::JournalMark::Rollback);
     EXPECT_FALSE(QFile::exists(dir.drugDatabasePath() + QStringLiteral("-wal")));
     test::OdbcConnection c;
-    ASSERT_TRUE(c.driverConnect("DRIVER={" + std::string(kDriverName) + "};DBQ=" + drugFile() + ";ReadOnly=1").ok());
+    ASSERT_TRUE(c.driverConnect("DRIVER={" + std::string(kDriverName) + "};DBQ=" + drugFile() +
+                                ";ReadOnly=1")
+                    .ok());
     EXPECT_EQ(c.query("select 存货名称 from 仓库 order by 编号"), (test::Rows{{"当归"}, {"甘草"}}));
     EXPECT_EQ(c.query("select 存货名称 from 西药").size(), 1u);
 }
@@ -152,10 +175,14 @@ TEST_F(RxdbFiles, ImportTurnsACatalogueLeftInWalModeBack) {
     ASSERT_TRUE(dir.createDrugDatabase());
     {
         test::OdbcConnection shared;  // an ordinary read-write connection switches the file to WAL
-        ASSERT_TRUE(shared.driverConnect("DRIVER={" + std::string(kDriverName) + "};DBQ=" + drugFile()).ok());
+        ASSERT_TRUE(
+            shared.driverConnect("DRIVER={" + std::string(kDriverName) + "};DBQ=" + drugFile())
+                .ok());
     }
     ASSERT_EQ(test::journalMark(drugFile()), test::JournalMark::Wal);
-    ASSERT_TRUE(importDrugs(drugFile(), "西药", writeCsv("存货编码,存货名称,规格\nAMXLJN,阿莫西林胶囊,盒\n"), driver()));
+    ASSERT_TRUE(importDrugs(drugFile(), "西药",
+                            writeCsv("存货编码,存货名称,规格\nAMXLJN,阿莫西林胶囊,盒\n"),
+                            driver()));
     EXPECT_EQ(test::journalMark(drugFile()), test::JournalMark::Rollback);
     EXPECT_EQ(rows("西药").size(), 1u);
 }
@@ -166,8 +193,12 @@ TEST_F(RxdbFiles, SettlingACatalogueLeftInWalModeKeepsRowsStillInItsJournal) {
         // An administrator's own edit through an ordinary connection: WAL mode, and
         // the new row may still sit in the -wal file when the build looks at it.
         test::OdbcConnection shared;
-        ASSERT_TRUE(shared.driverConnect("DRIVER={" + std::string(kDriverName) + "};DBQ=" + drugFile()).ok());
-        ASSERT_TRUE(shared.execute("INSERT INTO 仓库 (存货编码,存货名称,规格) values ('ZDY','自定义','袋')").ok());
+        ASSERT_TRUE(
+            shared.driverConnect("DRIVER={" + std::string(kDriverName) + "};DBQ=" + drugFile())
+                .ok());
+        ASSERT_TRUE(
+            shared.execute("INSERT INTO 仓库 (存货编码,存货名称,规格) values ('ZDY','自定义','袋')")
+                .ok());
     }
     ASSERT_EQ(test::journalMark(drugFile()), test::JournalMark::Wal);
     ASSERT_TRUE(settleDrugDatabase(drugFile(), driver()));
@@ -178,7 +209,8 @@ TEST_F(RxdbFiles, SettlingACatalogueLeftInWalModeKeepsRowsStillInItsJournal) {
 
 TEST_F(RxdbFiles, PrescriptionDatabaseStaysInWalModeForSharing) {
     ASSERT_TRUE(dir.createPrescriptionDatabase());
-    EXPECT_EQ(test::journalMark(dir.prescriptionDatabasePath().toStdString()), test::JournalMark::Wal);
+    EXPECT_EQ(test::journalMark(dir.prescriptionDatabasePath().toStdString()),
+              test::JournalMark::Wal);
 }
 
 }  // namespace

@@ -6,16 +6,15 @@
 //
 // CELLS.txt holds one cell a line: row, column and the text, separated by
 // blanks; the text is the rest of the line. Lines starting with # are skipped.
-#include "platform/grid/data_source.h"
-#include "platform/grid/grd_format.h"
-#include "platform/grid/grid_painter.h"
-
 #include <QFile>
 #include <QGuiApplication>
 #include <QRegularExpression>
 #include <QTextStream>
-
 #include <cstdio>
+
+#include "platform/grid/data_source.h"
+#include "platform/grid/grd_format.h"
+#include "platform/grid/grid_painter.h"
 
 namespace {
 

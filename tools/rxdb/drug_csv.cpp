@@ -33,7 +33,8 @@ bool splitRecords(std::string_view text, std::vector<Record>& out, std::string& 
                 ++i;
                 for (;;) {
                     if (i >= text.size()) {
-                        error = "line " + std::to_string(quoteLine) + ": a quoted field is not closed";
+                        error =
+                            "line " + std::to_string(quoteLine) + ": a quoted field is not closed";
                         return false;
                     }
                     char c = text[i++];
@@ -53,7 +54,8 @@ bool splitRecords(std::string_view text, std::vector<Record>& out, std::string& 
                     return false;
                 }
             }
-            while (i < text.size() && text[i] != ',' && text[i] != '\n' && text[i] != '\r') field.push_back(text[i++]);
+            while (i < text.size() && text[i] != ',' && text[i] != '\n' && text[i] != '\r')
+                field.push_back(text[i++]);
             rec.fields.push_back(std::move(field));
             field.clear();
             if (i < text.size() && text[i] == ',') {
@@ -89,8 +91,10 @@ CsvResult parseDrugCsv(std::string_view bytes) {
     CsvResult result;
     if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
     std::string text;
-    if (isValidUtf8(bytes)) text.assign(bytes);
-    else text = rx::text::gb18030ToUtf8(bytes).bytes;
+    if (isValidUtf8(bytes))
+        text.assign(bytes);
+    else
+        text = rx::text::gb18030ToUtf8(bytes).bytes;
     std::vector<Record> records;
     if (!splitRecords(text, records, result.error)) return result;
     if (records.empty()) {
@@ -105,7 +109,8 @@ CsvResult parseDrugCsv(std::string_view bytes) {
             if (trimmed(header.fields[f]) == names[k]) col[k] = static_cast<int>(f);
     for (int k = 0; k < 3; ++k) {
         if (col[k] < 0) {
-            result.error = "line " + std::to_string(header.line) + ": the header has no column " + names[k];
+            result.error =
+                "line " + std::to_string(header.line) + ": the header has no column " + names[k];
             return result;
         }
     }
@@ -113,12 +118,13 @@ CsvResult parseDrugCsv(std::string_view bytes) {
         const Record& rec = records[r];
         std::string where = "line " + std::to_string(rec.line) + ": ";
         if (rec.fields.size() != header.fields.size()) {
-            result.error = where + "expected " + std::to_string(header.fields.size()) + " fields, found " +
-                           std::to_string(rec.fields.size());
+            result.error = where + "expected " + std::to_string(header.fields.size()) +
+                           " fields, found " + std::to_string(rec.fields.size());
             result.rows.clear();
             return result;
         }
-        DrugRow row{trimmed(rec.fields[col[0]]), trimmed(rec.fields[col[1]]), trimmed(rec.fields[col[2]]), rec.line};
+        DrugRow row{trimmed(rec.fields[col[0]]), trimmed(rec.fields[col[1]]),
+                    trimmed(rec.fields[col[2]]), rec.line};
         if (row.code.empty() || row.name.empty()) {
             result.error = where + (row.code.empty() ? "存货编码 is empty" : "存货名称 is empty");
             result.rows.clear();

@@ -9,10 +9,10 @@
 namespace rx::rxdb {
 
 struct DrugRow {
-    std::string code;  // 存货编码, UTF-8
-    std::string name;  // 存货名称
+    std::string code;     // 存货编码, UTF-8
+    std::string name;     // 存货名称
     std::string packing;  // 规格
-    int line = 0;      // where the record starts in the file (header is line 1)
+    int line = 0;         // where the record starts in the file (header is line 1)
 };
 
 struct CsvResult {

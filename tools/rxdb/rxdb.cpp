@@ -1,9 +1,8 @@
 #include "tools/rxdb/rxdb.h"
 
+#include <fcntl.h>
 #include <sql.h>
 #include <sqlext.h>
-
-#include <fcntl.h>
 #include <unistd.h>
 
 #include <fstream>
@@ -20,7 +19,8 @@ namespace fs = std::filesystem;
 class Handle {
 public:
     Handle(SQLSMALLINT type, SQLHANDLE parent) : type_(type) {
-        if (SQLAllocHandle(type, parent, &h_) != SQL_SUCCESS && type != SQL_HANDLE_STMT) h_ = SQL_NULL_HANDLE;
+        if (SQLAllocHandle(type, parent, &h_) != SQL_SUCCESS && type != SQL_HANDLE_STMT)
+            h_ = SQL_NULL_HANDLE;
     }
     ~Handle() {
         if (h_) SQLFreeHandle(type_, h_);
@@ -40,7 +40,8 @@ std::string diagnostics(const Handle& h) {
     SQLCHAR text[1024] = {};
     SQLINTEGER native = 0;
     SQLSMALLINT len = 0;
-    if (!h.get() || !SQL_SUCCEEDED(SQLGetDiagRec(h.type(), h.get(), 1, state, &native, text, sizeof text, &len)))
+    if (!h.get() || !SQL_SUCCEEDED(SQLGetDiagRec(h.type(), h.get(), 1, state, &native, text,
+                                                 sizeof text, &len)))
         return "unknown ODBC error";
     std::string message = rx::text::gb18030ToUtf8(reinterpret_cast<const char*>(text)).bytes;
     return std::string(reinterpret_cast<const char*>(state)) + " " + message;
@@ -62,15 +63,18 @@ public:
             error_ = "cannot allocate an ODBC environment";
             return;
         }
-        SQLSetEnvAttr(env_.get(), SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
+        SQLSetEnvAttr(env_.get(), SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3),
+                      0);
         dbc_ = std::make_unique<Handle>(SQL_HANDLE_DBC, env_.get());
         std::string text = "DRIVER={" + driver + "};DBQ=" + file.string() + ";";
         if (sharing == Sharing::Exclusive) text += "Exclusive=1;";
         std::string gb = rx::text::utf8ToGb18030(text).bytes;
-        SQLRETURN rc = SQLDriverConnect(dbc_->get(), nullptr, reinterpret_cast<SQLCHAR*>(gb.data()), SQL_NTS,
-                                        nullptr, 0, nullptr, SQL_DRIVER_NOPROMPT);
-        if (!SQL_SUCCEEDED(rc)) error_ = "cannot open " + file.string() + ": " + diagnostics(*dbc_);
-        else connected_ = true;
+        SQLRETURN rc = SQLDriverConnect(dbc_->get(), nullptr, reinterpret_cast<SQLCHAR*>(gb.data()),
+                                        SQL_NTS, nullptr, 0, nullptr, SQL_DRIVER_NOPROMPT);
+        if (!SQL_SUCCEEDED(rc))
+            error_ = "cannot open " + file.string() + ": " + diagnostics(*dbc_);
+        else
+            connected_ = true;
     }
     ~Session() {
         if (connected_) SQLDisconnect(dbc_->get());
@@ -80,18 +84,22 @@ public:
     bool execute(const std::string& utf8Sql, std::string& error) {
         Handle stmt(SQL_HANDLE_STMT, dbc_->get());
         std::string gb = rx::text::utf8ToGb18030(utf8Sql).bytes;
-        SQLRETURN rc = SQLExecDirect(stmt.get(), reinterpret_cast<SQLCHAR*>(gb.data()), static_cast<SQLINTEGER>(gb.size()));
+        SQLRETURN rc = SQLExecDirect(stmt.get(), reinterpret_cast<SQLCHAR*>(gb.data()),
+                                     static_cast<SQLINTEGER>(gb.size()));
         if (SQL_SUCCEEDED(rc)) return true;
         error = diagnostics(stmt);
         return false;
     }
 
     bool setAutocommit(bool on) {
-        return SQL_SUCCEEDED(SQLSetConnectAttr(dbc_->get(), SQL_ATTR_AUTOCOMMIT,
-                                               reinterpret_cast<SQLPOINTER>(on ? SQL_AUTOCOMMIT_ON : SQL_AUTOCOMMIT_OFF), 0));
+        return SQL_SUCCEEDED(SQLSetConnectAttr(
+            dbc_->get(), SQL_ATTR_AUTOCOMMIT,
+            reinterpret_cast<SQLPOINTER>(on ? SQL_AUTOCOMMIT_ON : SQL_AUTOCOMMIT_OFF), 0));
     }
     bool end(bool commit, std::string& error) {
-        if (SQL_SUCCEEDED(SQLEndTran(SQL_HANDLE_DBC, dbc_->get(), commit ? SQL_COMMIT : SQL_ROLLBACK))) return true;
+        if (SQL_SUCCEEDED(
+                SQLEndTran(SQL_HANDLE_DBC, dbc_->get(), commit ? SQL_COMMIT : SQL_ROLLBACK)))
+            return true;
         error = diagnostics(*dbc_);
         return false;
     }
@@ -105,17 +113,19 @@ private:
 
 void removeDatabase(const fs::path& file) {
     std::error_code ec;
-    for (const char* suffix : {"", "-wal", "-shm", "-journal"}) fs::remove(fs::path(file.string() + suffix), ec);
+    for (const char* suffix : {"", "-wal", "-shm", "-journal"})
+        fs::remove(fs::path(file.string() + suffix), ec);
 }
 
-Status createWith(const fs::path& file, const std::vector<std::string>& schema, const std::string& driver,
-                  Sharing sharing) {
+Status createWith(const fs::path& file, const std::vector<std::string>& schema,
+                  const std::string& driver, Sharing sharing) {
     // O_EXCL: never overwrite; an empty file is an empty database to SQLite.
     int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644);
     if (fd < 0) {
         std::error_code ec;
         bool exists = fs::exists(file, ec);
-        return {false, file.string() + (exists ? ": already exists, not overwritten" : ": cannot be created")};
+        return {false, file.string() +
+                           (exists ? ": already exists, not overwritten" : ": cannot be created")};
     }
     ::close(fd);
     std::string error;
@@ -144,20 +154,25 @@ std::string sqlQuoted(std::string_view value) {
 
 std::vector<std::string> prescriptionSchema() {
     return {
-        "CREATE TABLE 基本资料 (编号 COUNTER PRIMARY KEY, 姓名 LONGTEXT, 性别 LONGTEXT, 年龄 DOUBLE, "
-        "年龄单位 LONGTEXT, 住址 LONGTEXT, 诊断 LONGTEXT, 登记时间 DATETIME, 处方号 LONGTEXT, 频率 LONGTEXT, "
-        "用法 LONGTEXT, 用量单位 LONGTEXT, 现病史 LONGTEXT, 中药处方 LONGTEXT, 备注 LONGTEXT, 备注2 LONGTEXT, "
+        "CREATE TABLE 基本资料 (编号 COUNTER PRIMARY KEY, 姓名 LONGTEXT, 性别 LONGTEXT, 年龄 "
+        "DOUBLE, "
+        "年龄单位 LONGTEXT, 住址 LONGTEXT, 诊断 LONGTEXT, 登记时间 DATETIME, 处方号 LONGTEXT, 频率 "
+        "LONGTEXT, "
+        "用法 LONGTEXT, 用量单位 LONGTEXT, 现病史 LONGTEXT, 中药处方 LONGTEXT, 备注 LONGTEXT, "
+        "备注2 LONGTEXT, "
         "记录 LONGTEXT)",
-        "CREATE TABLE 检索 (编号 COUNTER PRIMARY KEY, 姓名 LONGTEXT, 时间 DATETIME, 主诉 LONGTEXT, 首拼 LONGTEXT)",
+        "CREATE TABLE 检索 (编号 COUNTER PRIMARY KEY, 姓名 LONGTEXT, 时间 DATETIME, 主诉 LONGTEXT, "
+        "首拼 LONGTEXT)",
     };
 }
 
 std::vector<std::string> drugSchema() {
     std::vector<std::string> out;
     for (const char* table : {"仓库", "西药"})
-        out.push_back(std::string("CREATE TABLE ") + table +
-                      " (编号 COUNTER PRIMARY KEY, 存货编码 TEXT(50) NOT NULL, 存货名称 TEXT(255) NOT NULL, "
-                      "规格 TEXT(255))");
+        out.push_back(
+            std::string("CREATE TABLE ") + table +
+            " (编号 COUNTER PRIMARY KEY, 存货编码 TEXT(50) NOT NULL, 存货名称 TEXT(255) NOT NULL, "
+            "规格 TEXT(255))");
     return out;
 }
 
@@ -169,8 +184,8 @@ Status createDrugDatabase(const fs::path& file, const std::string& driver) {
     return createWith(file, drugSchema(), driver, Sharing::Exclusive);
 }
 
-Status importDrugRows(const fs::path& file, std::string_view table, const std::vector<DrugRow>& rows,
-                      const std::string& driver) {
+Status importDrugRows(const fs::path& file, std::string_view table,
+                      const std::vector<DrugRow>& rows, const std::string& driver) {
     std::error_code ec;
     if (!fs::is_regular_file(file, ec)) return {false, file.string() + ": no such database file"};
     // Exclusive also turns a catalogue an older rxdb left in WAL mode back into
@@ -179,12 +194,15 @@ Status importDrugRows(const fs::path& file, std::string_view table, const std::v
     if (!s.error().empty()) return {false, s.error()};
     if (!s.setAutocommit(false)) return {false, "cannot start a transaction"};
     std::string error;
-    std::string prefix = "INSERT INTO [" + std::string(table) + "] (存货编码,存货名称,规格) values (";
+    std::string prefix =
+        "INSERT INTO [" + std::string(table) + "] (存货编码,存货名称,规格) values (";
     for (size_t i = 0; i < rows.size(); ++i) {
         const DrugRow& r = rows[i];
-        std::string sql = prefix + sqlQuoted(r.code) + "," + sqlQuoted(r.name) + "," + sqlQuoted(r.packing) + ")";
+        std::string sql =
+            prefix + sqlQuoted(r.code) + "," + sqlQuoted(r.name) + "," + sqlQuoted(r.packing) + ")";
         if (!s.execute(sql, error)) {
-            std::string where = r.line > 0 ? "line " + std::to_string(r.line) : "row " + std::to_string(i + 1);
+            std::string where =
+                r.line > 0 ? "line " + std::to_string(r.line) : "row " + std::to_string(i + 1);
             std::string ignored;
             s.end(false, ignored);
             return {false, where + ": " + error + "; nothing was imported"};
@@ -203,7 +221,8 @@ Status settleDrugDatabase(const fs::path& file, const std::string& driver) {
     return {true, file.string() + " opens read-only anywhere now"};
 }
 
-Status importDrugs(const fs::path& file, std::string_view table, const fs::path& csv, const std::string& driver) {
+Status importDrugs(const fs::path& file, std::string_view table, const fs::path& csv,
+                   const std::string& driver) {
     std::ifstream in(csv, std::ios::binary);
     if (!in) return {false, csv.string() + ": cannot be read"};
     std::ostringstream bytes;

@@ -28,24 +28,27 @@ struct Status {
 
 // A new file with 基本资料 and 检索 in the column order the program reads.
 // Refuses to touch a file that already exists.
-Status createPrescriptionDatabase(const std::filesystem::path& file, const std::string& driver = kDriverName);
+Status createPrescriptionDatabase(const std::filesystem::path& file,
+                                  const std::string& driver = kDriverName);
 
 // A new file with the drug tables 仓库 and 西药.
-Status createDrugDatabase(const std::filesystem::path& file, const std::string& driver = kDriverName);
+Status createDrugDatabase(const std::filesystem::path& file,
+                          const std::string& driver = kDriverName);
 
 // Loads the rows into table (仓库 or 西药) of an existing drug database in
 // one transaction: every row or none. A failing row is named by its line.
-Status importDrugRows(const std::filesystem::path& file, std::string_view table, const std::vector<DrugRow>& rows,
-                      const std::string& driver = kDriverName);
+Status importDrugRows(const std::filesystem::path& file, std::string_view table,
+                      const std::vector<DrugRow>& rows, const std::string& driver = kDriverName);
 
 // Leaves an existing drug database in rollback-journal mode, keeping every row
 // (a WAL file's pending pages are written into it first), so that it opens
 // read-only even from a folder nobody may write to.
-Status settleDrugDatabase(const std::filesystem::path& file, const std::string& driver = kDriverName);
+Status settleDrugDatabase(const std::filesystem::path& file,
+                          const std::string& driver = kDriverName);
 
 // Reads the CSV (UTF-8 or GB18030) and loads it as importDrugRows does.
-Status importDrugs(const std::filesystem::path& file, std::string_view table, const std::filesystem::path& csv,
-                   const std::string& driver = kDriverName);
+Status importDrugs(const std::filesystem::path& file, std::string_view table,
+                   const std::filesystem::path& csv, const std::string& driver = kDriverName);
 
 // The Access statements that make the tables, one per element.
 std::vector<std::string> prescriptionSchema();
