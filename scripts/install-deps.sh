@@ -8,7 +8,7 @@ packages=(
     qt6-base-dev qt6-base-dev-tools libqt6printsupport6 libgl-dev
     unixodbc unixodbc-dev odbcinst
     libsqlite3-dev sqlite3
-    libgtest-dev libgmock-dev libbenchmark-dev
+    libgtest-dev libgmock-dev libbenchmark-dev clang-format
     fonts-noto-cjk fontconfig
     xvfb xauth imagemagick xdotool poppler-utils
     openbox x11-utils x11-xserver-utils qt6-translations-l10n python3-pyodbc
