@@ -13,6 +13,7 @@
 #include "db/statements.h"
 #include "forms/entry/entry_texts.h"
 #include "forms/entry/placeholder_windows.h"
+#include "forms/patient_index/patient_index_window.h"
 #include "forms/slip_print/slip_print_window.h"
 #include "platform/ui/message_box.h"
 #include "platform/ui/report_list_view.h"
@@ -148,7 +149,8 @@ void EntryWindow::OnQueryClicked() {
 }
 
 void EntryWindow::OnPatientIndexClicked() {
-    PatientIndexWindowPlaceholder window(this);
+    // A fresh window, with its own connection and an empty list, each time.
+    PatientIndexWindow window(context_, this);
     window.runModal();
 }
 

@@ -7,9 +7,4 @@ QueryWindowPlaceholder::QueryWindowPlaceholder(QWidget* owner)
     setObjectName(QStringLiteral("QueryWindow"));
 }
 
-PatientIndexWindowPlaceholder::PatientIndexWindowPlaceholder(QWidget* owner)
-    : FixedWindow(QSize(897, 409), ui::TitleButtons::Close, owner) {
-    setObjectName(QStringLiteral("PatientIndexWindow"));
-}
-
 }  // namespace rx

@@ -1,6 +1,6 @@
 #pragma once
-// Stand-ins for the query and patient index windows until those windows are
-// built: empty fixed windows of their final outer sizes.
+// A stand-in for the query window until that window is built: an empty fixed
+// window of its final outer size.
 
 #include "platform/ui/fixed_window.h"
 
@@ -10,12 +10,6 @@ class QueryWindowPlaceholder final : public ui::FixedWindow {
     Q_OBJECT
 public:
     explicit QueryWindowPlaceholder(QWidget* owner = nullptr);
-};
-
-class PatientIndexWindowPlaceholder final : public ui::FixedWindow {
-    Q_OBJECT
-public:
-    explicit PatientIndexWindowPlaceholder(QWidget* owner = nullptr);
 };
 
 }  // namespace rx
