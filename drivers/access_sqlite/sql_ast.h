@@ -43,6 +43,7 @@ struct Expr {
     Literal literal;
     bool negated = false;  // NOT BETWEEN / NOT LIKE / NOT IN / IS NOT NULL
     std::vector<ExprPtr> args;
+    int height = 1;  // nodes on the longest path down, this one included
 };
 
 struct SelectItem {

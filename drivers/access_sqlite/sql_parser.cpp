@@ -1,5 +1,6 @@
 #include "drivers/access_sqlite/sql_parser.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdlib>
 
@@ -72,6 +73,16 @@ private:
         ++pos_;
         return true;
     }
+    // SQLite takes at most 2000 columns in a result, a table or an ORDER BY;
+    // longer lists of any kind are refused here rather than there.
+    static constexpr size_t kMaxListItems = 2000;
+    bool moreItems(size_t sofar) {
+        if (!peekSymbol(",")) return false;
+        if (sofar >= kMaxListItems)
+            fail("more than " + std::to_string(kMaxListItems) + " items in a list");
+        ++pos_;
+        return true;
+    }
     void expectWord(std::string_view w) {
         if (!acceptWord(w)) fail("expected " + std::string(w));
     }
@@ -108,14 +119,14 @@ private:
         s.distinct = acceptWord("DISTINCT");
         if (acceptWord("TOP")) s.top = integerToken();
         do s.items.push_back(selectItem());
-        while (acceptSymbol(","));
+        while (moreItems(s.items.size()));
         expectWord("FROM");
         s.table = name();
         if (acceptWord("WHERE")) s.where = expression();
         if (acceptWord("ORDER")) {
             expectWord("BY");
             do s.order.push_back(orderItem());
-            while (acceptSymbol(","));
+            while (moreItems(s.order.size()));
         }
         return s;
     }
@@ -170,13 +181,13 @@ private:
         s.table = name();
         if (acceptSymbol("(")) {
             do s.columns.push_back(columnRef());
-            while (acceptSymbol(","));
+            while (moreItems(s.columns.size()));
             expectSymbol(")");
         }
         expectWord("VALUES");
         expectSymbol("(");
         do s.values.push_back(expression());
-        while (acceptSymbol(","));
+        while (moreItems(s.values.size()));
         expectSymbol(")");
         return s;
     }
@@ -189,7 +200,7 @@ private:
             std::string column = columnRef();
             expectSymbol("=");
             s.assignments.emplace_back(std::move(column), expression());
-        } while (acceptSymbol(","));
+        } while (moreItems(s.assignments.size()));
         if (acceptWord("WHERE")) s.where = expression();
         return s;
     }
@@ -214,7 +225,7 @@ private:
                 tablePrimaryKey(s);
             else
                 s.columns.push_back(columnDef());
-        } while (acceptSymbol(","));
+        } while (moreItems(s.columns.size() + s.primaryKey.size()));
         expectSymbol(")");
         if (s.columns.empty()) fail("a table needs at least one column");
         return s;
@@ -226,7 +237,7 @@ private:
         expectWord("KEY");
         expectSymbol("(");
         do s.primaryKey.push_back(name());
-        while (acceptSymbol(","));
+        while (moreItems(s.primaryKey.size()));
         expectSymbol(")");
     }
 
@@ -276,6 +287,9 @@ private:
     // the tree's size and depth are bounded here, where a refusal is a clean 42000.
     static constexpr int kMaxDepth = 200;
     static constexpr int kMaxNodes = 5000;
+    // SQLite refuses an expression tree taller than 1000 nodes, which a long
+    // chain of AND, OR or + is; this leaves room for what SQLite adds.
+    static constexpr int kMaxHeight = 900;
 
     class Nesting {
     public:
@@ -298,11 +312,18 @@ private:
         return e;
     }
 
+    // Called once a node has all its operands.
+    ExprPtr sealed(ExprPtr e) {
+        for (const ExprPtr& a : e->args) e->height = std::max(e->height, a->height + 1);
+        if (e->height > kMaxHeight) fail("expression too complex");
+        return e;
+    }
+
     ExprPtr binary(Expr::Kind kind, std::string op, ExprPtr l, ExprPtr r) {
         auto e = node(kind, std::move(op));
         e->args.push_back(std::move(l));
         e->args.push_back(std::move(r));
-        return e;
+        return sealed(std::move(e));
     }
 
     ExprPtr expression() {
@@ -323,7 +344,7 @@ private:
         Nesting nesting(*this);
         auto e = node(Expr::Kind::Not);
         e->args.push_back(notExpr());
-        return e;
+        return sealed(std::move(e));
     }
 
     ExprPtr predicate();
@@ -352,7 +373,7 @@ ExprPtr Parser::predicate() {
         e->negated = acceptWord("NOT");
         expectWord("NULL");
         e->args.push_back(std::move(left));
-        return e;
+        return sealed(std::move(e));
     }
     bool negated =
         peekWord("NOT") && (peekWord("BETWEEN", 1) || peekWord("LIKE", 1) || peekWord("IN", 1));
@@ -364,7 +385,7 @@ ExprPtr Parser::predicate() {
         e->args.push_back(additive());
         expectWord("AND");
         e->args.push_back(additive());
-        return e;
+        return sealed(std::move(e));
     }
     if (acceptWord("LIKE")) {
         auto e = binary(Expr::Kind::Like, "LIKE", std::move(left), additive());
@@ -377,9 +398,9 @@ ExprPtr Parser::predicate() {
         e->args.push_back(std::move(left));
         expectSymbol("(");
         do e->args.push_back(additive());
-        while (acceptSymbol(","));
+        while (moreItems(e->args.size()));
         expectSymbol(")");
-        return e;
+        return sealed(std::move(e));
     }
     return left;
 }
@@ -409,7 +430,7 @@ ExprPtr Parser::unary() {
         Nesting nesting(*this);
         auto e = node(Expr::Kind::Negate);
         e->args.push_back(unary());
-        return e;
+        return sealed(std::move(e));
     }
     acceptSymbol("+");
     return primary();

@@ -70,13 +70,45 @@ private:
         out_.sql += '?';
     }
 
+    // SQLite parses with a fixed stack of about a hundred entries: each open
+    // parenthesis, each prefix operator and each binary operator waiting for its
+    // right side holds one or two. The output is measured as it is written, and
+    // a statement deeper than SQLite takes is refused as a syntax error first;
+    // what is left of the hundred covers the statement around the expression.
+    static constexpr int kMaxParserStack = 80;
+
+    class Pending {
+    public:
+        Pending(Translator& t, int entries) : t_(t), entries_(entries) {
+            if ((t_.stack_ += entries_) > kMaxParserStack)
+                raise(ErrorKind::Syntax, "Syntax error: expression nested too deeply");
+        }
+        ~Pending() { t_.stack_ -= entries_; }
+        Pending(const Pending&) = delete;
+        Pending& operator=(const Pending&) = delete;
+
+    private:
+        Translator& t_;
+        int entries_;
+    };
+
     // A literal takes the type of the column it is compared with.
     void operand(const Expr& e, const ColumnInfo* peer) {
         if (e.kind == Expr::Kind::Literal) {
             bind(peer ? valueForColumn(e.literal, *peer) : naturalValue(e.literal));
             return;
         }
+        inner(e);
+    }
+
+    // NOT binds more loosely than every operator but AND and OR, so a NOT inside
+    // anything else keeps parentheses; every other node delimits itself.
+    void inner(const Expr& e) {
+        if (e.kind != Expr::Kind::Not) return expression(e);
+        Pending open(*this, 1);
+        out_.sql += '(';
         expression(e);
+        out_.sql += ')';
     }
 
     const ColumnInfo* columnOf(const Expr& e) const {
@@ -100,6 +132,7 @@ private:
     const Catalog& catalog_;
     const TableInfo* table_ = nullptr;
     Translation out_;
+    int stack_ = 0;
 };
 
 void Translator::expression(const Expr& e) {
@@ -110,23 +143,28 @@ void Translator::expression(const Expr& e) {
         case Expr::Kind::Literal:
             bind(naturalValue(e.literal));
             return;
-        case Expr::Kind::Not:
-            out_.sql += "NOT (";
+        case Expr::Kind::Not: {
+            Pending prefix(*this, 1);
+            out_.sql += "NOT ";
             expression(*e.args[0]);
-            out_.sql += ')';
             return;
-        case Expr::Kind::Negate:
-            out_.sql += "-(";
-            expression(*e.args[0]);
-            out_.sql += ')';
+        }
+        case Expr::Kind::Negate: {
+            Pending prefix(*this, 1);
+            // "--" would start a comment.
+            out_.sql += e.args[0]->kind == Expr::Kind::Negate ? "- " : "-";
+            inner(*e.args[0]);
             return;
+        }
         case Expr::Kind::And:
         case Expr::Kind::Or:
-        case Expr::Kind::Arith:
+        case Expr::Kind::Arith: {
+            Pending open(*this, 1);
             out_.sql += '(';
             operands(e);
             out_.sql += ')';
             return;
+        }
         case Expr::Kind::Compare:
         case Expr::Kind::Between:
             comparison(e);
@@ -137,11 +175,13 @@ void Translator::expression(const Expr& e) {
         case Expr::Kind::In:
             list(e);
             return;
-        case Expr::Kind::IsNull:
+        case Expr::Kind::IsNull: {
+            Pending open(*this, 1);
             out_.sql += '(';
-            expression(*e.args[0]);
+            inner(*e.args[0]);
             out_.sql += e.negated ? " IS NOT NULL)" : " IS NULL)";
             return;
+        }
     }
 }
 
@@ -150,19 +190,28 @@ void Translator::expression(const Expr& e) {
 // nested parentheses exhaust SQLite's parser stack at about a hundred terms.
 void Translator::operands(const Expr& e) {
     const Expr& left = *e.args[0];
+    const bool logical = e.kind != Expr::Kind::Arith;
     if (left.kind == e.kind && left.name == e.name)
         operands(left);
-    else
+    else if (logical)
         expression(left);
+    else
+        inner(left);
     out_.sql += ' ' + (e.name == "&" ? std::string("||") : e.name) + ' ';
-    expression(*e.args[1]);
+    Pending right(*this, 2);
+    if (logical)
+        expression(*e.args[1]);
+    else
+        inner(*e.args[1]);
 }
 
 void Translator::comparison(const Expr& e) {
     const ColumnInfo* peer = columnOf(*e.args[0]);
     if (!peer && e.kind == Expr::Kind::Compare) peer = columnOf(*e.args[1]);
+    Pending open(*this, 1);
     out_.sql += '(';
     operand(*e.args[0], peer);
+    Pending right(*this, 2);
     if (e.kind == Expr::Kind::Compare) {
         out_.sql += ' ' + e.name + ' ';
         operand(*e.args[1], peer);
@@ -170,30 +219,35 @@ void Translator::comparison(const Expr& e) {
         out_.sql += e.negated ? " NOT BETWEEN " : " BETWEEN ";
         operand(*e.args[1], peer);
         out_.sql += " AND ";
+        Pending upper(*this, 2);
         operand(*e.args[2], peer);
     }
     out_.sql += ')';
 }
 
 void Translator::like(const Expr& e) {
+    Pending open(*this, 1);
     out_.sql += '(';
-    expression(*e.args[0]);
+    inner(*e.args[0]);
     out_.sql += e.negated ? " NOT LIKE " : " LIKE ";
+    Pending right(*this, 2);
     const Expr& pattern = *e.args[1];
     if (pattern.kind == Expr::Kind::Literal && pattern.literal.kind != Literal::Kind::Null) {
         ColumnInfo asText{"", {AccessType::LongText, 0}};
         bind(valueForColumn(pattern.literal, asText));
     } else {
-        expression(pattern);
+        inner(pattern);
     }
     out_.sql += ')';
 }
 
 void Translator::list(const Expr& e) {
     const ColumnInfo* peer = columnOf(*e.args[0]);
+    Pending open(*this, 1);
     out_.sql += '(';
-    expression(*e.args[0]);
+    inner(*e.args[0]);
     out_.sql += e.negated ? " NOT IN (" : " IN (";
+    Pending items(*this, 5);
     for (size_t i = 1; i < e.args.size(); ++i) {
         if (i > 1) out_.sql += ", ";
         operand(*e.args[i], peer);
@@ -236,6 +290,8 @@ Translation Translator::operator()(const SelectStmt& s) {
         out_.sql += quoteName(column(s.order[i].column).name);
         if (s.order[i].descending) out_.sql += " DESC";
     }
+    if (out_.columns.size() > 2000)
+        raise(ErrorKind::Syntax, "Syntax error: more than 2000 columns in the result");
     if (s.top) out_.sql += " LIMIT " + std::to_string(*s.top);
     return std::move(out_);
 }
@@ -254,7 +310,7 @@ void Translator::assignValue(const Expr& e, const ColumnInfo& c) {
         }
     }
     if (value->kind != Expr::Kind::Literal) {
-        expression(*value);
+        inner(*value);
         return;
     }
     BoundValue v = valueForColumn(value->literal, c);

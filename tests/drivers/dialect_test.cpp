@@ -83,7 +83,7 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"KeywordsAnyCaseBracketsAndQualifiedNames",
              "SeLeCt [姓名], 检索.年龄 FROM [检索] WhErE NOT 年龄 >= 3 Or 姓名 IS NOT NULL ORDER "
              "BY 年龄, 姓名 ASC",
-             "SELECT \"姓名\", \"年龄\" FROM \"检索\" WHERE (NOT ((\"年龄\" >= ?)) OR (\"姓名\" IS "
+             "SELECT \"姓名\", \"年龄\" FROM \"检索\" WHERE (NOT (\"年龄\" >= ?) OR (\"姓名\" IS "
              "NOT NULL)) "
              "ORDER BY \"年龄\", \"姓名\"",
              ""},
@@ -105,6 +105,12 @@ INSTANTIATE_TEST_SUITE_P(
              "NULL COLLATE NOCASE, "
              "\"b\" LONGTEXT COLLATE NOCASE, \"c\" YESNO, \"d\" CURRENCY)",
              ""},
+        Case{
+            "UnaryOperatorsAddNoParentheses",
+            "select 姓名 from 检索 where NOT NOT 年龄 = - -1 and -(NOT 年龄 = 1) = 0",
+            "SELECT \"姓名\" FROM \"检索\" WHERE (NOT NOT (\"年龄\" = - -?) AND (-(NOT (\"年龄\" = "
+            "?)) = ?))",
+            ""},
         Case{"DropTable", "DROP TABLE 检索", "DROP TABLE \"检索\"", ""},
         Case{"UnbalancedQuote", "INSERT INTO 检索 (姓名) values ('O'Neil')", nullptr, "42000"},
         Case{"TwoStatements", "select * from 检索; select * from 检索", nullptr, "42000"},

@@ -182,6 +182,48 @@ TEST_F(ProgramStatements, DrugLookupsMatchPartOfTheCodeWithoutRegardToCase) {
     EXPECT_EQ(quote.state, "42000");
 }
 
+// Whatever SQLite would refuse for its size (its parser stack, its expression
+// depth, its column limit) is refused by the driver first as a syntax error;
+// what fits just inside runs.
+TEST_F(ProgramStatements, StatementsTooLargeForSqliteAreSyntaxErrorsAndSmallerOnesRun) {
+    auto repeated = [](const std::string& piece, int times, const std::string& separator = "") {
+        std::string out;
+        for (int i = 0; i < times; ++i) out += (i ? separator : "") + piece;
+        return out;
+    };
+    const std::string select = "select 姓名 from 检索 where ";
+    const struct {
+        std::string sql;
+        bool runs;
+    } cases[] = {
+        {select + repeated("NOT ", 60) + "编号 = 1", true},
+        {select + repeated("NOT ", 95) + "编号 = 1", false},
+        {select + "编号 = " + repeated("-", 60, " ") + "1", true},
+        {select + "编号 = " + repeated("-", 95, " ") + "1", false},
+        // Parentheses that only group are not written out again.
+        {select + repeated("(", 150) + "编号 = 1" + repeated(")", 150), true},
+        {select + repeated("(编号 = 1 and ", 20) + "编号 = 1" + repeated(")", 20), true},
+        {select + repeated("(编号 = 1 and ", 32) + "编号 = 1" + repeated(")", 32), false},
+        {select + repeated("编号 = 1", 800, " or "), true},
+        {select + repeated("编号 = 1", 1000, " or "), false},
+        {select + "编号 = " + repeated("1", 800, " + "), true},
+        {select + "编号 = " + repeated("1", 1000, " + "), false},
+        {"select " + repeated("姓名", 2000, ", ") + " from 检索", true},
+        {"select " + repeated("姓名", 2001, ", ") + " from 检索", false},
+        {"select " + repeated("*", 401, ", ") + " from 检索", false},
+    };
+    for (const auto& c : cases) {
+        OdbcOutcome o;
+        db.query(c.sql, &o);
+        if (c.runs) {
+            EXPECT_TRUE(o.ok()) << c.sql.substr(0, 80) << ": " << o.state << " " << o.message;
+        } else {
+            EXPECT_EQ(o.state, "42000") << c.sql.substr(0, 80) << ": " << o.message;
+            EXPECT_NE(o.message.find("Syntax error"), std::string::npos) << o.message;
+        }
+    }
+}
+
 }  // namespace
 }  // namespace rx::test
 
