@@ -32,8 +32,11 @@ SQLRETURN guarded(SQLHANDLE raw, Work&& work) {
     return rc;
 }
 
-// Caller text (GB18030, length or SQL_NTS) as UTF-8.
-std::string inText(const SQLCHAR* text, SQLINTEGER length);
+// Caller text (GB18030, length or SQL_NTS) as UTF-8. Bytes that are no
+// GB18030 are refused with the given kind, never replaced: what is stored must
+// be what was sent.
+std::string inText(const SQLCHAR* text, SQLINTEGER length,
+                   ErrorKind invalid = ErrorKind::Conversion);
 
 // UTF-8 into the caller's buffer as GB18030; 01004 when it had to be cut.
 SQLRETURN outText(const std::string& utf8, SQLPOINTER buffer, SQLINTEGER bufferLength,

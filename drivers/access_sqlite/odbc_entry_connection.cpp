@@ -11,11 +11,22 @@ using namespace rx::access;
 
 namespace rx::access {
 
-std::string inText(const SQLCHAR* text, SQLINTEGER length) {
+std::string inText(const SQLCHAR* text, SQLINTEGER length, ErrorKind invalid) {
     if (!text) return {};
     size_t n = length == SQL_NTS ? std::strlen(reinterpret_cast<const char*>(text))
                                  : static_cast<size_t>(length);
-    return rx::text::gb18030ToUtf8(std::string_view(reinterpret_cast<const char*>(text), n)).bytes;
+    rx::text::Converted utf8 =
+        rx::text::gb18030ToUtf8(std::string_view(reinterpret_cast<const char*>(text), n));
+    if (!utf8.exact) {
+        static constexpr char kHex[] = "0123456789ABCDEF";
+        const auto bad = static_cast<unsigned char>(text[utf8.firstInvalid]);
+        const bool cut = utf8.firstInvalid + 4 > n && bad >= 0x81 && bad <= 0xFE;
+        raise(invalid, std::string("Invalid character value: ") +
+                           (cut ? "incomplete GB18030 sequence starting with byte 0x" : "byte 0x") +
+                           kHex[bad >> 4] + kHex[bad & 0xF] + " at byte offset " +
+                           std::to_string(utf8.firstInvalid) + " is not GB18030 text");
+    }
+    return std::move(utf8.bytes);
 }
 
 SQLRETURN outText(const std::string& utf8, SQLPOINTER buffer, SQLINTEGER bufferLength,
@@ -143,7 +154,7 @@ SQLRETURN SQL_API SQLGetEnvAttr(SQLHENV env, SQLINTEGER attr, SQLPOINTER value, 
 SQLRETURN SQL_API SQLConnect(SQLHDBC dbc, SQLCHAR* dsn, SQLSMALLINT dsnLength, SQLCHAR*,
                              SQLSMALLINT, SQLCHAR*, SQLSMALLINT) {
     return guarded<Connection>(dbc, [&](Connection& c) -> SQLRETURN {
-        c.connectDsn(inText(dsn, dsnLength));
+        c.connectDsn(inText(dsn, dsnLength, ErrorKind::ConnectFailed));
         return SQL_SUCCESS;
     });
 }
@@ -153,7 +164,7 @@ SQLRETURN SQL_API SQLDriverConnect(SQLHDBC dbc, SQLHWND, SQLCHAR* in, SQLSMALLIN
                                    SQLUSMALLINT) {
     // There is no dialog to prompt with: every completion mode connects with what it is given.
     return guarded<Connection>(dbc, [&](Connection& c) -> SQLRETURN {
-        c.connect(inText(in, inLength));
+        c.connect(inText(in, inLength, ErrorKind::ConnectFailed));
         return outText(c.completedText, out, outMax, outLength, c.diag);
     });
 }

@@ -39,6 +39,7 @@ Converted convert(const Iconv& cd, std::string_view in, std::string_view replace
     }
     if (!cd.valid()) {
         out.exact = false;
+        out.firstInvalid = 0;
         return out;
     }
     iconv(cd.get(), nullptr, nullptr, nullptr, nullptr);  // a clean start whatever came before
@@ -54,6 +55,7 @@ Converted convert(const Iconv& cd, std::string_view in, std::string_view replace
         if (rc != static_cast<size_t>(-1)) continue;
         if (errno == E2BIG) continue;
         // EILSEQ (invalid) or EINVAL (truncated at the end): replace one byte, go on.
+        if (out.exact) out.firstInvalid = static_cast<size_t>(src - in.data());
         out.exact = false;
         out.bytes.append(replacement);
         ++src;

@@ -3,6 +3,7 @@
 // UTF-8, and everything that crosses the ODBC boundary is GB18030: byte-identical
 // to GBK for every GBK character, and able to carry every other character too.
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -11,6 +12,9 @@ namespace rx::text {
 struct Converted {
     std::string bytes;
     bool exact = true;  // false when invalid input was replaced by U+FFFD (or "?" in GB18030)
+    // Byte offset in the input of the first sequence that was replaced, so that
+    // a caller refusing inexact text can say where it went wrong; npos if exact.
+    std::size_t firstInvalid = std::string_view::npos;
 };
 
 // GB18030 bytes to UTF-8. Invalid or truncated sequences become U+FFFD.

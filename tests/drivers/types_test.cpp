@@ -200,6 +200,41 @@ TEST_F(Types, CharactersOutsideGbkSurviveBothAsGb18030AndAsWideText) {
     EXPECT_EQ(wide[5], 0x20AC);
 }
 
+// Bytes that are no GB18030 are refused with the offset of the first bad one,
+// never stored as replacement characters; valid four-byte forms are kept.
+TEST_F(Types, InvalidGb18030BytesAreRefusedAtTheirOffsetAndNothingIsStored) {
+    const std::string head = "INSERT INTO 检索 (姓名) values ('";
+    const std::string headGb = toGb(head);
+    const struct {
+        std::string text;  // GB18030 bytes between the quotes
+        size_t offset;     // of the first bad byte within the text
+    } cases[] = {
+        {"\xB5\xB1\xFF", 2},  // 当, then 0xFF
+        {"a\x80"
+         "b",
+         1},                          // a lone 0x80
+        {"\xB5\xB1\x81\x30\x81", 2},  // 当, then a four-byte form cut at the end
+        {"\x81\x30z\x30", 0},         // a four-byte form broken in the middle
+    };
+    for (const auto& c : cases) {
+        std::string sql = headGb + c.text + "')";
+        OdbcStatement s(db);
+        OdbcOutcome o = s.outcome(SQLExecDirect(s.get(), reinterpret_cast<SQLCHAR*>(sql.data()),
+                                                static_cast<SQLINTEGER>(sql.size())));
+        EXPECT_EQ(o.state, "22018") << o.message;
+        EXPECT_NE(o.message.find("at byte offset " + std::to_string(headGb.size() + c.offset)),
+                  std::string::npos)
+            << o.message;
+    }
+    EXPECT_TRUE(db.query("select * from 检索").empty());
+    std::string valid = headGb + "\x81\x30\x81\x30\x95\x32\x82\x36')";  // U+0080, U+20000
+    OdbcStatement s(db);
+    ASSERT_TRUE(s.outcome(SQLExecDirect(s.get(), reinterpret_cast<SQLCHAR*>(valid.data()),
+                                        static_cast<SQLINTEGER>(valid.size())))
+                    .ok());
+    EXPECT_EQ(db.query("select 姓名 from 检索"), (Rows{{"\u0080\U00020000"}}));
+}
+
 TEST_F(Types, WideTextFillsTheBufferToTheLastWholeUnitEvenInsideASurrogatePair) {
     ASSERT_TRUE(db.execute("INSERT INTO 检索 (姓名) values ('当归𠀀甘')")
                     .ok());  // 5 units, a pair in the middle
