@@ -17,7 +17,6 @@ DrugConnection::~DrugConnection() {
 bool DrugConnection::ConnectAccessFile(const QString& path, const QString& password) {
     Close();
     connectionText_ = drugConnectionText(path);
-    if (!environment_) environment_ = newEnvironment();
     OdbcError error;
     connection_ = driverConnect(
         environment_, rx::text::toGb18030(drugOdbcConnectText(path, password)), true, &error);
@@ -50,7 +49,7 @@ bool DrugRecordset::BindTo(DrugConnection& connection) {
 bool DrugRecordset::Open(const QString& sql) {
     Close();
     if (!connection_ || !connection_->IsOpen() || sql.isEmpty()) {
-        lastError_ = OdbcError{u"08003"_s, u"the record set has no open connection"_s};
+        lastError_ = OdbcError::misuse(u"the record set has no open connection"_s);
         return false;
     }
     OdbcError error;

@@ -18,6 +18,13 @@ OdbcConnection::~OdbcConnection() {
     Close();
 }
 
+OdbcError OdbcConnection::notRunnable(const QString& sql) const {
+    if (sql.isEmpty()) return OdbcError::misuse(u"empty statement"_s);
+    // Why the connection is not there is what the log needs to show.
+    if (openError_) return *openError_;
+    return OdbcError::misuse(u"not connected"_s);
+}
+
 void OdbcConnection::fail(OdbcError error) {
     lastError_ = std::move(error);
 }
@@ -26,16 +33,18 @@ bool OdbcConnection::Open(const QString& connectionText, bool readOnly, bool /*p
     Close();
     const std::optional<QString> connectPart = odbcConnectPart(connectionText);
     if (!connectPart) {
-        fail({u"IM002"_s, u"the connection text does not start with ODBC;"_s});
+        openError_ = OdbcError::misuse(u"the connection text does not start with ODBC;"_s);
+        fail(*openError_);
         return false;
     }
-    if (!environment_) environment_ = newEnvironment();
     OdbcError error;
     connection_ = driverConnect(environment_, rx::text::toGb18030(*connectPart), readOnly, &error);
     if (!connection_) {
+        openError_ = error;
         fail(std::move(error));
         return false;
     }
+    openError_.reset();
     open_ = true;
     lastError_.reset();
     return true;
@@ -47,12 +56,13 @@ bool OdbcConnection::IsOpen() const {
 
 bool OdbcConnection::Execute(const QString& sql) {
     if (sql.isEmpty() || !open_) {
-        fail({u"HY009"_s, sql.isEmpty() ? u"empty statement"_s : u"not connected"_s});
+        fail(notRunnable(sql));
         return false;
     }
-    OdbcHandle statement = allocateHandle(SQL_HANDLE_STMT, connection_.get());
+    OdbcError error;
+    OdbcHandle statement = newStatement(connection_.get(), &error);
     if (!statement) {
-        fail(diagnosticsOf(SQL_HANDLE_DBC, connection_.get()));
+        fail(std::move(error));
         return false;
     }
     QByteArray bytes = rx::text::toGb18030(sql);
@@ -63,7 +73,7 @@ bool OdbcConnection::Execute(const QString& sql) {
         lastError_.reset();
         return true;
     }
-    if (auto failure = check(rc, statement)) {
+    if (auto failure = failureOf(rc, statement)) {
         fail(*failure);
         return false;
     }
@@ -73,7 +83,7 @@ bool OdbcConnection::Execute(const QString& sql) {
 
 int OdbcConnection::Query(const QString& sql) {
     if (sql.isEmpty() || !open_) {
-        fail({u"HY009"_s, sql.isEmpty() ? u"empty statement"_s : u"not connected"_s});
+        fail(notRunnable(sql));
         return 0;
     }
     OdbcError error;

@@ -55,6 +55,7 @@ public:
 private:
     ResultCursor* result(int handle) const;
     void fail(OdbcError error);
+    OdbcError notRunnable(const QString& sql) const;
 
     OdbcHandle environment_;
     OdbcHandle connection_;
@@ -62,6 +63,7 @@ private:
     int nextHandle_ = 1;
     std::map<int, std::unique_ptr<ResultCursor>> results_;
     std::optional<OdbcError> lastError_;
+    std::optional<OdbcError> openError_;  // why the last Open failed
 };
 
 // Removes a leading "ODBC;" (without regard to case); nothing when it is not there.

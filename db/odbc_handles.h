@@ -1,65 +1,48 @@
 #pragma once
-// RAII over ODBC handles and the one checker every ODBC call goes through:
-// a failed call becomes an OdbcError carrying the SQLSTATE of the driver.
-
-#include <sql.h>
-#include <sqlext.h>
+// The database layer's face of the shared ODBC layer (platform/odbc): the
+// same handles and checker, with errors in QString.
 
 #include <QByteArray>
 #include <QString>
 #include <optional>
-#include <utility>
+
+#include "platform/odbc/odbc.h"
 
 namespace rx::db {
 
 struct OdbcError {
-    QString sqlState;  // five characters, e.g. "42S02"; "HY000" when none was given
+    // The driver's SQLSTATE, e.g. "42S02"; empty for the program's own misuse
+    // (a statement on a closed connection, say), which never reached a driver.
+    QString sqlState;
     QString message;
+
+    static OdbcError misuse(const QString& what) { return {QString(), what}; }
+    bool isMisuse() const { return sqlState.isEmpty(); }
 };
 
-class OdbcHandle {
-public:
-    OdbcHandle() = default;
-    OdbcHandle(SQLSMALLINT type, SQLHANDLE handle) : type_(type), handle_(handle) {}
-    OdbcHandle(OdbcHandle&& other) noexcept
-        : type_(other.type_), handle_(std::exchange(other.handle_, nullptr)) {}
-    OdbcHandle& operator=(OdbcHandle&& other) noexcept;
-    OdbcHandle(const OdbcHandle&) = delete;
-    OdbcHandle& operator=(const OdbcHandle&) = delete;
-    ~OdbcHandle() { reset(); }
+using OdbcHandle = odbc::Handle;
+using odbc::succeeded;
 
-    SQLHANDLE get() const { return handle_; }
-    SQLSMALLINT type() const { return type_; }
-    explicit operator bool() const { return handle_ != nullptr; }
-    void reset();
-    SQLHANDLE release();
-
-private:
-    SQLSMALLINT type_ = SQL_HANDLE_ENV;
-    SQLHANDLE handle_ = nullptr;
-};
-
-// Allocates a handle of the type under parent (SQL_NULL_HANDLE for an
-// environment); an empty handle when that fails.
-OdbcHandle allocateHandle(SQLSMALLINT type, SQLHANDLE parent);
-
-inline bool succeeded(SQLRETURN rc) {
-    return rc == SQL_SUCCESS || rc == SQL_SUCCESS_WITH_INFO;
-}
-
-// The first diagnostic record of the handle.
-OdbcError diagnosticsOf(SQLSMALLINT type, SQLHANDLE handle);
+OdbcError fromOdbc(const odbc::Error& error);
 
 // Nothing when the call succeeded, else its diagnostics.
-std::optional<OdbcError> check(SQLRETURN rc, const OdbcHandle& handle);
+std::optional<OdbcError> failureOf(SQLRETURN rc, const OdbcHandle& handle);
 
-// A fresh ODBC 3 environment.
-OdbcHandle newEnvironment();
+// A statement handle on the connection, or nothing and the connection's diagnostics.
+OdbcHandle newStatement(SQLHDBC connection, OdbcError* error);
 
-// Connects a new connection handle of the environment with the connect text
-// (already in GB18030), never prompting; an empty handle and the error when
-// the driver refuses.
-OdbcHandle driverConnect(const OdbcHandle& environment, const QByteArray& connectText,
-                         bool readOnly, OdbcError* error);
+// Connects with the connect text (already in GB18030), never prompting; an
+// empty handle and the error when the driver refuses. The environment is made
+// on first use.
+OdbcHandle driverConnect(OdbcHandle& environment, const QByteArray& connectText, bool readOnly,
+                         OdbcError* error);
+
+// "SQLSTATE 42S02: …" for the administrator's log.
+QString describe(const OdbcError& error);
+
+// Writes why `what` failed to the program's log (standard error, which a
+// desktop session or the system journal keeps), so that an administrator can
+// tell why a user saw a failure box. No error: the result broke off part way.
+void logFailure(const QString& what, const std::optional<OdbcError>& error);
 
 }  // namespace rx::db

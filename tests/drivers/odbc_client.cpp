@@ -2,6 +2,7 @@
 
 #include <fstream>
 
+#include "platform/odbc/odbc.h"
 #include "platform/text/gb18030.h"
 
 namespace rx::test {
@@ -25,45 +26,38 @@ std::optional<JournalMark> journalMark(const std::string& path) {
 OdbcOutcome diagnose(SQLSMALLINT type, SQLHANDLE h, SQLRETURN rc) {
     OdbcOutcome o;
     o.rc = rc;
-    SQLCHAR state[6] = {};
-    SQLCHAR text[2048] = {};
+    // A success with nothing to tell leaves state and message empty.
+    SQLCHAR probe[6] = {};
     SQLINTEGER native = 0;
     SQLSMALLINT len = 0;
-    if (SQL_SUCCEEDED(SQLGetDiagRec(type, h, 1, state, &native, text, sizeof text, &len))) {
-        o.state = reinterpret_cast<const char*>(state);
-        o.message = fromGb(reinterpret_cast<const char*>(text));
+    if (SQL_SUCCEEDED(SQLGetDiagRec(type, h, 1, probe, &native, nullptr, 0, &len))) {
+        const odbc::Error e = odbc::diagnostics(type, h);
+        o.state = e.sqlState;
+        o.message = fromGb(e.message);
     }
     return o;
 }
 
-OdbcConnection::OdbcConnection() {
-    SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env_);
-    SQLSetEnvAttr(env_, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
-    SQLAllocHandle(SQL_HANDLE_DBC, env_, &dbc_);
-}
+OdbcConnection::OdbcConnection()
+    : env_(odbc::newEnvironment()), dbc_(odbc::allocate(SQL_HANDLE_DBC, env_.get())) {}
 
-OdbcConnection::~OdbcConnection() {
-    if (connected_) SQLDisconnect(dbc_);
-    SQLFreeHandle(SQL_HANDLE_DBC, dbc_);
-    SQLFreeHandle(SQL_HANDLE_ENV, env_);
-}
+OdbcConnection::~OdbcConnection() = default;
 
 OdbcOutcome OdbcConnection::driverConnect(const std::string& utf8Text, std::string* completed) {
     std::string gb = toGb(utf8Text);
     SQLCHAR out[2048] = {};
     SQLSMALLINT outLen = 0;
-    SQLRETURN rc = SQLDriverConnect(dbc_, nullptr, reinterpret_cast<SQLCHAR*>(gb.data()), SQL_NTS,
-                                    out, sizeof out, &outLen, SQL_DRIVER_NOPROMPT);
-    connected_ = SQL_SUCCEEDED(rc);
+    SQLRETURN rc = SQLDriverConnect(dbc_.get(), nullptr, reinterpret_cast<SQLCHAR*>(gb.data()),
+                                    SQL_NTS, out, sizeof out, &outLen, SQL_DRIVER_NOPROMPT);
     if (completed) *completed = fromGb(reinterpret_cast<const char*>(out));
-    return diagnose(SQL_HANDLE_DBC, dbc_, rc);
+    return diagnose(SQL_HANDLE_DBC, dbc_.get(), rc);
 }
 
 OdbcOutcome OdbcConnection::connectDsn(const std::string& dsn) {
-    SQLRETURN rc = SQLConnect(dbc_, reinterpret_cast<SQLCHAR*>(const_cast<char*>(dsn.c_str())),
-                              SQL_NTS, nullptr, 0, nullptr, 0);
-    connected_ = SQL_SUCCEEDED(rc);
-    return diagnose(SQL_HANDLE_DBC, dbc_, rc);
+    SQLRETURN rc =
+        SQLConnect(dbc_.get(), reinterpret_cast<SQLCHAR*>(const_cast<char*>(dsn.c_str())), SQL_NTS,
+                   nullptr, 0, nullptr, 0);
+    return diagnose(SQL_HANDLE_DBC, dbc_.get(), rc);
 }
 
 OdbcOutcome OdbcConnection::execute(const std::string& utf8Sql) {
@@ -87,20 +81,16 @@ Rows OdbcConnection::query(const std::string& utf8Sql, OdbcOutcome* outcome) {
     return rows;
 }
 
-OdbcStatement::OdbcStatement(const OdbcConnection& c) {
-    SQLAllocHandle(SQL_HANDLE_STMT, c.dbc(), &stmt_);
-}
-OdbcStatement::~OdbcStatement() {
-    SQLFreeHandle(SQL_HANDLE_STMT, stmt_);
-}
+OdbcStatement::OdbcStatement(const OdbcConnection& c)
+    : stmt_(odbc::allocate(SQL_HANDLE_STMT, c.dbc())) {}
 
 OdbcOutcome OdbcStatement::outcome(SQLRETURN rc) const {
-    return diagnose(SQL_HANDLE_STMT, stmt_, rc);
+    return diagnose(SQL_HANDLE_STMT, stmt_.get(), rc);
 }
 
 OdbcOutcome OdbcStatement::execDirect(const std::string& utf8Sql) {
     std::string gb = toGb(utf8Sql);
-    return outcome(SQLExecDirect(stmt_, reinterpret_cast<SQLCHAR*>(gb.data()),
+    return outcome(SQLExecDirect(stmt_.get(), reinterpret_cast<SQLCHAR*>(gb.data()),
                                  static_cast<SQLINTEGER>(gb.size())));
 }
 
@@ -109,11 +99,14 @@ Cell OdbcStatement::text(SQLUSMALLINT column, SQLLEN chunk) {
     std::vector<char> buf(static_cast<size_t>(chunk));
     for (;;) {
         SQLLEN ind = 0;
-        SQLRETURN rc = SQLGetData(stmt_, column, SQL_C_CHAR, buf.data(), chunk, &ind);
+        SQLRETURN rc = SQLGetData(stmt_.get(), column, SQL_C_CHAR, buf.data(), chunk, &ind);
         if (rc == SQL_NO_DATA) break;
         if (!SQL_SUCCEEDED(rc)) return std::string("<error ") + outcome(rc).state + ">";
         if (ind == SQL_NULL_DATA) return std::nullopt;
-        bytes += buf.data();
+        // A piece that does not fit fills the buffer less its terminator; a NUL
+        // inside the text belongs to it.
+        const SQLLEN room = chunk - 1;
+        bytes.append(buf.data(), std::size_t(ind == SQL_NO_TOTAL || ind > room ? room : ind));
         if (rc == SQL_SUCCESS) break;
     }
     return fromGb(bytes);

@@ -3,12 +3,11 @@
 // the way an application does, through libodbc. Texts are UTF-8 here and
 // GB18030 on the wire, as the program sends them.
 
-#include <sql.h>
-#include <sqlext.h>
-
 #include <optional>
 #include <string>
 #include <vector>
+
+#include "platform/odbc/odbc.h"
 
 namespace rx::test {
 
@@ -34,29 +33,28 @@ public:
     OdbcOutcome execute(const std::string& utf8Sql);
     // Every row, every column read with SQL_C_CHAR in pieces, back in UTF-8.
     Rows query(const std::string& utf8Sql, OdbcOutcome* outcome = nullptr);
-    SQLHDBC dbc() const { return dbc_; }
-    SQLHENV env() const { return env_; }
+    SQLHDBC dbc() const { return dbc_.get(); }
+    SQLHENV env() const { return env_.get(); }
 
 private:
-    SQLHENV env_ = SQL_NULL_HENV;
-    SQLHDBC dbc_ = SQL_NULL_HDBC;
-    bool connected_ = false;
+    // The connection goes before its environment.
+    odbc::Handle env_;
+    odbc::Handle dbc_;
 };
 
 class OdbcStatement {
 public:
     explicit OdbcStatement(const OdbcConnection& c);
-    ~OdbcStatement();
     OdbcStatement(const OdbcStatement&) = delete;
     OdbcStatement& operator=(const OdbcStatement&) = delete;
-    SQLHSTMT get() const { return stmt_; }
+    SQLHSTMT get() const { return stmt_.get(); }
     OdbcOutcome execDirect(const std::string& utf8Sql);
     OdbcOutcome outcome(SQLRETURN rc) const;
     // One column of the current row as text via SQL_C_CHAR, joined from pieces of chunk bytes.
     Cell text(SQLUSMALLINT column, SQLLEN chunk = 4096);
 
 private:
-    SQLHSTMT stmt_ = SQL_NULL_HSTMT;
+    odbc::Handle stmt_;
 };
 
 OdbcOutcome diagnose(SQLSMALLINT type, SQLHANDLE h, SQLRETURN rc);

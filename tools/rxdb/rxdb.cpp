@@ -8,6 +8,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "platform/odbc/odbc.h"
 #include "platform/text/gb18030.h"
 
 namespace rx::rxdb {
@@ -15,36 +16,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// RAII over one ODBC handle.
-class Handle {
-public:
-    Handle(SQLSMALLINT type, SQLHANDLE parent) : type_(type) {
-        if (SQLAllocHandle(type, parent, &h_) != SQL_SUCCESS && type != SQL_HANDLE_STMT)
-            h_ = SQL_NULL_HANDLE;
-    }
-    ~Handle() {
-        if (h_) SQLFreeHandle(type_, h_);
-    }
-    Handle(const Handle&) = delete;
-    Handle& operator=(const Handle&) = delete;
-    SQLHANDLE get() const { return h_; }
-    SQLSMALLINT type() const { return type_; }
-
-private:
-    SQLSMALLINT type_;
-    SQLHANDLE h_ = SQL_NULL_HANDLE;
-};
-
-std::string diagnostics(const Handle& h) {
-    SQLCHAR state[6] = {};
-    SQLCHAR text[1024] = {};
-    SQLINTEGER native = 0;
-    SQLSMALLINT len = 0;
-    if (!h.get() || !SQL_SUCCEEDED(SQLGetDiagRec(h.type(), h.get(), 1, state, &native, text,
-                                                 sizeof text, &len)))
-        return "unknown ODBC error";
-    std::string message = rx::text::gb18030ToUtf8(reinterpret_cast<const char*>(text)).bytes;
-    return std::string(reinterpret_cast<const char*>(state)) + " " + message;
+std::string describe(const odbc::Error& e) {
+    return e.sqlState + " " + rx::text::gb18030ToUtf8(e.message).bytes;
 }
 
 // How rxdb holds a file while it writes it.
@@ -57,57 +30,55 @@ enum class Sharing {
 // One connection to one file through the driver manager.
 class Session {
 public:
-    Session(const fs::path& file, const std::string& driver, Sharing sharing)
-        : env_(SQL_HANDLE_ENV, SQL_NULL_HANDLE) {
-        if (!env_.get()) {
-            error_ = "cannot allocate an ODBC environment";
-            return;
-        }
-        SQLSetEnvAttr(env_.get(), SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3),
-                      0);
-        dbc_ = std::make_unique<Handle>(SQL_HANDLE_DBC, env_.get());
+    Session(const fs::path& file, const std::string& driver, Sharing sharing,
+            bool created = false) {
+        odbc::Error failure;
+        env_ = odbc::newEnvironment(&failure);
         std::string text = "DRIVER={" + driver + "};DBQ=" + file.string() + ";";
         if (sharing == Sharing::Exclusive) text += "Exclusive=1;";
-        std::string gb = rx::text::utf8ToGb18030(text).bytes;
-        SQLRETURN rc = SQLDriverConnect(dbc_->get(), nullptr, reinterpret_cast<SQLCHAR*>(gb.data()),
-                                        SQL_NTS, nullptr, 0, nullptr, SQL_DRIVER_NOPROMPT);
-        if (!SQL_SUCCEEDED(rc))
-            error_ = "cannot open " + file.string() + ": " + diagnostics(*dbc_);
-        else
-            connected_ = true;
-    }
-    ~Session() {
-        if (connected_) SQLDisconnect(dbc_->get());
+        // The driver takes an empty file only from the one who just made it.
+        if (created) text += "NewDatabase=1;";
+        if (env_)
+            dbc_ = odbc::driverConnect(env_, rx::text::utf8ToGb18030(text).bytes, false, &failure);
+        if (!dbc_) error_ = "cannot open " + file.string() + ": " + describe(failure);
     }
     const std::string& error() const { return error_; }
 
     bool execute(const std::string& utf8Sql, std::string& error) {
-        Handle stmt(SQL_HANDLE_STMT, dbc_->get());
+        odbc::Error failure;
+        odbc::Handle stmt = odbc::allocate(SQL_HANDLE_STMT, dbc_.get(), &failure);
         std::string gb = rx::text::utf8ToGb18030(utf8Sql).bytes;
-        SQLRETURN rc = SQLExecDirect(stmt.get(), reinterpret_cast<SQLCHAR*>(gb.data()),
-                                     static_cast<SQLINTEGER>(gb.size()));
-        if (SQL_SUCCEEDED(rc)) return true;
-        error = diagnostics(stmt);
+        if (stmt) {
+            auto result =
+                odbc::check(SQLExecDirect(stmt.get(), reinterpret_cast<SQLCHAR*>(gb.data()),
+                                          static_cast<SQLINTEGER>(gb.size())),
+                            stmt);
+            if (!result) return true;
+            failure = *result;
+        }
+        error = describe(failure);
         return false;
     }
 
     bool setAutocommit(bool on) {
-        return SQL_SUCCEEDED(SQLSetConnectAttr(
-            dbc_->get(), SQL_ATTR_AUTOCOMMIT,
-            reinterpret_cast<SQLPOINTER>(on ? SQL_AUTOCOMMIT_ON : SQL_AUTOCOMMIT_OFF), 0));
+        return !odbc::check(
+            SQLSetConnectAttr(
+                dbc_.get(), SQL_ATTR_AUTOCOMMIT,
+                reinterpret_cast<SQLPOINTER>(on ? SQL_AUTOCOMMIT_ON : SQL_AUTOCOMMIT_OFF), 0),
+            dbc_);
     }
     bool end(bool commit, std::string& error) {
-        if (SQL_SUCCEEDED(
-                SQLEndTran(SQL_HANDLE_DBC, dbc_->get(), commit ? SQL_COMMIT : SQL_ROLLBACK)))
-            return true;
-        error = diagnostics(*dbc_);
+        auto failure = odbc::check(
+            SQLEndTran(SQL_HANDLE_DBC, dbc_.get(), commit ? SQL_COMMIT : SQL_ROLLBACK), dbc_);
+        if (!failure) return true;
+        error = describe(*failure);
         return false;
     }
 
 private:
-    Handle env_;
-    std::unique_ptr<Handle> dbc_;
-    bool connected_ = false;
+    // The connection goes before its environment.
+    odbc::Handle env_;
+    odbc::Handle dbc_;
     std::string error_;
 };
 
@@ -130,7 +101,7 @@ Status createWith(const fs::path& file, const std::vector<std::string>& schema,
     ::close(fd);
     std::string error;
     {
-        Session s(file, driver, sharing);
+        Session s(file, driver, sharing, true);
         if (!s.error().empty()) error = s.error();
         for (size_t i = 0; error.empty() && i < schema.size(); ++i) s.execute(schema[i], error);
     }
