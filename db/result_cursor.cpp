@@ -60,14 +60,6 @@ QDateTime dateTimeOf(const SQL_TIMESTAMP_STRUCT& ts) {
             QTime(ts.hour, ts.minute, ts.second, int(ts.fraction / 1000000))};
 }
 
-// The length of the text a part holds before its terminator, in bytes.
-std::size_t terminatedLength(const char* part, std::size_t usable, std::size_t terminator) {
-    if (terminator == 1) return ::strnlen(part, usable);
-    std::size_t n = 0;
-    while (n + 1 < usable && (part[n] != 0 || part[n + 1] != 0)) n += 2;
-    return std::min(n, usable);
-}
-
 // Reads a variable-length value in as many parts as it takes; the buffer keeps
 // its size for the next row. Returns false when the driver reports an error.
 bool readVariable(SQLHSTMT statement, SQLUSMALLINT column, SQLSMALLINT cType,
@@ -92,10 +84,9 @@ bool readVariable(SQLHSTMT statement, SQLUSMALLINT column, SQLSMALLINT cType,
             length += std::size_t(indicator);
             return true;
         }
-        // A driver may stop short of the room to keep a character whole; the
-        // terminator tells how much text this part really holds.
-        const std::size_t written =
-            terminator ? terminatedLength(buffer.data() + length, usable, terminator) : usable;
+        // A piece that does not fit fills the room less the terminator: a NUL
+        // inside the text is part of it, never the end of the piece.
+        const std::size_t written = usable;
         length += written;
         const std::size_t rest =
             indicator == SQL_NO_TOTAL ? buffer.size() : std::size_t(indicator) - written;
@@ -118,11 +109,8 @@ ResultCursor::~ResultCursor() = default;
 
 std::unique_ptr<ResultCursor> ResultCursor::open(SQLHDBC connection, const QByteArray& sql,
                                                  OdbcError* error) {
-    OdbcHandle statement = allocateHandle(SQL_HANDLE_STMT, connection);
-    if (!statement) {
-        if (error) *error = diagnosticsOf(SQL_HANDLE_DBC, connection);
-        return nullptr;
-    }
+    OdbcHandle statement = newStatement(connection, error);
+    if (!statement) return nullptr;
     std::unique_ptr<ResultCursor> cursor(new ResultCursor(std::move(statement), sql));
     SQLUINTEGER extensions = 0;
     if (succeeded(SQLGetInfo(connection, SQL_GETDATA_EXTENSIONS, &extensions, sizeof extensions,
@@ -130,7 +118,7 @@ std::unique_ptr<ResultCursor> ResultCursor::open(SQLHDBC connection, const QByte
         cursor->anyOrder_ = (extensions & SQL_GD_ANY_ORDER) != 0;
     if (!cursor->execute(error)) return nullptr;
     if (!cursor->describe()) {
-        if (error) *error = {u"24000"_s, u"the statement gives no result"_s};
+        if (error) *error = OdbcError::misuse(u"the statement gives no result to read"_s);
         return nullptr;
     }
     cursor->fetch();
@@ -140,7 +128,7 @@ std::unique_ptr<ResultCursor> ResultCursor::open(SQLHDBC connection, const QByte
 bool ResultCursor::execute(OdbcError* error) {
     const SQLRETURN rc = SQLExecDirect(statement_.get(), reinterpret_cast<SQLCHAR*>(sql_.data()),
                                        SQLINTEGER(sql_.size()));
-    if (auto failure = check(rc, statement_)) {
+    if (auto failure = failureOf(rc, statement_)) {
         if (error) *error = *failure;
         return false;
     }
@@ -154,15 +142,25 @@ bool ResultCursor::describe() {
     columns_.resize(std::size_t(count));
     cells_ = std::make_unique<Cell[]>(std::size_t(count));
     for (SQLSMALLINT i = 0; i < count; ++i) {
-        SQLCHAR name[256] = {};
+        std::vector<SQLCHAR> name(256);
         SQLSMALLINT nameLength = 0, sqlType = SQL_VARCHAR, digits = 0, nullable = 0;
         SQLULEN size = 0;
-        SQLDescribeCol(statement_.get(), SQLUSMALLINT(i + 1), name, SQLSMALLINT(sizeof name),
-                       &nameLength, &sqlType, &size, &digits, &nullable);
+        const auto describeColumn = [&] {
+            return SQLDescribeCol(statement_.get(), SQLUSMALLINT(i + 1), name.data(),
+                                  SQLSMALLINT(name.size()), &nameLength, &sqlType, &size, &digits,
+                                  &nullable);
+        };
+        SQLRETURN rc = describeColumn();
+        if (rc == SQL_SUCCESS_WITH_INFO && std::size_t(nameLength) >= name.size()) {
+            name.resize(std::size_t(nameLength) + 1);  // a long name is read whole
+            rc = describeColumn();
+        }
+        if (failureOf(rc, statement_)) return false;
         const qsizetype shown =
-            qBound(qsizetype(0), qsizetype(nameLength), qsizetype(sizeof name) - 1);
+            qBound(qsizetype(0), qsizetype(nameLength), qsizetype(name.size()) - 1);
         columns_[std::size_t(i)] = {
-            rx::text::fromGb18030(reinterpret_cast<const char*>(name), shown), kindOf(sqlType)};
+            rx::text::fromGb18030(reinterpret_cast<const char*>(name.data()), shown),
+            kindOf(sqlType)};
     }
     return true;
 }
@@ -181,8 +179,7 @@ void ResultCursor::fetch() {
 void ResultCursor::moveFirst() {
     if (row_ == 0) return;
     failed_ = false;  // a fresh pass over the rows
-    SQLFreeStmt(statement_.get(), SQL_CLOSE);
-    if (!execute(nullptr)) {
+    if (failureOf(SQLFreeStmt(statement_.get(), SQL_CLOSE), statement_) || !execute(nullptr)) {
         atEnd_ = true;
         failed_ = true;
         return;
@@ -198,6 +195,13 @@ int ResultCursor::indexOf(const QString& name) const {
     for (int i = 0; i < columnCount(); ++i)
         if (columns_[std::size_t(i)].name.compare(name, Qt::CaseInsensitive) == 0) return i;
     return -1;
+}
+
+void ResultCursor::readFailed(Cell& c) const {
+    // A value the driver could not hand over is not a NULL: the result is
+    // incomplete, and the read loop reports it so.
+    c.null = true;
+    failed_ = true;
 }
 
 void ResultCursor::readCell(int index) const {
@@ -225,12 +229,13 @@ void ResultCursor::readCell(int index) const {
             const SQLSMALLINT cType =
                 columns_[std::size_t(index)].kind == ColumnKind::Text ? SQL_C_WCHAR : SQL_C_BINARY;
             c.loaded = true;
-            if (!readVariable(s, column, cType, c.buffer, c.length, c.null)) c.null = true;
+            if (!readVariable(s, column, cType, c.buffer, c.length, c.null)) readFailed(c);
             return;
         }
     }
     c.loaded = true;
-    c.null = !succeeded(rc) || indicator == SQL_NULL_DATA;
+    c.null = indicator == SQL_NULL_DATA;
+    if (!succeeded(rc)) readFailed(c);
 }
 
 const ResultCursor::Cell* ResultCursor::cell(int index) const {

@@ -62,6 +62,7 @@ private:
     void fetch();
     const Cell* cell(int index) const;
     void readCell(int index) const;
+    void readFailed(Cell& cell) const;
 
     OdbcHandle statement_;
     QByteArray sql_;
@@ -69,7 +70,7 @@ private:
     std::unique_ptr<Cell[]> cells_;
     bool anyOrder_ = false;
     bool atEnd_ = true;
-    bool failed_ = false;
+    mutable bool failed_ = false;
     qint64 row_ = -1;
     mutable int readUpTo_ = -1;  // highest column read from the current row
 };

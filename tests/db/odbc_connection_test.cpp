@@ -3,6 +3,7 @@
 #include "db/odbc_connection.h"
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include "db/connection_texts.h"
 #include "db/date_forms.h"
@@ -235,6 +236,47 @@ TEST(OdbcConnectionOpen, ReadOnlyConnectionReadsButDoesNotWrite) {
     int count = 0;
     readAll(reader, u"select * from 检索"_s, [&](int) { ++count; });
     EXPECT_EQ(count, 1);
+}
+
+// What a file holds comes back whole, or the read says it failed: a NUL inside
+// a text past the first piece, a date column holding what is no date, and a
+// driver message longer than any fixed buffer.
+TEST_F(OdbcConnectionTest, ReadsAreWholeOrFailAndErrorsAreWhole) {
+    const QString withNul =
+        QString(50, u'药') + QChar(0) + QString(255, u'甘');  // NUL in the first piece
+    {
+        sqlite3* file = nullptr;
+        ASSERT_EQ(sqlite3_open(dir.prescriptionDatabasePath().toUtf8().constData(), &file),
+                  SQLITE_OK);
+        sqlite3_stmt* insert = nullptr;
+        ASSERT_EQ(sqlite3_prepare_v2(file, "INSERT INTO 检索 (姓名, 时间, 主诉) values (?, ?, 'x')",
+                                     -1, &insert, nullptr),
+                  SQLITE_OK);
+        const QByteArray name = withNul.toUtf8();
+        for (const char* when : {"2024-05-03 00:00:00", "not a date"}) {
+            sqlite3_bind_text(insert, 1, name.constData(), int(name.size()), SQLITE_TRANSIENT);
+            sqlite3_bind_text(insert, 2, when, -1, SQLITE_STATIC);
+            ASSERT_EQ(sqlite3_step(insert), SQLITE_DONE);
+            sqlite3_reset(insert);
+        }
+        sqlite3_finalize(insert);
+        sqlite3_close(file);
+    }
+    QStringList names;
+    const bool whole = readAll(db, u"select * from 检索 order by 编号"_s, [&](int h) {
+        names << valueText(db.ReadColumn(h, 2));
+        db.ReadColumn(h, 3);
+    });
+    ASSERT_FALSE(names.isEmpty());
+    EXPECT_EQ(names[0].size(), withNul.size());
+    EXPECT_EQ(names[0], withNul);
+    EXPECT_FALSE(whole) << "a 时间 that is no date read as an empty value";
+
+    const QString longName = QString(3000, u'表');
+    EXPECT_FALSE(db.Execute(u"select * from "_s + longName));
+    ASSERT_TRUE(db.lastError());
+    EXPECT_EQ(db.lastError()->sqlState, u"42S02"_s);
+    EXPECT_TRUE(db.lastError()->message.contains(longName)) << db.lastError()->message.size();
 }
 
 }  // namespace
