@@ -24,7 +24,7 @@ using namespace entry_texts;
 namespace {
 // A result row shows the drug name and carries its 规格 in a cell of its own.
 constexpr int kNameCell = 0;
-constexpr int kSpecCell = 1;
+constexpr int kPackingCell = 1;
 }  // namespace
 
 void EntryWindow::wireLookupHandlers() {
@@ -81,6 +81,7 @@ void EntryWindow::lookup(const QString& sql) {
         // and finish the update before the box's own event loop paints the list.
         if (bulk) 查询列表框->deleteAllRows();
         bulk.reset();
+        db::logFailure(QStringLiteral("The drug lookup"), 查询记录集.lastError());
         context_.showMessage(kLookupFailed, kLookupFailedTitle, ui::MessageLook::None);
         // Closed for good: every later lookup of this window fails the same way.
         查询数据库连接.Close();
@@ -101,7 +102,7 @@ bool EntryWindow::OnResultKeyDown(int key) {
     编辑框_药品名称->setText(row < 0 ? QString() : 查询列表框->cellText(row, kNameCell));
     // The unit follows the drug's 规格 only where the list offers exactly that unit.
     if (row >= 0) {
-        const int unit = 组合框_剂量单位->findText(查询列表框->cellText(row, kSpecCell));
+        const int unit = 组合框_剂量单位->findText(查询列表框->cellText(row, kPackingCell));
         if (unit >= 0) 组合框_剂量单位->setCurrentIndex(unit);
     }
     编辑框_用量->setFocus(Qt::OtherFocusReason);

@@ -12,8 +12,8 @@
 #include "db/date_forms.h"
 #include "db/statements.h"
 #include "forms/entry/entry_texts.h"
-#include "forms/entry/placeholder_windows.h"
 #include "forms/patient_index/patient_index_window.h"
+#include "forms/query/query_window.h"
 #include "forms/slip_print/slip_print_window.h"
 #include "platform/ui/message_box.h"
 #include "platform/ui/report_list_view.h"
@@ -102,6 +102,8 @@ void EntryWindow::OnSaveClicked() {
         return;
     }
     const bool saved = 外部数据库1.Execute(db::VisitInsert(currentVisit()));
+    if (!saved)
+        db::logFailure(QStringLiteral("Saving the visit into 基本资料"), 外部数据库1.lastError());
     context_.showMessage(saved ? kSaved : kSaveFailed, kInfoTitle, ui::MessageLook::Information);
 }
 
@@ -136,15 +138,16 @@ void EntryWindow::OnPrintClicked() {
 
 void EntryWindow::OnQueryClicked() {
     if (queryWindow_) {
-        // One query window at a time: a second click brings it to the front.
-        queryWindow_->showNormal();
+        // One query window at a time: a second click brings it to the front,
+        // out of the task bar if it was minimised.
+        queryWindow_->setWindowState(queryWindow_->windowState() & ~Qt::WindowMinimized);
+        queryWindow_->show();
         queryWindow_->raise();
         queryWindow_->activateWindow();
         return;
     }
-    // No owner: the query window may outlive this one.
-    queryWindow_ = new QueryWindowPlaceholder;
-    queryWindow_->setAttribute(Qt::WA_DeleteOnClose);
+    // No owner: the query window may outlive this one. Closing destroys it.
+    queryWindow_ = new QueryWindow(context_);
     queryWindow_->show();
 }
 

@@ -239,10 +239,15 @@ TEST_F(EntryWindowTest, MissingPrescriptionDatabaseShowsOnlyAsFailedSave) {
     EXPECT_TRUE(shown().empty());
     fillRequired();
     addDrug(u"当归"_s, u"10"_s, u"g"_s);
+    rx::test::LogCapture log;
     click(w.按钮_保存);
     EXPECT_EQ(shown(), std::vector<ShownMessage>{info(u"添加资料失败"_s)});
     EXPECT_EQ(w.编辑框_姓名->text(), u"张三"_s);
     EXPECT_EQ(endedWith(), -1);
+    // The administrator's log says why: the connection's own failure.
+    ASSERT_EQ(log.lines().size(), 1);
+    EXPECT_TRUE(log.lines()[0].contains(u"基本资料"_s)) << log.lines()[0].toStdString();
+    EXPECT_TRUE(log.lines()[0].contains(u"SQLSTATE "_s)) << log.lines()[0].toStdString();
 }
 
 TEST_F(EntryWindowTest, MissingDrugDatabaseStopsAndEndsTheProgram) {

@@ -7,6 +7,8 @@
 //   EntryWindow w(program.context());
 //   EXPECT_EQ(program.shown(), ...);  EXPECT_EQ(program.endedWith(), 0);
 
+#include <QStringList>
+#include <QtGlobal>
 #include <vector>
 
 #include "platform/program/program_context.h"
@@ -36,6 +38,30 @@ private:
     ui::MessageRecorder boxes_;
     int ended_ = -1;
     ProgramContext context_;
+};
+
+// Collects what the program writes to its log (qWarning and friends) while it lives.
+class LogCapture {
+public:
+    LogCapture() : previous_(qInstallMessageHandler(&LogCapture::handle)) { current() = this; }
+    ~LogCapture() {
+        qInstallMessageHandler(previous_);
+        current() = nullptr;
+    }
+    LogCapture(const LogCapture&) = delete;
+    LogCapture& operator=(const LogCapture&) = delete;
+    const QStringList& lines() const { return lines_; }
+
+private:
+    static LogCapture*& current() {
+        static LogCapture* capture = nullptr;
+        return capture;
+    }
+    static void handle(QtMsgType, const QMessageLogContext&, const QString& text) {
+        if (current()) current()->lines_.append(text);
+    }
+    QtMessageHandler previous_;
+    QStringList lines_;
 };
 
 }  // namespace rx::test
