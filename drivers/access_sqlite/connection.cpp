@@ -56,6 +56,7 @@ void Connection::connect(const std::string& connectionText) {
     OpenOptions options;
     options.readOnly = readOnlyMode || readOnlyRequested(text, dsn);
     options.exclusive = exclusiveRequested(text, dsn);
+    options.newDatabase = isTrueValue(text.get("NewDatabase").value_or(""));
     db = std::make_unique<Database>(dbq, options);
     dataSource = dsn;
     completedText = completed(text, dbq);

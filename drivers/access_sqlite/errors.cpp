@@ -55,8 +55,8 @@ bool isWarning(ErrorKind kind) {
     return sqlState(kind)[0] == '0' && sqlState(kind)[1] == '1';
 }
 
-void raise(ErrorKind kind, std::string message) {
-    throw DriverError{kind, std::move(message)};
+void raise(ErrorKind kind, std::string message, int native) {
+    throw DriverError{kind, std::move(message), native};
 }
 
 }  // namespace rx::access

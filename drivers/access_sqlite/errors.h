@@ -49,8 +49,12 @@ bool isWarning(ErrorKind kind);
 struct DriverError {
     ErrorKind kind;
     std::string message;  // UTF-8
+    // SQLite's primary result code where it said no: ODBC has no SQLSTATE of
+    // its own for a full disk or a damaged file, so the native error tells
+    // them apart from other general errors.
+    int native = 0;
 };
 
-[[noreturn]] void raise(ErrorKind kind, std::string message);
+[[noreturn]] void raise(ErrorKind kind, std::string message, int native = 0);
 
 }  // namespace rx::access

@@ -34,6 +34,7 @@ struct Diagnostics {
     void add(ErrorKind kind, const std::string& message);
     SQLRETURN fail(const DriverError& e) {
         add(e.kind, e.message);
+        records.back().nativeError = e.native;
         return isWarning(e.kind) ? SQL_SUCCESS_WITH_INFO : SQL_ERROR;
     }
 };

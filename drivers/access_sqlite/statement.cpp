@@ -55,6 +55,9 @@ void Statement::execute() {
     const Translation& t = *translation;
     if (!t.isQuery && db.readOnly())
         raise(ErrorKind::ReadOnly, "Cannot update. Database or object is read-only");
+    if (!t.isQuery && db.damaged())
+        raise(ErrorKind::Storage, "The database file is damaged: nothing more is written to it",
+              SQLITE_CORRUPT);
     conn->beginIfManual();
     sqlite3_stmt* s = compiled.get();
     try {

@@ -40,6 +40,9 @@ struct OpenOptions {
     // opened read-only from a folder nobody may write to.
     bool exclusive = false;
     int busyTimeoutMs = 5000;
+    // NewDatabase=1: the creator of the file has just made it empty and asks
+    // for it to become a database. Any other empty file is a damaged one.
+    bool newDatabase = false;
 };
 
 class Database final : public Catalog {
@@ -69,6 +72,8 @@ public:
     void execute(const char* sql) const;
     // Throws the DriverError that matches SQLite's result code.
     [[noreturn]] void fail(int rc) const;
+    // Set once SQLite found the file damaged; from then on nothing is written.
+    bool damaged() const { return damaged_; }
 
 private:
     int open(const std::string& name, int flags, int busyTimeoutMs);
@@ -77,6 +82,7 @@ private:
     void close();
     void setUp(const OpenOptions& options);
     std::string pragmaText(const char* sql) const;
+    void checkIntact(const std::string& path);
 
     sqlite3* db_ = nullptr;
     bool readOnly_ = false;
@@ -84,6 +90,7 @@ private:
     SqliteStatement schemaVersion_;
     int knownVersion_ = -1;
     unsigned generation_ = 0;
+    mutable bool damaged_ = false;
     mutable std::map<std::string, std::unique_ptr<TableInfo>> tables_;
 };
 

@@ -2,11 +2,13 @@
 // read-only connections and folders with Chinese names.
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <QDir>
 #include <QFile>
+#include <algorithm>
 
 #include "tests/drivers/odbc_client.h"
 #include "tests/support/temp_program_dir.h"
@@ -202,6 +204,68 @@ TEST_F(Connecting, AccessModeAttributeAlsoMakesTheConnectionReadOnly) {
                       reinterpret_cast<SQLPOINTER>(SQL_MODE_READ_ONLY), 0);
     ASSERT_TRUE(c.driverConnect(dir.prescriptionConnectionText()).ok());
     EXPECT_FALSE(c.execute("INSERT INTO 检索 (姓名) values ('甲')").ok());
+}
+
+QByteArray fileBytes(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// A file that is no sound database fails the connect, whichever part is
+// damaged, and is left exactly as it was: nothing is written into it.
+TEST_F(Connecting, EmptyOrDamagedFilesFailTheConnectAndStayAsTheyWere) {
+    const QString file = dir.prescriptionDatabasePath();
+    const struct {
+        const char* name;
+        qint64 at;  // where the damage starts; -1 for an empty file; -2 for the middle page
+        QByteArray bytes;
+    } cases[] = {
+        {"empty", -1, {}},
+        {"header's page size", 16, QByteArray("\x00\x07", 2)},
+        {"schema page", 100, QByteArray(3996, '\x5A')},
+        {"a page in the middle", -2, QByteArray(4096, '\x5A')},
+    };
+    for (const auto& c : cases) {
+        QFile::remove(file);
+        ASSERT_TRUE(dir.createPrescriptionDatabase()) << c.name;
+        {
+            OdbcConnection filler;
+            ASSERT_TRUE(filler.driverConnect(dir.prescriptionConnectionText()).ok());
+            for (int i = 0; i < 200; ++i)
+                ASSERT_TRUE(filler
+                                .execute("INSERT INTO 检索 (姓名,主诉) values ('甲','" +
+                                         std::string(300, 'x') + "')")
+                                .ok());
+        }
+        QFile f(file);
+        ASSERT_TRUE(f.open(QIODevice::ReadWrite)) << c.name;
+        if (c.at == -1) f.resize(0);
+        ASSERT_TRUE(f.seek(c.at == -2 ? f.size() / 4096 / 2 * 4096 : std::max<qint64>(c.at, 0)));
+        f.write(c.bytes);
+        f.close();
+        const QByteArray before = fileBytes(file);
+        OdbcConnection conn;
+        OdbcOutcome o = conn.driverConnect(dir.prescriptionConnectionText());
+        EXPECT_EQ(o.state, "08001") << c.name << ": " << o.message;
+        if (o.ok()) conn.execute("INSERT INTO 检索 (姓名) values ('乙')");
+        EXPECT_EQ(fileBytes(file), before) << c.name;
+        EXPECT_FALSE(QFile::exists(file + QStringLiteral("-wal"))) << c.name;
+    }
+}
+
+// A lock another process holds past the busy timeout is a timeout while
+// connecting too, not a failure to reach the file.
+TEST_F(Connecting, LockHeldByAnotherUserWhileConnectingGivesHyt00) {
+    ASSERT_TRUE(dir.createDrugDatabase({{"DG", "当归", "1kg"}}));
+    sqlite3* holder = nullptr;
+    ASSERT_EQ(sqlite3_open(dir.drugDatabasePath().toUtf8().constData(), &holder), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(holder, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+    OdbcConnection c;
+    OdbcOutcome o = c.driverConnect("DRIVER={" + TempProgramDir::driverName().toStdString() +
+                                    "};DBQ=" + dir.drugDatabasePath().toStdString());
+    EXPECT_EQ(o.state, "HYT00") << o.message;
+    sqlite3_exec(holder, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close(holder);
 }
 
 TEST(ConnectingInChineseFolder, PathTravelsAsGb18030AndOpensTheUtf8File) {
