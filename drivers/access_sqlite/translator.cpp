@@ -1,6 +1,8 @@
 #include "drivers/access_sqlite/translator.h"
 
+#include <algorithm>
 #include <cctype>
+#include <optional>
 
 #include "drivers/access_sqlite/errors.h"
 #include "drivers/access_sqlite/value_conversion.h"
@@ -36,6 +38,91 @@ std::string quoteName(std::string_view name) {
 
 bool isReservedTableName(std::string_view name) {
     return sameName(name.substr(0, 7), "sqlite_");
+}
+
+size_t utf8CharLength(unsigned char lead) {
+    return lead < 0xC0 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+}
+
+char lowerAscii(char c) {
+    return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+}
+
+// An Access LIKE pattern with brackets, in SQLite's terms. Brackets hold one
+// character taken literally ([_], [%], [[]) or a class ([abc], [a-c],
+// [!a-c]). Without classes the pattern stays a LIKE with an escape character;
+// with them it becomes a GLOB over lower-cased text, which is as blind to the
+// case of ASCII letters as LIKE is. A '[' that is never closed is an ordinary
+// character, so that a search for one keeps finding it.
+struct SqlitePattern {
+    bool glob = false;
+    std::string text;
+};
+
+std::optional<SqlitePattern> likePattern(std::string_view access) {
+    if (access.find('[') == std::string_view::npos) return std::nullopt;
+    struct Piece {
+        enum class Kind { Char, Any, One, Class } kind;
+        std::string text;  // the character, or the class body
+        bool negated = false;
+    };
+    std::vector<Piece> pieces;
+    bool classes = false;
+    for (size_t i = 0; i < access.size();) {
+        const char c = access[i];
+        const size_t close = c == '[' ? access.find(']', i + 1) : std::string_view::npos;
+        if (close != std::string_view::npos) {
+            std::string_view body = access.substr(i + 1, close - i - 1);
+            i = close + 1;
+            const bool negated = body.size() > 1 && body.front() == '!';
+            if (negated) body.remove_prefix(1);
+            if (body.empty()) continue;  // Access: [] matches nothing at all
+            if (!negated && utf8CharLength(static_cast<unsigned char>(body[0])) == body.size()) {
+                pieces.push_back({Piece::Kind::Char, std::string(body)});
+            } else {
+                pieces.push_back({Piece::Kind::Class, std::string(body), negated});
+                classes = true;
+            }
+            continue;
+        }
+        const size_t n = std::min(utf8CharLength(static_cast<unsigned char>(c)), access.size() - i);
+        const auto kind = c == '%'   ? Piece::Kind::Any
+                          : c == '_' ? Piece::Kind::One
+                                     : Piece::Kind::Char;
+        pieces.push_back({kind, std::string(access.substr(i, n))});
+        i += n;
+    }
+    SqlitePattern out;
+    out.glob = classes;
+    for (const Piece& p : pieces) {
+        switch (p.kind) {
+            case Piece::Kind::Any:
+                out.text += classes ? '*' : '%';
+                break;
+            case Piece::Kind::One:
+                out.text += classes ? '?' : '_';
+                break;
+            case Piece::Kind::Char:
+                if (!classes) {
+                    if (p.text == "%" || p.text == "_" || p.text == "\\") out.text += '\\';
+                    out.text += p.text;
+                } else if (p.text == "*" || p.text == "?" || p.text == "[") {
+                    out.text += '[' + p.text + ']';
+                } else {
+                    for (char ch : p.text) out.text += lowerAscii(ch);
+                }
+                break;
+            case Piece::Kind::Class: {
+                std::string body;
+                for (char ch : p.text) body += lowerAscii(ch);
+                // A leading ^ would negate a GLOB class; anywhere else it is itself.
+                if (body.front() == '^') body = body.substr(1) + '^';
+                out.text += (p.negated ? "[^" : "[") + body + ']';
+                break;
+            }
+        }
+    }
+    return out;
 }
 
 class Translator {
@@ -228,13 +315,28 @@ void Translator::comparison(const Expr& e) {
 void Translator::like(const Expr& e) {
     Pending open(*this, 1);
     out_.sql += '(';
-    inner(*e.args[0]);
-    out_.sql += e.negated ? " NOT LIKE " : " LIKE ";
-    Pending right(*this, 2);
     const Expr& pattern = *e.args[1];
-    if (pattern.kind == Expr::Kind::Literal && pattern.literal.kind != Literal::Kind::Null) {
+    std::optional<SqlitePattern> bracketed;
+    BoundValue value;
+    const bool literal =
+        pattern.kind == Expr::Kind::Literal && pattern.literal.kind != Literal::Kind::Null;
+    if (literal) {
         ColumnInfo asText{"", {AccessType::LongText, 0}};
-        bind(valueForColumn(pattern.literal, asText));
+        value = valueForColumn(pattern.literal, asText);
+        if (value.kind == BoundValue::Kind::Text) bracketed = likePattern(value.text);
+    }
+    const bool glob = bracketed && bracketed->glob;
+    if (glob) out_.sql += "lower(";
+    inner(*e.args[0]);
+    if (glob) out_.sql += ')';
+    out_.sql += e.negated ? " NOT " : " ";
+    out_.sql += glob ? "GLOB " : "LIKE ";
+    Pending right(*this, 2);
+    if (bracketed) {
+        bind(BoundValue::ofText(std::move(bracketed->text)));
+        if (!glob) out_.sql += " ESCAPE '\\'";
+    } else if (literal) {
+        bind(std::move(value));
     } else {
         inner(pattern);
     }

@@ -111,6 +111,10 @@ INSTANTIATE_TEST_SUITE_P(
             "SELECT \"姓名\" FROM \"检索\" WHERE (NOT NOT (\"年龄\" = - -?) AND (-(NOT (\"年龄\" = "
             "?)) = ?))",
             ""},
+        Case{"BracketedWildcardIsEscapedInLike", "select 姓名 from 检索 where 姓名 like '[_]%'",
+             "SELECT \"姓名\" FROM \"检索\" WHERE (\"姓名\" LIKE ? ESCAPE '\\')", ""},
+        Case{"CharacterClassBecomesGlob", "select 姓名 from 检索 where 姓名 not like '[!A-c]%'",
+             "SELECT \"姓名\" FROM \"检索\" WHERE (lower(\"姓名\") NOT GLOB ?)", ""},
         Case{"DropTable", "DROP TABLE 检索", "DROP TABLE \"检索\"", ""},
         Case{"UnbalancedQuote", "INSERT INTO 检索 (姓名) values ('O'Neil')", nullptr, "42000"},
         Case{"TwoStatements", "select * from 检索; select * from 检索", nullptr, "42000"},

@@ -182,6 +182,36 @@ TEST_F(ProgramStatements, DrugLookupsMatchPartOfTheCodeWithoutRegardToCase) {
     EXPECT_EQ(quote.state, "42000");
 }
 
+// An administrator's patterns: brackets hold a literal wildcard or a class,
+// matched without regard to case as LIKE is; a lone '[' is itself.
+TEST_F(ProgramStatements, BracketsInLikeMatchLiteralWildcardsAndCharacterClasses) {
+    for (const char* name : {"a_b", "axb", "a%b", "A[b", "Ab", "cb", "张b", "a*b"})
+        ASSERT_TRUE(db.execute(indexInsert(name, "2024年3月1日", "", "")).ok());
+    const struct {
+        const char* pattern;
+        Rows names;
+    } cases[] = {
+        {"a_b", {{"a_b"}, {"axb"}, {"a%b"}, {"A[b"}, {"a*b"}}},
+        {"a[_]b", {{"a_b"}}},
+        {"a[%]b", {{"a%b"}}},
+        {"%[[]%", {{"A[b"}}},
+        {"%[%", {{"A[b"}}},
+        {"a[*]b", {{"a*b"}}},
+        {"[abc]b", {{"Ab"}, {"cb"}}},
+        {"[A-C]_", {{"Ab"}, {"cb"}}},
+        {"[!a-c]b", {{"张b"}}},
+        {"[张x]%", {{"张b"}}},
+        {"a[x%]b", {{"axb"}, {"a%b"}}},
+    };
+    for (const auto& c : cases) {
+        OdbcOutcome o;
+        Rows found = db.query(
+            std::string("select 姓名 from 检索 where 姓名 like '") + c.pattern + "' order by 编号",
+            &o);
+        EXPECT_EQ(found, c.names) << c.pattern << ": " << o.state << " " << o.message;
+    }
+}
+
 // Whatever SQLite would refuse for its size (its parser stack, its expression
 // depth, its column limit) is refused by the driver first as a syntax error;
 // what fits just inside runs.
