@@ -6,8 +6,9 @@
 #include <QLocale>
 #include <QTranslator>
 
+#include "db/odbc_registration.h"
 #include "forms/login/login_window.h"
-#include "platform/program/program_context.h"
+#include "platform/program/program_directory.h"
 #include "platform/ui/fixed_window.h"
 
 namespace rx {
@@ -42,6 +43,18 @@ LoginWindow* openLoginWindow(const ProgramContext& context) {
     login->setAttribute(Qt::WA_DeleteOnClose);
     login->show();
     return login;
+}
+
+int runProgram(int argc, char** argv, Build build) {
+    QApplication app(argc, argv);
+    installQtChineseTexts(app);
+    const ProgramContext context(executableFolder(), build);
+    enterProgramDirectory(context);
+    db::ensureOdbcRegistration(context.directory());
+    startRoutine();
+    endWhenLastWindowIsDestroyed(app);
+    openLoginWindow(context);
+    return app.exec();
 }
 
 }  // namespace rx

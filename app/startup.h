@@ -4,14 +4,14 @@
 
 #include <QMetaObject>
 
+#include "platform/program/program_context.h"
+
 class QCoreApplication;
 class QTranslator;
 
 namespace rx {
 
 class LoginWindow;
-
-class ProgramContext;
 
 // Makes the program directory the current directory.
 void enterProgramDirectory(const ProgramContext& context);
@@ -31,5 +31,8 @@ QTranslator* installQtChineseTexts(QCoreApplication& app);
 
 // Creates and shows the start window; it is destroyed when closed.
 LoginWindow* openLoginWindow(const ProgramContext& context);
+
+// The whole program of one build: the steps above in order, then the event loop.
+int runProgram(int argc, char** argv, Build build);
 
 }  // namespace rx

@@ -1,0 +1,8 @@
+// Entry of the build that runs beside the hospital system's doctor-workstation
+// frame: the program context, the start steps, the login window, the event loop.
+
+#include "app/startup.h"
+
+int main(int argc, char** argv) {
+    return rx::runProgram(argc, argv, rx::Build::HostLinked);
+}
