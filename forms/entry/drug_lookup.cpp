@@ -30,8 +30,10 @@ constexpr int kPackingCell = 1;
 void EntryWindow::wireLookupHandlers() {
     connect(编辑框_选择药品, &QLineEdit::textChanged, this,
             [this](const QString& text) { OnHerbalCodeChanged(text); });
-    connect(编辑框_西药, &QLineEdit::textChanged, this,
-            [this](const QString& text) { OnWesternCodeChanged(text); });
+    // The host-linked build has no western lookup: typing there sends nothing.
+    if (!context_.hostLinked())
+        connect(编辑框_西药, &QLineEdit::textChanged, this,
+                [this](const QString& text) { OnWesternCodeChanged(text); });
     ui::onKeyDown(编辑框_选择药品, [this](int key) { return OnHerbalCodeKeyDown(key); });
     ui::onKeyDown(查询列表框, [this](int key) { return OnResultKeyDown(key); });
     ui::onKeyDown(编辑框_用量, [this](int key) { return OnDoseKeyDown(key); });

@@ -14,6 +14,7 @@ inline const QStringList kAgeUnitItems{QStringLiteral("岁"), QStringLiteral("�
                                        QStringLiteral("天")};
 inline const QStringList kNewRecordItems{QStringLiteral("是"), QStringLiteral("否"), QString()};
 inline const QStringList kDoseUnitItems{QStringLiteral("g"), QStringLiteral("包")};
+inline const QStringList kHostLinkedDoseUnitItems{QStringLiteral("g")};
 inline const QStringList kUsageItems{QStringLiteral("口服"), QStringLiteral("外用")};
 inline const QStringList kFrequencyItems{
     QStringLiteral("每天一次"),     QStringLiteral("每天二次"),

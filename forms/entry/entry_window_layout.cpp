@@ -152,7 +152,9 @@ void EntryWindow::buildSearchControls() {
     标签_用量 = label(g, u"标签_用量"_s, {15, 207, 48, 20}, QStringLiteral("用    量"));
     编辑框_用量 = make(g, u"编辑框_用量"_s, {73, 207, 111, 20}, new ui::WholeNumberEdit);
     标签_剂量单位 = label(g, u"标签_剂量单位"_s, {15, 244, 48, 16}, QStringLiteral("剂量单位"));
-    组合框_剂量单位 = combo(g, u"组合框_剂量单位"_s, {73, 242, 112, 20}, kDoseUnitItems, false, 0);
+    组合框_剂量单位 =
+        combo(g, u"组合框_剂量单位"_s, {73, 242, 112, 20},
+              context_.hostLinked() ? kHostLinkedDoseUnitItems : kDoseUnitItems, false, 0);
     标签_用法 = label(g, u"标签_用法"_s, {15, 279, 48, 20}, QStringLiteral("用    法"));
     组合框_用法 = combo(g, u"组合框_用法"_s, {73, 276, 112, 20}, kUsageItems, false, 0);
     按钮1 = button(g, u"按钮1"_s, {73, 304, 111, 30}, QStringLiteral("插入药品"));
@@ -181,22 +183,26 @@ void EntryWindow::buildButtons() {
     按钮_打印 = button(g, u"按钮_打印"_s, {602, 592, 112, 30}, QStringLiteral("打   印"));
     按钮_处方查询 = button(g, u"按钮_处方查询"_s, {728, 592, 112, 30}, QStringLiteral("处方查询"));
     按钮2 = button(g, u"按钮2"_s, {680, 63, 88, 32}, QStringLiteral("按钮"));
-    按钮3 = button(g, u"按钮3"_s, {776, 63, 64, 32}, QStringLiteral("按钮"));
+    // The host-linked build has no 按钮3.
+    按钮3 = context_.hostLinked()
+                ? nullptr
+                : button(g, u"按钮3"_s, {776, 63, 64, 32}, QStringLiteral("按钮"));
 }
 
 // Tab walks the controls in the order of the layout tables, labels left out.
 void EntryWindow::setTabOrderOfControls() {
-    const std::vector<QWidget*> order{编辑框_姓名,     组合框_性别,     编辑框_年龄,
-                                      组合框_年龄单位, 编辑框_住址,     组合框_新纪录,
-                                      编辑框_诊断,     日期框1,         编辑框_处方号,
-                                      编辑框_现病史,   组合框_备注,     编辑框_备注2,
-                                      编辑框_中药处方, 单选框1,         单选框2,
-                                      编辑框_选择药品, 编辑框_西药,     编辑框_药品名称,
-                                      编辑框_用量,     组合框_剂量单位, 组合框_用法,
-                                      按钮1,           按钮_清除,       组合框_频率,
-                                      查询列表框,      超级列表框1,     按钮_保存,
-                                      按钮_接诊,       按钮_退出,       按钮_打印,
-                                      按钮_处方查询,   按钮2,           按钮3};
+    std::vector<QWidget*> order{编辑框_姓名,     组合框_性别,     编辑框_年龄,
+                                组合框_年龄单位, 编辑框_住址,     组合框_新纪录,
+                                编辑框_诊断,     日期框1,         编辑框_处方号,
+                                编辑框_现病史,   组合框_备注,     编辑框_备注2,
+                                编辑框_中药处方, 单选框1,         单选框2,
+                                编辑框_选择药品, 编辑框_西药,     编辑框_药品名称,
+                                编辑框_用量,     组合框_剂量单位, 组合框_用法,
+                                按钮1,           按钮_清除,       组合框_频率,
+                                查询列表框,      超级列表框1,     按钮_保存,
+                                按钮_接诊,       按钮_退出,       按钮_打印,
+                                按钮_处方查询,   按钮2,           按钮3};
+    std::erase(order, nullptr);  // 按钮3 of the standalone build only
     for (std::size_t i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
 }
 

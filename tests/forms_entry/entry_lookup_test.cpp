@@ -258,6 +258,39 @@ TEST_F(DrugLookupTest, WesternModeSearchesWesternDrugsAndKeepsItsCode) {
     EXPECT_EQ(w.超级列表框1->rowCount(), 1);
 }
 
+// Both builds side by side in one process, on the same files: the host-linked
+// EntryWindow has no 按钮3, only "g" for the dose unit, and no western lookup.
+TEST_F(DrugLookupTest, BothBuildsSideBySide) {
+    EntryWindow& standalone = open();
+    rx::test::TestProgram hostProgram(dir_.path(), rx::Build::HostLinked);
+    EntryWindow hostLinked(hostProgram.context());
+    hostLinked.show();
+
+    struct Build {
+        EntryWindow* window;
+        bool hasThirdButton;
+        QStringList units;
+        bool looksUpWestern;
+    };
+    for (const Build& b : {Build{&standalone, true, {u"g"_s, u"包"_s}, true},
+                           Build{&hostLinked, false, {u"g"_s}, false}}) {
+        EntryWindow& w = *b.window;
+        EXPECT_EQ(w.findChild<QPushButton*>(u"按钮3"_s) != nullptr, b.hasThirdButton);
+        QStringList units;
+        for (int i = 0; i < w.组合框_剂量单位->count(); ++i)
+            units << w.组合框_剂量单位->itemText(i);
+        EXPECT_EQ(units, b.units);
+        EXPECT_EQ(w.组合框_剂量单位->currentText(), u"g"_s);
+        clickRadio(w.单选框2);
+        typeInto(w.编辑框_西药, u"AMXL"_s);
+        EXPECT_EQ(w.查询列表框->rowCount() > 0, b.looksUpWestern);
+        typeInto(w.编辑框_选择药品, u"DGW"_s);  // the herbal lookup runs in both
+        EXPECT_EQ(w.查询列表框->rowCount(), 1);
+    }
+    EXPECT_TRUE(shown().empty());
+    EXPECT_TRUE(hostProgram.shown().empty());
+}
+
 TEST_F(DrugLookupTest, FailedLookupReportsEachTimeAndKeepsFailingInBothModes) {
     changeDrugDatabase(u"DROP TABLE 西药"_s);
     EntryWindow& w = open();
