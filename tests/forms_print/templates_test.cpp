@@ -35,7 +35,8 @@ std::vector<CellAddress> slipCells() {
 }
 
 std::vector<CellAddress> a4Cells() {
-    std::vector<CellAddress> cells = {{2, 4}, {2, 5}, {2, 7}, {2, 2}, {2, 8}, {2, 9}};
+    std::vector<CellAddress> cells;
+    for (const rx::print::FieldCell& f : rx::print::kA4QueryMap.fields) cells.push_back(f.at);
     for (int k = 0; k < rx::print::kA4ItemCount; ++k) cells.push_back(*rx::print::a4ItemCell(k));
     return cells;
 }
@@ -107,6 +108,31 @@ INSTANTIATE_TEST_SUITE_P(Templates, ShippedTemplate,
                          [](const testing::TestParamInfo<Shipped>& info) {
                              return info.index == 0 ? std::string("Slip") : std::string("A4");
                          });
+
+// Every drug cell of the visit sheet shows a usual drug on one line at full
+// size, and the visit date, with or without a time of day, at full size.
+TEST(A4Template, DrugsAndTheDateFitWithoutShrinking) {
+    const GridTable t = load("A4.grd");
+    QImage device(10, 10, QImage::Format_RGB32);
+    const double pxPerMm = 600 / 25.4;
+    device.setDotsPerMeterX(600 / 0.0254);
+    device.setDotsPerMeterY(600 / 0.0254);
+    const auto fit = [&](const CellAddress& at, const QString& text) {
+        const QSizeF inner = cellRect(t, at.row, at.column, pxPerMm).size() -
+                             QSizeF(2 * kCellPaddingMm * pxPerMm, 0.5 * pxPerMm);
+        return fitText(text, t.cell(at.row, at.column).style, inner, pxPerMm, &device);
+    };
+    for (int k = 0; k < rx::print::kA4ItemCount; ++k) {
+        const TextFit f = fit(*rx::print::a4ItemCell(k), QStringLiteral("炙甘草10g"));
+        EXPECT_TRUE(f.fits && !f.shrunk && (f.flags & Qt::TextSingleLine)) << k;
+    }
+    const CellAddress date = rx::print::kA4QueryMap.fields[3].at;
+    ASSERT_EQ(rx::print::kA4QueryMap.fields[3].field, rx::print::VisitField::Registered);
+    for (const char* text : {"2024年12月31日", "2016年11月4日9时5分7秒"}) {
+        const TextFit f = fit(date, QString::fromUtf8(text));
+        EXPECT_TRUE(f.fits && !f.shrunk) << text;
+    }
+}
 
 TEST(SlipTemplate, DrugTextsOfUsualLengthFitWithoutShrinking) {
     const GridTable t = load("处方笺.grd");
