@@ -426,6 +426,9 @@ void ReportListView::drawRow(QPainter* painter, const QStyleOptionViewItem& opti
 void ReportListView::mousePressEvent(QMouseEvent* event) {
     if (event->button() != Qt::RightButton) {
         QTreeView::mousePressEvent(event);
+        // A left press off the rows leaves no row selected, as list views do.
+        if (event->button() == Qt::LeftButton && !indexAt(event->position().toPoint()).isValid())
+            setSelectedRow(-1);
         return;
     }
     // A right-click on a row makes it the selected one; elsewhere the selection stays.
@@ -434,6 +437,13 @@ void ReportListView::mousePressEvent(QMouseEvent* event) {
     setFocus(Qt::MouseFocusReason);
     event->accept();
     emit rightClicked(index.isValid() ? index.row() : -1);
+}
+
+void ReportListView::mouseReleaseEvent(QMouseEvent* event) {
+    QTreeView::mouseReleaseEvent(event);
+    if (event->button() != Qt::LeftButton) return;
+    const QModelIndex index = indexAt(event->position().toPoint());
+    emit leftClicked(index.isValid() ? index.row() : -1);
 }
 
 void ReportListView::focusInEvent(QFocusEvent* event) {

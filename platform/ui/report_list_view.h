@@ -70,6 +70,10 @@ public:
 
 signals:
     void rowClicked(int row);
+    // Every left click, once the button is released and the press has changed
+    // the selection: the row under the pointer, -1 off the rows (where the
+    // press has cleared the selection).
+    void leftClicked(int row);
     void rightClicked(int row);  // row under the pointer, -1 off the rows
     void rowActivated(int row);  // double-click, or Enter on the current row
 
@@ -77,6 +81,7 @@ protected:
     void drawRow(QPainter* painter, const QStyleOptionViewItem& option,
                  const QModelIndex& index) const override;
     void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
 
 private:

@@ -156,6 +156,23 @@ TEST_F(ReportListViewTest, MouseGivesClickRightClickAndActivation) {
     EXPECT_EQ(activations.last().at(0).toInt(), 2);
 }
 
+// Each left click reports its row once the press has selected it; a click
+// off the rows selects none and reports -1.
+TEST_F(ReportListViewTest, LeftClickReportsTheRowAfterSelectingIt) {
+    for (const char* name : {"a", "b", "c"})
+        list_.insertRow(list_.rowCount(), {QString::fromLatin1(name)});
+    showActive();
+    std::vector<std::pair<int, int>> seen;  // the row reported, the row selected then
+    QObject::connect(&list_, &ReportListView::leftClicked, &list_, [&](int row) {
+        seen.push_back({row, list_.selectedRow()});
+    });
+    QTest::mouseClick(list_.viewport(), Qt::LeftButton, {}, rowCentre(1));
+    QTest::mouseClick(list_.viewport(), Qt::RightButton, {}, rowCentre(2));
+    QTest::mouseClick(list_.viewport(), Qt::LeftButton, {}, QPoint(5, 290));
+    EXPECT_EQ(seen, (std::vector<std::pair<int, int>>{{1, 1}, {-1, -1}}));
+    EXPECT_EQ(list_.selectedRow(), -1);
+}
+
 TEST_F(ReportListViewTest, KeyboardSelectsFromTheFirstRowAndEnterActivates) {
     for (const char* name : {"a", "b", "c"})
         list_.insertRow(list_.rowCount(), {QString::fromLatin1(name)});
