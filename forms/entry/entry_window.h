@@ -27,7 +27,7 @@ class ReportListView;
 class WholeNumberEdit;
 }  // namespace ui
 
-class QueryWindowPlaceholder;
+class QueryWindow;
 
 class EntryWindow final : public ui::FixedWindow {
     Q_OBJECT
@@ -144,7 +144,7 @@ private:
     void showHerbalPair(bool herbal);
 
     const ProgramContext& context_;
-    QPointer<QueryWindowPlaceholder> queryWindow_;
+    QPointer<QueryWindow> queryWindow_;
 };
 
 }  // namespace rx
