@@ -110,8 +110,10 @@ Database::Database(const std::string& utf8Path, const OpenOptions& options)
     }
 }
 
+// Only a connection that may write needs every page sound before it starts: a
+// reader meets a damaged page as a failed read, part way through its result.
 void Database::checkIntact(const std::string& path) {
-    if (fileSize(path) > kQuickCheckBytes) return;
+    if (readOnly_ || fileSize(path) > kQuickCheckBytes) return;
     std::string verdict = pragmaText("PRAGMA quick_check(1)");
     if (verdict != "ok")
         raise(ErrorKind::ConnectFailed, "the file is damaged (" + verdict + ")", SQLITE_CORRUPT);
