@@ -18,6 +18,11 @@ struct ResultCursor::Cell {
     double floating = 0;
     unsigned char bit = 0;
     SQL_TIMESTAMP_STRUCT timestamp{};
+    // The last timestamp made into a date-time, and that date-time: a local
+    // date-time costs the C library a look at the time zone file each time,
+    // and rows read in date order mostly repeat the timestamp before them.
+    mutable SQL_TIMESTAMP_STRUCT madeFrom{};
+    mutable QDateTime made;
     std::vector<char> buffer =
         std::vector<char>(256);  // text or bytes, grown when a value needs it
     std::size_t length = 0;
@@ -58,6 +63,11 @@ ColumnKind kindOf(SQLSMALLINT sqlType) {
 QDateTime dateTimeOf(const SQL_TIMESTAMP_STRUCT& ts) {
     return {QDate(ts.year, ts.month, ts.day),
             QTime(ts.hour, ts.minute, ts.second, int(ts.fraction / 1000000))};
+}
+
+bool sameTimestamp(const SQL_TIMESTAMP_STRUCT& a, const SQL_TIMESTAMP_STRUCT& b) {
+    return a.year == b.year && a.month == b.month && a.day == b.day && a.hour == b.hour &&
+           a.minute == b.minute && a.second == b.second && a.fraction == b.fraction;
 }
 
 // Reads a variable-length value in as many parts as it takes; the buffer keeps
@@ -261,7 +271,11 @@ Value ResultCursor::value(int index) const {
         case ColumnKind::Boolean:
             return c->bit != 0;
         case ColumnKind::DateTime:
-            return dateTimeOf(c->timestamp);
+            if (c->made.isNull() || !sameTimestamp(c->madeFrom, c->timestamp)) {
+                c->made = dateTimeOf(c->timestamp);
+                c->madeFrom = c->timestamp;
+            }
+            return c->made;
         case ColumnKind::Bytes:
             return QByteArray(c->buffer.data(), qsizetype(c->length));
         case ColumnKind::Text:
