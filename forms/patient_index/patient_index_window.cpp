@@ -22,6 +22,30 @@ namespace rx {
 
 using namespace patient_index_texts;
 
+namespace {
+
+// The text of a value that often repeats the one before it: rows come ordered
+// by 时间, so most share their date with the previous row and its text is made
+// once and shared.
+class RepeatedText {
+public:
+    const QString& of(db::Value value) {
+        if (!made_ || value != last_) {
+            text_ = db::valueText(value);
+            last_ = std::move(value);
+            made_ = true;
+        }
+        return text_;
+    }
+
+private:
+    bool made_ = false;
+    db::Value last_;
+    QString text_;
+};
+
+}  // namespace
+
 PatientIndexWindow::~PatientIndexWindow() = default;
 
 void PatientIndexWindow::wireHandlers() {
@@ -80,6 +104,8 @@ void PatientIndexWindow::OnAddClicked() {
     const QString sql = db::IndexInsert(name, db::dateToText(日期框1->date()),
                                         编辑框_主诉->toPlainText(), 编辑框2->text());
     const bool added = 外部数据库1.Execute(sql);
+    if (!added)
+        db::logFailure(QStringLiteral("Adding the patient into 检索"), 外部数据库1.lastError());
     context_.showMessage(added ? kAdded : kAddFailed, kInfoTitle, ui::MessageLook::Information);
 }
 
@@ -94,9 +120,10 @@ void PatientIndexWindow::OnSearchClicked() {
     const ui::ReportListView::BulkUpdate bulk(list);
     // Newest first from the database, each put at the top: the oldest visit
     // ends first in the list.
+    RepeatedText visitTime;
     const bool whole = db::readAll(外部数据库1, sql, [&](int handle) {
         list.insertRow(0, {db::valueText(外部数据库1.ReadColumn(handle, 2)),
-                           db::valueText(外部数据库1.ReadColumn(handle, 3)),
+                           visitTime.of(外部数据库1.ReadColumn(handle, 3)),
                            db::valueText(外部数据库1.ReadColumn(handle, 4))});
     });
     // A result that broke off part way would be a list that looks whole and is not.

@@ -3,6 +3,8 @@
 // initials, chief complaint, visit date); the right group lists the rows of a
 // date range whose name contains a given text.
 
+#include <QDateTime>
+
 #include "db/drug_recordset.h"
 #include "db/odbc_connection.h"
 #include "platform/program/program_context.h"
@@ -76,6 +78,8 @@ private:
     void OnSearchClicked();
 
     const ProgramContext& context_;
+    // What the three date pickers hold until set: one clock reading for all.
+    const QDateTime openedAt_;
 };
 
 }  // namespace rx

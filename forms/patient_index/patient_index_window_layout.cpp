@@ -69,7 +69,9 @@ QFont listFont() {
 }  // namespace
 
 PatientIndexWindow::PatientIndexWindow(const ProgramContext& context, QWidget* owner)
-    : FixedWindow(QSize(897, 409), ui::TitleButtons::Close, owner), context_(context) {
+    : FixedWindow(QSize(897, 409), ui::TitleButtons::Close, owner),
+      context_(context),
+      openedAt_(context.now()) {
     setObjectName(u"PatientIndexWindow"_s);
     分组框1 = groupBox(this, u"分组框1"_s, {8, 8, 312, 360}, kEntryGroupCaption);
     分组框2 = groupBox(this, u"分组框2"_s, {320, 8, 560, 360}, QString());
@@ -92,17 +94,16 @@ void PatientIndexWindow::buildEntryGroup() {
     编辑框_主诉->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     编辑框_主诉->setTabChangesFocus(true);  // Tab walks the form; Enter is the key handler's
     标签3 = label(g, u"标签3"_s, {35, 177, 32, 24}, kTimeLabel);
-    日期框1 = datePicker(g, u"日期框1"_s, {76, 177, 152, 24}, context_.now());
+    日期框1 = datePicker(g, u"日期框1"_s, {76, 177, 152, 24}, openedAt_);
     按钮1 = button(g, u"按钮1"_s, {101, 241, 136, 40}, kAddButton);
 }
 
 void PatientIndexWindow::buildSearchGroup() {
     QWidget* g = 分组框2;
-    const QDateTime now = context_.now();
     标签4 = label(g, u"标签4"_s, {24, 24, 56, 24}, kStartLabel);
-    日期框2 = datePicker(g, u"日期框2"_s, {88, 24, 144, 24}, now);
+    日期框2 = datePicker(g, u"日期框2"_s, {88, 24, 144, 24}, openedAt_);
     标签5 = label(g, u"标签5"_s, {27, 64, 56, 24}, kEndLabel);
-    日期框3 = datePicker(g, u"日期框3"_s, {88, 64, 144, 24}, now);
+    日期框3 = datePicker(g, u"日期框3"_s, {88, 64, 144, 24}, openedAt_);
     标签6 = label(g, u"标签6"_s, {28, 106, 48, 16}, kSearchNameLabel);
     编辑框_检索姓名 = edit(g, u"编辑框_检索姓名"_s, {88, 104, 143, 24});
     按钮2 = button(g, u"按钮2"_s, {288, 56, 144, 40}, kSearchButton);

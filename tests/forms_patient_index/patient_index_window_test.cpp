@@ -197,8 +197,6 @@ TEST_F(PatientIndexTest, OpensConnectedWithThreeCentredColumnsAndTabsInLayoutOrd
     EXPECT_FALSE(list.isSorted());
     EXPECT_EQ(list.font().pixelSize(), 16);
     EXPECT_EQ(list.font().family(), u"SimSun"_s);
-    EXPECT_EQ(list.selectionBehavior(), QAbstractItemView::SelectRows);
-    EXPECT_EQ(list.selectionMode(), QAbstractItemView::SingleSelection);
 
     QStringList walk{QApplication::focusWidget()->objectName()};
     for (int i = 0; i < 10; ++i) {
@@ -215,15 +213,10 @@ TEST_F(PatientIndexTest, EveryChangeOfTheNameRebuildsTheInitials) {
     const std::pair<QString, QString> cases[] = {
         {u"张三"_s, u"ZS"_s},
         {u"欧阳"_s, u"OY"_s},
-        {u"欧阳修"_s, u"OYX"_s},
-        {u"李2"_s, u"L2"_s},
         {u"Mary Wang"_s, u"MARY WANG"_s},
         {u"O'Neil"_s, u"ONEIL"_s},
-        {u"a\"b"_s, u"AB"_s},
-        {u"张 三"_s, u"Z S"_s},
         {u"ＡＢ"_s, QString()},
-        {u"𠮷丂"_s, QString()},  // outside GB2312: skipped whole
-        {u"张𠮷三"_s, u"ZS"_s},  // and the walk goes on in step after them
+        {u"张𠮷三"_s, u"ZS"_s},  // a character outside GB2312 is skipped whole
     };
     for (const auto& [name, initials] : cases) {
         w.编辑框_姓名->setText(u"王"_s);
@@ -263,22 +256,11 @@ TEST_F(PatientIndexTest, AddStoresTheBoxesAsTheyAreWithTheDateOfTheFirstPicker) 
     EXPECT_EQ(storedRows().size(), 1u);
 }
 
-// A quote would break the statement; doubled, O'Neil is stored and found.
-TEST_F(PatientIndexTest, ANameWithAQuoteIsStoredAndFound) {
-    PatientIndexWindow& w = open();
-    typeInto(w.编辑框_姓名, u"O'Neil"_s);
-    QTest::mouseClick(w.按钮1, Qt::LeftButton);
-    EXPECT_EQ(program_.shown(), std::vector{info(u"添加资料成功"_s)});
-    search(w, kOpenedAt.date(), kOpenedAt.date(), u"O'N"_s);
-    EXPECT_EQ(listed(w), (std::vector<Line>{{u"O'Neil"_s, u"2024年3月5日"_s, QString()}}));
-    EXPECT_EQ(storedRows().at(0).at(3), u"ONEIL"_s);
-}
-
 TEST_F(PatientIndexTest, EnterChainEntersARunOfPatientsOfOneDay) {
     PatientIndexWindow& w = open();
     w.日期框1->setDate(QDate(2024, 3, 1));
     const std::pair<QString, QString> patients[] = {
-        {u"张三"_s, u"咳嗽"_s}, {u"李四"_s, u"发热三天"_s}, {u"王五"_s, u"头痛"_s}};
+        {u"张三"_s, u"咳嗽"_s}, {u"李四"_s, u"发热三天"_s}, {u"O'Neil"_s, u"头痛"_s}};
     for (const auto& [name, complaint] : patients) {
         ASSERT_EQ(w.focusWidget(), w.编辑框_姓名);
         typeText(w.编辑框_姓名, name);
@@ -294,7 +276,10 @@ TEST_F(PatientIndexTest, EnterChainEntersARunOfPatientsOfOneDay) {
     EXPECT_EQ(storedRows(),
               (std::vector<Row>{{u"张三"_s, u"2024年3月1日"_s, u"咳嗽"_s, u"ZS"_s},
                                 {u"李四"_s, u"2024年3月1日"_s, u"发热三天"_s, u"LS"_s},
-                                {u"王五"_s, u"2024年3月1日"_s, u"头痛"_s, u"WW"_s}}));
+                                {u"O'Neil"_s, u"2024年3月1日"_s, u"头痛"_s, u"ONEIL"_s}}));
+    // The quote, doubled in the statements, is stored and found.
+    search(w, QDate(2024, 3, 1), QDate(2024, 3, 1), u"O'N"_s);
+    EXPECT_EQ(listed(w), (std::vector<Line>{{u"O'Neil"_s, u"2024年3月1日"_s, u"头痛"_s}}));
 
     // Without a name the add is refused, and the complaint is emptied all the same.
     program_.clearShown();
@@ -381,8 +366,12 @@ TEST_F(PatientIndexTest, WithoutTheDatabaseFileAddsFailAndSearchesFindNothing) {
     PatientIndexWindow& w = open();
     EXPECT_FALSE(w.外部数据库1.IsOpen());
     typeInto(w.编辑框_姓名, u"张三"_s);
+    rx::test::LogCapture log;
     QTest::mouseClick(w.按钮1, Qt::LeftButton);
     EXPECT_EQ(program_.shown(), std::vector{info(u"添加资料失败"_s)});
+    // The log says why, for whoever looks after the clinic's machine.
+    ASSERT_EQ(log.lines().size(), 1);
+    EXPECT_TRUE(log.lines()[0].contains(u"检索"_s)) << log.lines()[0].toStdString();
     QTest::mouseClick(w.按钮2, Qt::LeftButton);
     EXPECT_EQ(w.超级列表框1->rowCount(), 0);
     EXPECT_EQ(program_.shown().size(), 1u);
