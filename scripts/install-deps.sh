@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
     build-essential g++ cmake ninja-build pkg-config
-    qt6-base-dev qt6-base-dev-tools libqt6printsupport6 libgl-dev
+    qt6-base-dev qt6-base-dev-tools libqt6printsupport6 libgl-dev libxcb1-dev
     unixodbc unixodbc-dev odbcinst
     libsqlite3-dev sqlite3
     libgtest-dev libgmock-dev libbenchmark-dev clang-format
