@@ -117,6 +117,9 @@ TEST(QueryCellText, AgeIsANumberOfUpToThirteenDigits) {
         {Value(0.1 + 0.2), u"0.3"_s},
         {Value(1e15), u"1e+15"_s},
         {Value(qint64(1234567890123)), u"1234567890123"_s},
+        {Value(qint64(12345678901234)), u"1.234567890123e+13"_s},
+        {Value(9999999999999.0), u"9999999999999"_s},
+        {Value(-3.0), u"-3"_s},
         {Value(), QString()},
         {Value(u"三十"_s), u"三十"_s},
     };

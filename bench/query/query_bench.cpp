@@ -1,0 +1,170 @@
+// The query window's search as the doctor meets it: 查询 on a 基本资料 of
+// 100 000 visits that all lie in the range, through the real driver: the
+// statement, the read of fourteen columns a row and the fill of the list.
+// Once with an empty name filter (every row listed), once with a name that
+// 50 of them carry; and the same statement and reads without the list, to
+// tell the database's share from the list's.
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <random>
+
+#include "db/connection_texts.h"
+#include "db/date_forms.h"
+#include "db/read_loop.h"
+#include "db/statements.h"
+#include "forms/query/query_columns.h"
+#include "forms/query/query_window.h"
+#include "platform/odbc/odbc.h"
+#include "platform/text/qt_text.h"
+#include "platform/ui/basic_controls.h"
+#include "platform/ui/report_list_view.h"
+#include "tests/support/temp_program_dir.h"
+#include "tests/support/test_program.h"
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+constexpr int kRows = 100000;
+constexpr int kNamed = 50;  // rows whose name holds kFoundName
+const QString kFoundName = QStringLiteral("欧阳雪");
+const QDate kFirstDay(2019, 1, 1);
+constexpr int kDays = 6 * 365;
+
+QString pick(std::mt19937& random, const QStringList& parts, int count) {
+    std::uniform_int_distribution<qsizetype> index(0, parts.size() - 1);
+    QString text;
+    for (int i = 0; i < count; ++i) text += parts[index(random)];
+    return text;
+}
+
+// A visit as the entry window saves it, with a prescription of about ten drugs.
+rx::db::Visit visit(std::mt19937& random, int serial) {
+    static const QStringList family = {u"张"_s, u"王"_s, u"李"_s, u"赵"_s, u"陈"_s,
+                                       u"杨"_s, u"黄"_s, u"吴"_s, u"刘"_s, u"欧阳"_s};
+    static const QStringList given = {u"伟"_s, u"芳"_s, u"娜"_s, u"敏"_s, u"静"_s,
+                                      u"磊"_s, u"洋"_s, u"勇"_s, u"军"_s, u"杰"_s};
+    static const QStringList drugs = {u"炙甘草10g,"_s, u"当归6g,"_s,  u"黄芪15g,"_s,
+                                      u"白术9g,"_s,    u"茯苓12g,"_s, u"川芎6g,"_s,
+                                      u"熟地黄12g,"_s, u"党参15g,"_s, u"陈皮6g,"_s};
+    static const QStringList illness = {u"咳嗽"_s, u"发热"_s, u"头痛"_s, u"乏力"_s,
+                                        u"三天"_s, u"一周"_s, u"加重"_s, u"夜间"_s};
+    std::uniform_int_distribution<int> day(0, kDays - 1), length(1, 2), age(1, 90);
+    rx::db::Visit v;
+    v.name = serial < kNamed ? kFoundName + QString::number(serial)
+                             : pick(random, family, 1) + pick(random, given, length(random));
+    v.sex = serial % 2 ? u"男"_s : u"女"_s;
+    v.age = QString::number(age(random));
+    v.ageUnit = u"岁"_s;
+    v.address = u"禾川镇东街"_s + QString::number(serial % 300) + u"号"_s;
+    v.diagnosis = u"脾胃虚弱"_s;
+    v.registered = rx::db::dateToText(kFirstDay.addDays(day(random)));
+    v.prescriptionNumber = u"2024030509"_s + QString::number(1000 + serial % 9000);
+    v.frequency = u"每天三次"_s;
+    v.usage = u"口服"_s;
+    v.doseUnit = u"g"_s;
+    v.presentIllness = pick(random, illness, 6);
+    v.herbalPrescription = pick(random, drugs, 10);
+    v.remark = u"禾川1号"_s;
+    v.remark2 = u"复诊"_s;
+    v.newRecord = u"是"_s;
+    return v;
+}
+
+// The rows go in as the entry window's statement writes them, in a single
+// transaction so that the load takes seconds, not one synchronous commit a row.
+bool loadRows(const std::string& connectText, std::string& error) {
+    rx::odbc::Error failure;
+    rx::odbc::Handle env = rx::odbc::newEnvironment(&failure);
+    rx::odbc::Handle dbc =
+        env ? rx::odbc::driverConnect(env, connectText, false, &failure) : rx::odbc::Handle();
+    bool ok = dbc && !rx::odbc::check(SQLSetConnectAttr(dbc.get(), SQL_ATTR_AUTOCOMMIT,
+                                                        SQLPOINTER(SQL_AUTOCOMMIT_OFF), 0),
+                                      dbc);
+    std::mt19937 random(20240503);
+    for (int i = 0; ok && i < kRows; ++i) {
+        QByteArray sql = rx::text::toGb18030(rx::db::VisitInsert(visit(random, i)));
+        rx::odbc::Handle stmt = rx::odbc::allocate(SQL_HANDLE_STMT, dbc.get(), &failure);
+        ok = stmt &&
+             !rx::odbc::check(SQLExecDirect(stmt.get(), reinterpret_cast<SQLCHAR*>(sql.data()),
+                                            SQLINTEGER(sql.size())),
+                              stmt);
+        if (!ok) error = "row " + std::to_string(i) + " was refused";
+    }
+    ok = ok && !rx::odbc::check(SQLEndTran(SQL_HANDLE_DBC, dbc.get(), SQL_COMMIT), dbc);
+    if (!ok && error.empty()) error = "cannot connect or commit: " + failure.message;
+    return ok;
+}
+
+struct Fixture {
+    rx::test::TempProgramDir dir;
+    rx::test::TestProgram program{dir.path()};
+    QPointer<rx::QueryWindow> window;
+
+    Fixture() {
+        std::string error;
+        if (!dir.createPrescriptionDatabase(&error) ||
+            !loadRows(dir.prescriptionConnectionText(), error)) {
+            std::fprintf(stderr, "no database: %s\n", error.c_str());
+            std::exit(1);
+        }
+        window = new rx::QueryWindow(program.context());
+        window->show();
+        window->日期框1->setDate(kFirstDay);
+        window->日期框2->setDate(kFirstDay.addDays(kDays));
+    }
+};
+
+Fixture& fixture() {
+    static Fixture f;
+    return f;
+}
+
+void BM_Query(benchmark::State& state, const QString& filter, int expected) {
+    rx::QueryWindow& w = *fixture().window;
+    w.编辑框1->setText(filter);
+    for (auto _ : state) w.按钮_查询->click();
+    if (w.超级列表框1->rowCount() != expected)
+        state.SkipWithError("the list is not what was saved");
+    state.counters["rows"] = w.超级列表框1->rowCount();
+}
+BENCHMARK_CAPTURE(BM_Query, all_rows, QString(), kRows)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Query, name_finds_50, kFoundName, kNamed)->Unit(benchmark::kMillisecond);
+
+void BM_ReadWithoutList(benchmark::State& state) {
+    rx::db::OdbcConnection connection;
+    connection.Open(rx::db::prescriptionConnectionText(fixture().dir.path()));
+    const QString sql = rx::db::VisitSearch(kFirstDay, kFirstDay.addDays(kDays), QString());
+    int rows = 0;
+    for (auto _ : state) {
+        rows = 0;
+        rx::db::readAll(connection, sql, [&](int handle) {
+            for (std::size_t c = 0; c < rx::query::kListColumns.size(); ++c)
+                benchmark::DoNotOptimize(rx::query::cellText(
+                    int(c), connection.ReadColumn(handle, rx::query::kListColumns[c].position)));
+            ++rows;
+        });
+    }
+    if (rows != kRows) state.SkipWithError("not every row was read");
+    state.counters["rows"] = rows;
+}
+BENCHMARK(BM_ReadWithoutList)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    delete fixture().window.data();
+    return 0;
+}
