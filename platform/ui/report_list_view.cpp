@@ -134,6 +134,9 @@ public:
 
     template <class Cells>
     explicit RowCells(const Cells& cells) {
+        // One allocation for the rest of a wide row, not one per doubling.
+        const auto count = qsizetype(std::size(cells));
+        if (count > kInPlace) more_.reserve(count - kInPlace);
         int column = 0;
         for (const QString& text : cells) {
             if (column < kInPlace)
