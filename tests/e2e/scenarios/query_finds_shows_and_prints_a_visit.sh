@@ -1,0 +1,51 @@
+#!/usr/bin/env bash
+# The road of a saved visit through the query window: log in, save a visit,
+# open 处方查询, 查询 lists it, a click on the row fills the detail boxes,
+# 打   印 opens the print window modal over the query window alone, and
+# 打印预览 shows the filled A4 sheet maximised.
+source "$(dirname "$0")/../lib.sh"
+e2e_begin
+start_program
+entry=$(log_in)
+wait_active "$entry"
+
+type_text 张三; key Tab; type_text 男; key Tab; type_text 35; key Tab Tab
+key ctrl+a; type_text 禾川镇; key Tab; key Tab
+type_text 感冒; key Tab Tab Tab
+type_text 咳嗽三天; key Tab
+add_drugs "$entry" "ZHQ 10" "ZGC 6"
+click_entry_button "$entry" 229 596   # 保    存
+answer_message "提示信息"
+expect_equal "the saved herbal prescription" "炙黄芪10g,炙甘草6g," "$(sql sj.accdb "select 中药处方 from 基本资料")"
+
+click_entry_button "$entry" 728 592   # 处方查询
+query=$(wait_for_size 661x496)
+wait_active "$query"
+[ "$(transient_for "$query")" = 0 ] ||
+    fail "expected the query window to have no owner, saw it transient for $(transient_for "$query")"
+click_at "$query" $((8 + 522 + 40)) $((8 + 16 + 15))   # 查询
+
+# The detail area before and after the click on the list's first row.
+detail() { import -window "$query" -crop 470x80+270+230 "$E2E_DIR/$1.png"; }
+detail detail-before
+click_at "$query" $((8 + 8 + 97)) $((8 + 56 + 34))   # the row, in the 姓名 column
+sleep 0.3
+detail detail-after
+changed=$(compare -metric AE "$E2E_DIR/detail-before.png" "$E2E_DIR/detail-after.png" null: 2>&1 || true)
+[ "${changed%% *}" -gt 100 ] 2>/dev/null ||
+    fail "expected the click on the row to fill the detail boxes, saw $changed pixels change"
+shot query-detail
+
+click_at "$query" $((8 + 88 + 40)) $((208 + 190 + 15))   # 打   印
+print=$(wait_for_size 540x409)
+wait_active "$print"
+expect_equal "the print window's owner" "$query" "$(transient_for "$print")"
+wm_state "$print" | grep -q _NET_WM_STATE_MODAL ||
+    fail "expected the print window to be modal, saw window state \"$(wm_state "$print")\""
+
+click_at "$print" $((416 + 40)) $((368 + 12))   # 打印预览
+preview=$(wait_for_title "打印预览")
+wait_until 10 sh -c "xprop -id $preview _NET_WM_STATE | grep -q MAXIMIZED_VERT" ||
+    fail "expected the preview maximised, saw window state \"$(wm_state "$preview")\""
+sleep 1
+shot query-preview
