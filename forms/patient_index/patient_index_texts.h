@@ -12,6 +12,7 @@ inline const QString kNameLabel = QStringLiteral("姓名");
 inline const QString kComplaintLabel = QStringLiteral("主诉");
 inline const QString kTimeLabel = QStringLiteral("时间");
 inline const QString kAddButton = QStringLiteral("插入");
+inline const QString kQuickButton = QStringLiteral("快捷");
 inline const QString kStartLabel = QStringLiteral("开始时间");
 inline const QString kEndLabel = QStringLiteral("结束时间");
 inline const QString kSearchNameLabel = QStringLiteral("姓    名");

@@ -14,6 +14,8 @@
 #include "db/statements.h"
 #include "forms/patient_index/patient_index_texts.h"
 #include "forms/patient_index/pinyin_initials.h"
+#include "platform/host/host_import.h"
+#include "platform/text/qt_text.h"
 #include "platform/ui/key_codes.h"
 #include "platform/ui/message_box.h"
 #include "platform/ui/report_list_view.h"
@@ -53,6 +55,7 @@ void PatientIndexWindow::wireHandlers() {
             [this](const QString& name) { OnIndexNameChanged(name); });
     connect(按钮1, &QPushButton::clicked, this, [this] { OnAddClicked(); });
     connect(按钮2, &QPushButton::clicked, this, [this] { OnSearchClicked(); });
+    if (按钮_快捷) connect(按钮_快捷, &QPushButton::clicked, this, [this] { OnQuickButton(); });
     wireEnterKeys();
 }
 
@@ -60,7 +63,9 @@ void PatientIndexWindow::wireHandlers() {
 // and nowhere else in this window.
 void PatientIndexWindow::wireEnterKeys() {
     ui::onKeyDown(编辑框_姓名, [this](int key) { return OnIndexNameKeyDown(key); });
-    ui::onKeyDown(编辑框_主诉, [this](int key) { return OnComplaintKeyDown(key); });
+    // In the host-linked build Enter in the complaint only starts a new line.
+    if (!context_.hostLinked())
+        ui::onKeyDown(编辑框_主诉, [this](int key) { return OnComplaintKeyDown(key); });
 }
 
 void PatientIndexWindow::OnCreated() {
@@ -74,6 +79,13 @@ void PatientIndexWindow::OnCreated() {
 
 bool PatientIndexWindow::OnIndexNameKeyDown(int key) {
     if (key != ui::vk::Return) return false;
+    if (context_.hostLinked()) {
+        // The patient came from the host frame: Enter saves at once and the name
+        // (and with it the initials) is emptied; the complaint and focus stay.
+        OnAddClicked();
+        编辑框_姓名->clear();
+        return true;
+    }
     编辑框_主诉->setFocus(Qt::OtherFocusReason);
     return true;
 }
@@ -107,6 +119,13 @@ void PatientIndexWindow::OnAddClicked() {
     if (!added)
         db::logFailure(QStringLiteral("Adding the patient into 检索"), 外部数据库1.lastError());
     context_.showMessage(added ? kAdded : kAddFailed, kInfoTitle, ui::MessageLook::Information);
+}
+
+void PatientIndexWindow::OnQuickButton() {
+    // No message: without the frame the boxes get the spaces the reads give.
+    const host::HostPatient patient = host::readHostPatient(context_.host());
+    编辑框_姓名->setText(rx::text::fromGb18030(QByteArray::fromStdString(patient.name)));
+    编辑框_主诉->setPlainText(rx::text::fromGb18030(QByteArray::fromStdString(patient.complaint)));
 }
 
 void PatientIndexWindow::OnSearchClicked() {

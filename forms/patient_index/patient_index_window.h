@@ -42,6 +42,7 @@ public:
     QLabel* 标签3;
     QDateTimeEdit* 日期框1;
     QPushButton* 按钮1;
+    QPushButton* 按钮_快捷;  // the host-linked build's only; nullptr otherwise
 
     // The search (in 分组框2).
     QLabel* 标签4;
@@ -76,6 +77,7 @@ private:
     bool OnComplaintKeyDown(int key);
     void OnAddClicked();
     void OnSearchClicked();
+    void OnQuickButton();
 
     const ProgramContext& context_;
     // What the three date pickers hold until set: one clock reading for all.

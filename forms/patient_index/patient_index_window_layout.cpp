@@ -96,6 +96,9 @@ void PatientIndexWindow::buildEntryGroup() {
     标签3 = label(g, u"标签3"_s, {35, 177, 32, 24}, kTimeLabel);
     日期框1 = datePicker(g, u"日期框1"_s, {76, 177, 152, 24}, openedAt_);
     按钮1 = button(g, u"按钮1"_s, {101, 241, 136, 40}, kAddButton);
+    // Only the host-linked build takes the patient from the host frame.
+    按钮_快捷 = context_.hostLinked() ? button(g, u"按钮_快捷"_s, {200, 312, 88, 32}, kQuickButton)
+                                      : nullptr;
 }
 
 void PatientIndexWindow::buildSearchGroup() {
@@ -114,9 +117,11 @@ void PatientIndexWindow::buildSearchGroup() {
 
 // Tab walks the controls in the order of the layout, labels left out.
 void PatientIndexWindow::setTabOrderOfControls() {
-    QWidget* const order[] = {编辑框_姓名, 编辑框2, 编辑框_主诉,     日期框1, 按钮1,
-                              日期框2,     日期框3, 编辑框_检索姓名, 按钮2,   超级列表框1};
-    for (std::size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
+    std::vector<QWidget*> order{编辑框_姓名,     编辑框2,   编辑框_主诉, 日期框1,
+                                按钮1,           按钮_快捷, 日期框2,     日期框3,
+                                编辑框_检索姓名, 按钮2,     超级列表框1};
+    std::erase(order, nullptr);  // 按钮_快捷 of the host-linked build only
+    for (std::size_t i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
 }
 
 }  // namespace rx

@@ -22,6 +22,21 @@ void ProgramContext::showMessage(const QString& text, const QString& title,
     messages_->show(ui::ShownMessage{text, title, look});
 }
 
+host::HostAccess& ProgramContext::host() const {
+    if (host_) return *host_;
+    if (!ownHost_) {
+        // Without a display there is no frame to read: every lookup finds nothing.
+        ownHost_ = host::openX11Host();
+        if (!ownHost_) ownHost_ = std::make_shared<host::FakeHost>();
+    }
+    return *ownHost_;
+}
+
+ProgramContext& ProgramContext::withHost(host::HostAccess& host) {
+    host_ = &host;
+    return *this;
+}
+
 ProgramContext& ProgramContext::withClock(Clock clock) {
     clock_ = std::move(clock);
     return *this;

@@ -8,7 +8,9 @@
 #include <QDateTime>
 #include <QString>
 #include <functional>
+#include <memory>
 
+#include "platform/host/host_access.h"
 #include "platform/ui/message_box.h"
 
 namespace rx {
@@ -42,11 +44,16 @@ public:
     // Ends the program at once (the exit button, a fatal start-up failure).
     void endProgram(int code) const { endAction_(code); }
 
-    // For tests: another clock, message service or end. The service must
-    // outlive the context.
+    // The hospital system's doctor-workstation frame, read by the host-linked
+    // build: the X11 desktop's, opened on first use.
+    host::HostAccess& host() const;
+
+    // For tests: another clock, message service, end or host. The service and
+    // the host must outlive the context.
     ProgramContext& withClock(Clock clock);
     ProgramContext& withMessages(ui::MessageBoxService& service);
     ProgramContext& withEndAction(EndAction action);
+    ProgramContext& withHost(host::HostAccess& host);
 
 private:
     QString directory_;
@@ -54,6 +61,8 @@ private:
     Clock clock_;
     ui::MessageBoxService* messages_;
     EndAction endAction_;
+    host::HostAccess* host_ = nullptr;
+    mutable std::shared_ptr<host::HostAccess> ownHost_;
 };
 
 }  // namespace rx
