@@ -52,22 +52,6 @@ INSTANTIATE_TEST_SUITE_P(
                   {QStringLiteral("€10g"), QStringLiteral("𠀀6g"), QStringLiteral("䶮3g")}}),
     [](const testing::TestParamInfo<SplitCase>& info) { return std::string(info.param.name); });
 
-TEST(QueryPrintMaps, A4FieldsInTheirOrderAndCells) {
-    using F = VisitField;
-    const std::pair<F, CellAddress> expected[] = {
-        {F::Name, {2, 4}},       {F::Sex, {2, 5}},     {F::Age, {2, 7}},
-        {F::Registered, {2, 2}}, {F::Address, {2, 8}}, {F::PresentIllness, {2, 9}},
-    };
-    ASSERT_EQ(kA4QueryMap.fields.size(), std::size(expected));
-    for (std::size_t i = 0; i < std::size(expected); ++i) {
-        EXPECT_EQ(kA4QueryMap.fields[i].field, expected[i].first) << i;
-        EXPECT_EQ(kA4QueryMap.fields[i].at, expected[i].second) << i;
-    }
-    EXPECT_EQ(kA4QueryMap.templatePiece, u"/A4.grd");
-    EXPECT_EQ(kA4QueryMap.itemCount, 49);
-    EXPECT_EQ(kA4QueryMap.itemCell, &a4ItemCell);
-}
-
 // The host-linked print lands on the slip template's own cells: the fields
 // the slip prints, the visit date in the slip's date cell, the slip's drugs.
 TEST(QueryPrintMaps, HostLinkedMapIsTheSlipsCells) {

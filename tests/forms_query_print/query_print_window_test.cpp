@@ -76,6 +76,8 @@ TEST_F(QueryPrintWindowTest, HostLinkedBuildPrintsOnTheSlip) {
     install("A4.grd", "rxgrid 1\nsize 30 30\n");  // there, and not taken
     test::TestProgram program(dir.path(), Build::HostLinked);
     EXPECT_EQ(&QueryPrintWindow::mapFor(program.context()), &print::kSlipQueryMap);
+    EXPECT_EQ(&QueryPrintWindow::mapFor(test::TestProgram(dir.path()).context()),
+              &print::kA4QueryMap);
     const auto w = openPrint(program, 52);
     const grid::DataSource& s = *w->数据源2;
     EXPECT_EQ(s.table().rows(), 27);
@@ -95,18 +97,6 @@ TEST_F(QueryPrintWindowTest, HostLinkedBuildPrintsOnTheSlip) {
         EXPECT_NE(text, u"药52"_s);
         EXPECT_NE(text, u"纳差乏力"_s);
     }
-}
-
-TEST_F(QueryPrintWindowTest, StandaloneBuildPrintsOnTheA4Sheet) {
-    installShipped("A4.grd");
-    installShipped("处方笺.grd");
-    test::TestProgram program(dir.path());
-    EXPECT_EQ(&QueryPrintWindow::mapFor(program.context()), &print::kA4QueryMap);
-    const auto w = openPrint(program, 3);
-    EXPECT_EQ(w->数据源2->table().columns(), 24);
-    EXPECT_EQ(w->数据源2->cellText(2, 9), u"纳差乏力"_s);
-    EXPECT_EQ(w->数据源2->cellText(4, 11), u"药3"_s);
-    EXPECT_EQ(w->数据源2->cellText(1, 2), u"就诊日期"_s);
 }
 
 // Without a usable A4 sheet the provider's empty 10 × 10 stays, and only the
