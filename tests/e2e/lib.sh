@@ -65,10 +65,11 @@ e2e_begin() {
     wait_until 10 wm_running || fail "expected openbox to manage display $DISPLAY, saw no window manager"
 }
 
-# Starts the program from the copied program directory on the real X server.
+# Starts the program from the copied program directory on the real X server;
+# $1 names another executable of it (the host-linked build).
 start_program() {
     export XDG_RUNTIME_DIR="$E2E_DIR/runtime"; mkdir -p -m 700 "$XDG_RUNTIME_DIR"
-    (cd /tmp && exec env -u QT_QPA_PLATFORM QT_QPA_PLATFORM=xcb "$PROGRAM_DIR/rx_workstation") \
+    (cd /tmp && exec env -u QT_QPA_PLATFORM QT_QPA_PLATFORM=xcb "$PROGRAM_DIR/${1:-rx_workstation}") \
         >"$E2E_DIR/program.log" 2>&1 &
     PROGRAM_PID=$!
 }
