@@ -103,7 +103,7 @@ TEST(HostImport, ReadsTheStandInFrameThroughX11) {
 
     std::unique_ptr<HostAccess> x11 = openX11Host();
     ASSERT_NE(x11, nullptr);
-    for (int i = 0; i < 200 && !findHostControl(*x11, kComplaintControls[2]); ++i)
+    for (int i = 0; i < 600 && !findHostControl(*x11, kComplaintControls[2]); ++i)
         QThread::msleep(50);
     const HostPatient p = readHostPatient(*x11);
     EXPECT_EQ(p.name, gb("王小𠮷"));
