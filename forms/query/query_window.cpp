@@ -9,6 +9,7 @@
 
 #include "db/connection_texts.h"
 #include "db/date_forms.h"
+#include "db/odbc_handles.h"
 #include "db/read_loop.h"
 #include "db/statements.h"
 #include "forms/print/query_fill.h"
@@ -85,8 +86,12 @@ void QueryWindow::fillQueryList(const QString& sql) {
                 int(c), 外部数据库1.ReadColumn(handle, query::kListColumns[c].position)));
         list.insertRow(0, cells);
     });
-    // Rows read before a read error are not what the search found.
-    if (!whole) list.deleteAllRows();
+    // Rows read before a read error are not what the search found. The list
+    // says nothing more; the program's log says why.
+    if (!whole) {
+        list.deleteAllRows();
+        db::logFailure(QStringLiteral("The visit search in 基本资料"), 外部数据库1.lastError());
+    }
 }
 
 void QueryWindow::OnQueryListClicked() {

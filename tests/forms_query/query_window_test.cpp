@@ -370,10 +370,13 @@ TEST_F(QueryWindowTest, WithoutTheDatabaseFileTheListStaysEmptyAndNothingIsSaid)
     saveVisit(u"张三"_s, u"2024年3月1日"_s);
     ASSERT_TRUE(QFile::remove(dir_.prescriptionDatabasePath()));
     QueryWindow& w = open();
+    rx::test::LogCapture log;
     w.按钮_查询->click();
     EXPECT_EQ(w.超级列表框1->rowCount(), 0);
     EXPECT_TRUE(program_.shown().empty());
     EXPECT_FALSE(QFile::exists(dir_.prescriptionDatabasePath()));  // never made by a query
+    ASSERT_EQ(log.lines().size(), 1);  // only the administrator's log says why
+    EXPECT_TRUE(log.lines()[0].contains(u"基本资料"_s)) << log.lines()[0].toStdString();
 }
 
 TEST_F(QueryWindowTest, ExitClosesAndDestroysTheWindow) {
