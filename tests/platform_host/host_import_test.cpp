@@ -89,25 +89,28 @@ TEST(HostImport, ReadsTheStandInFrameThroughX11) {
     ASSERT_TRUE(xvfb.waitForReadyRead(10000));
     const QByteArray display = ":" + xvfb.readLine().trimmed();
     qputenv("DISPLAY", display);
+    std::unique_ptr<HostAccess> x11 = openX11Host();
+    ASSERT_NE(x11, nullptr);
+    EXPECT_EQ(readHostPatient(*x11).name, " ");  // no frame yet
+    EXPECT_EQ(readHostPatient(*x11).complaint, "   ");
+
     QProcess frame;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
     env.insert(QStringLiteral("DISPLAY"), QString::fromLatin1(display));
     frame.setProcessEnvironment(env);
     const QString outsideGbk = QStringLiteral("𠮷");
-    frame.start(QStringLiteral(RX_HOST_FRAME),
-                {QStringLiteral("--patient"), QStringLiteral("王小") + outsideGbk,
-                 QStringLiteral("--complaint1"), QStringLiteral("咳嗽"),
-                 QStringLiteral("--complaint3"), QStringLiteral("两天")});
+    frame.start(
+        QStringLiteral(RX_HOST_FRAME),
+        {QStringLiteral("--patient"), QStringLiteral("王小") + outsideGbk,
+         QStringLiteral("--complaint1"), QStringLiteral("咳嗽"), QStringLiteral("--complaint2"),
+         QString(int(kTextCap) + 1, u'x'), QStringLiteral("--complaint3"), QStringLiteral("两天")});
     ASSERT_TRUE(frame.waitForStarted(5000));
-
-    std::unique_ptr<HostAccess> x11 = openX11Host();
-    ASSERT_NE(x11, nullptr);
     for (int i = 0; i < 600 && !findHostControl(*x11, kComplaintControls[2]); ++i)
         QThread::msleep(50);
     const HostPatient p = readHostPatient(*x11);
     EXPECT_EQ(p.name, gb("王小𠮷"));
-    EXPECT_EQ(p.complaint, gb("咳嗽两天"));
+    EXPECT_EQ(p.complaint, gb("咳嗽") + std::string(kTextCap, 'x') + note(1) + gb("两天"));
     frame.kill();
     frame.waitForFinished();
     xvfb.kill();
