@@ -79,8 +79,13 @@ Database& Connection::database() {
     return *db;
 }
 
-void Connection::beginIfManual() {
-    if (!autocommit && db && sqlite3_get_autocommit(db->handle())) db->execute("BEGIN");
+// A deferred transaction that reads and then writes has to upgrade its lock,
+// which SQLite refuses at once, without waiting, if another writer has it, or
+// for good if someone committed since the read. Taking the write lock first
+// waits its turn like any autocommitted save.
+void Connection::beginIfManual(bool writes) {
+    if (!autocommit && db && sqlite3_get_autocommit(db->handle()))
+        db->execute(writes ? "BEGIN IMMEDIATE" : "BEGIN");
 }
 
 void Connection::endTransaction(bool commit) {

@@ -63,8 +63,9 @@ struct Connection {
     void connectDsn(const std::string& dsn);
     void disconnect();
     Database& database();
-    // Starts the transaction that autocommit-off keeps open until SQLEndTran.
-    void beginIfManual();
+    // Starts the transaction that autocommit-off keeps open until SQLEndTran;
+    // one that starts with a write takes the write lock at once.
+    void beginIfManual(bool writes);
     void endTransaction(bool commit);
     void setAttribute(SQLINTEGER attr, SQLPOINTER value);
     void getAttribute(SQLINTEGER attr, SQLPOINTER value, SQLINTEGER bufferLength,

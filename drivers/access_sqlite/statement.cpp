@@ -54,11 +54,14 @@ void Statement::execute() {
     Database& db = conn->database();
     const Translation& t = *translation;
     if (!t.isQuery && db.readOnly())
-        raise(ErrorKind::ReadOnly, "Cannot update. Database or object is read-only");
+        raise(ErrorKind::ReadOnly,
+              "Cannot update. Database or object is read-only" +
+                  (db.readOnlyReason().empty() ? std::string() : ": " + db.readOnlyReason()),
+              SQLITE_READONLY);
     if (!t.isQuery && db.damaged())
         raise(ErrorKind::Storage, "The database file is damaged: nothing more is written to it",
               SQLITE_CORRUPT);
-    conn->beginIfManual();
+    conn->beginIfManual(!t.isQuery);
     sqlite3_stmt* s = compiled.get();
     try {
         bindParameters(db, s, t.params);
@@ -68,7 +71,7 @@ void Statement::execute() {
             rowCount = -1;
             return;
         }
-        int rc = sqlite3_step(s);
+        int rc = db.stepWrite(s);
         if (rc != SQLITE_DONE && rc != SQLITE_ROW) db.fail(rc);
         rowCount = static_cast<SQLLEN>(sqlite3_changes(db.handle()));
         sqlite3_reset(s);

@@ -1,9 +1,14 @@
 #include "drivers/access_sqlite/storage.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
 #include <fstream>
+#include <random>
+#include <thread>
 
 #include "drivers/access_sqlite/errors.h"
 
@@ -51,6 +56,13 @@ std::string fileUri(const std::string& path) {
     return out;
 }
 
+bool folderWritable(const std::string& path) {
+    const size_t slash = path.find_last_of('/');
+    const std::string folder =
+        slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
+    return ::faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) == 0;
+}
+
 bool couldNotShare(int rc) {
     return (rc & 0xff) == SQLITE_CANTOPEN || (rc & 0xff) == SQLITE_READONLY;
 }
@@ -81,6 +93,25 @@ long long fileSize(const std::string& path) {
     return ::stat(path.c_str(), &st) == 0 ? static_cast<long long>(st.st_size) : 0;
 }
 
+// SQLite's own busy handler sleeps in steps that grow to 100 ms. Other writers
+// commit every few milliseconds and take the lock again at once, so a writer
+// that sleeps that long keeps missing the moments the lock is free and can
+// wait out the whole timeout while they go on. Sleeps of a few milliseconds
+// at most give it hundreds of chances instead of dozens without busy-polling
+// the processor away from the writer that holds the lock; a little uneven, so
+// that waiting processes do not wake in step.
+std::chrono::microseconds nextWait(int attempt) {
+    thread_local std::minstd_rand rng(
+        static_cast<unsigned>(::getpid()) ^
+        static_cast<unsigned>(std::hash<std::thread::id>{}(std::this_thread::get_id())));
+    const long step = 1000L * std::min(attempt + 1, 5);
+    return std::chrono::microseconds(step / 2 + static_cast<long>(rng() % step));
+}
+
+int waitBriefly(void* database, int attempt) {
+    return static_cast<const Database*>(database)->waitForLock(attempt) ? 1 : 0;
+}
+
 }  // namespace
 
 Database::Database(const std::string& utf8Path, const OpenOptions& options)
@@ -92,8 +123,16 @@ Database::Database(const std::string& utf8Path, const OpenOptions& options)
     if (const char* why = fresh ? nullptr : notADatabase(utf8Path))
         raise(ErrorKind::ConnectFailed, "Could not open file '" + utf8Path + "': " + why,
               SQLITE_NOTADB);
+    if (!readOnly_ && !folderWritable(utf8Path))
+        becomeReadOnly("the folder that holds the file cannot be written");
     int rc = open(utf8Path, readOnly_ ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE,
                   options.busyTimeoutMs);
+    if (rc != SQLITE_OK && !readOnly_ && couldNotShare(rc)) {
+        becomeReadOnly("its journal files cannot be made");
+        rc = open(utf8Path, SQLITE_OPEN_READONLY, options.busyTimeoutMs);
+    }
+    if (rc == SQLITE_OK && !readOnly_ && sqlite3_db_readonly(db_, "main") == 1)
+        becomeReadOnly("the file cannot be written");
     if (rc != SQLITE_OK && readOnly_ && couldNotShare(rc) && isWalFile(utf8Path) &&
         !hasPendingJournal(utf8Path))
         openImmutable(options);
@@ -119,6 +158,15 @@ void Database::checkIntact(const std::string& path) {
         raise(ErrorKind::ConnectFailed, "the file is damaged (" + verdict + ")", SQLITE_CORRUPT);
 }
 
+// A file the user may read but not write, or in a folder where SQLite cannot
+// make its journal files beside it, is read as it stands: the windows still
+// fill, and every save is refused as a write to a read-only database rather
+// than the connection failing as a whole.
+void Database::becomeReadOnly(std::string why) {
+    readOnly_ = true;
+    readOnlyReason_ = std::move(why);
+}
+
 // Opens and reads the schema, which proves the file is a database before
 // anyone relies on it; SQLite's result code of whichever step failed.
 int Database::open(const std::string& name, int flags, int busyTimeoutMs) {
@@ -126,7 +174,8 @@ int Database::open(const std::string& name, int flags, int busyTimeoutMs) {
     int rc = sqlite3_open_v2(name.c_str(), &db_, flags | SQLITE_OPEN_NOMUTEX, nullptr);
     if (!db_) return rc;
     sqlite3_extended_result_codes(db_, 1);
-    sqlite3_busy_timeout(db_, busyTimeoutMs);
+    busyTimeout_ = std::chrono::milliseconds(busyTimeoutMs);
+    sqlite3_busy_handler(db_, &waitBriefly, this);
     if (rc == SQLITE_OK)
         rc = sqlite3_exec(db_, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
     return rc;
@@ -235,6 +284,29 @@ void Database::execute(const char* sql) const {
     while ((rc = sqlite3_step(s.get())) == SQLITE_ROW) {
     }
     if (rc != SQLITE_DONE) fail(rc);
+}
+
+bool Database::waitForLock(int attempt) const {
+    const auto now = std::chrono::steady_clock::now();
+    if (attempt == 0) busySince_ = now;
+    if (now - busySince_ >= busyTimeout_) return false;
+    std::this_thread::sleep_for(nextWait(attempt));
+    return true;
+}
+
+// SQLite waits through the busy handler only when a statement takes its locks
+// from nothing. A write on a connection that is already reading (a result not
+// yet read to its end, an explicit transaction that began with a read) is
+// refused at once while another writer holds the lock; it has changed nothing
+// then and can run again. A changed snapshot (SQLITE_BUSY_SNAPSHOT) cannot be
+// waited out and is returned as it is.
+int Database::stepWrite(sqlite3_stmt* stmt) const {
+    int rc;
+    for (int attempt = 0; (rc = sqlite3_step(stmt)) == SQLITE_BUSY &&
+                          sqlite3_txn_state(db_, "main") == SQLITE_TXN_READ && waitForLock(attempt);
+         ++attempt)
+        sqlite3_reset(stmt);
+    return rc;
 }
 
 void Database::checkSchema() {

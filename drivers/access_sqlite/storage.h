@@ -4,6 +4,7 @@
 
 #include <sqlite3.h>
 
+#include <chrono>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -55,6 +56,8 @@ public:
 
     sqlite3* handle() const { return db_; }
     bool readOnly() const { return readOnly_; }
+    // Why a connection that asked to write was opened read-only; empty otherwise.
+    const std::string& readOnlyReason() const { return readOnlyReason_; }
     const std::string& path() const { return path_; }
 
     const TableInfo* findTable(std::string_view table) const override;
@@ -74,10 +77,17 @@ public:
     [[noreturn]] void fail(int rc) const;
     // Set once SQLite found the file damaged; from then on nothing is written.
     bool damaged() const { return damaged_; }
+    // Steps a statement that writes, waiting for the write lock where SQLite
+    // itself would not (a connection that is already reading).
+    int stepWrite(sqlite3_stmt* stmt) const;
+    // One wait of a lock that someone else holds: false once the busy timeout
+    // has passed since the first attempt (attempt 0).
+    bool waitForLock(int attempt) const;
 
 private:
     int open(const std::string& name, int flags, int busyTimeoutMs);
     void openImmutable(const OpenOptions& options);
+    void becomeReadOnly(std::string why);
     [[noreturn]] void failOpen(int rc);
     void close();
     void setUp(const OpenOptions& options);
@@ -86,6 +96,9 @@ private:
 
     sqlite3* db_ = nullptr;
     bool readOnly_ = false;
+    std::string readOnlyReason_;
+    std::chrono::milliseconds busyTimeout_{5000};
+    mutable std::chrono::steady_clock::time_point busySince_;
     std::string path_;
     SqliteStatement schemaVersion_;
     int knownVersion_ = -1;

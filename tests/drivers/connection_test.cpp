@@ -115,8 +115,8 @@ TEST_F(Connecting, ExclusiveConnectionLeavesARollbackJournalAndWaitsForNobody) {
 }
 
 // SQLite cannot make the -wal and -shm files of this WAL file (their names are
-// taken by folders), the want an unwritable data folder causes: a read-only
-// connection still reads it, a read-write one fails cleanly. The folder name
+// taken by folders), the want an unwritable data folder causes: every
+// connection still reads it and none writes. The folder name
 // carries the characters that mean something in SQLite's file URIs.
 TEST_F(Connecting, ReadOnlyConnectionReadsAWalFileWhoseJournalsCannotBeMade) {
     QString folder = dir.path() + QStringLiteral("/门诊 #1 100%?");
@@ -139,8 +139,17 @@ TEST_F(Connecting, ReadOnlyConnectionReadsAWalFileWhoseJournalsCannotBeMade) {
     ASSERT_TRUE(o.ok()) << o.state << " " << o.message;
     EXPECT_EQ(reader.query("select 姓名 from 检索"), (Rows{{"甲"}}));
     EXPECT_FALSE(reader.execute("DELETE FROM 检索").ok());
+    // The ordinary connection reads it the same way and refuses to write.
     OdbcConnection writer;
-    EXPECT_EQ(writer.driverConnect(text).state, "08001");
+    o = writer.driverConnect(text);
+    ASSERT_TRUE(o.ok()) << o.state << " " << o.message;
+    EXPECT_EQ(writer.query("select 姓名 from 检索"), (Rows{{"甲"}}));
+    EXPECT_EQ(writer.execute("INSERT INTO 检索 (姓名) values ('乙')").state, "HY000");
+}
+
+QByteArray fileBytes(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 // Whether a child process may give up root for the user nobody (a container
@@ -197,6 +206,68 @@ TEST_F(Connecting, ReadOnlyConnectionNeverHidesRowsPendingInTheJournal) {
         QFile::setPermissions(d, readAndExec | QFileDevice::WriteOwner);
 }
 
+// A data folder the user may not write to (an installed program's folder, a
+// share mounted read-only): the program's ordinary connection reads the file,
+// so its lists fill, and every save fails as a write to a read-only database,
+// leaving the file as it was. Runs as an ordinary user in a child process.
+TEST_F(Connecting, OrdinaryConnectionInAReadOnlyFolderReadsAndRefusesWrites) {
+    if (geteuid() == 0 && !canBecomeNobody())
+        GTEST_SKIP() << "this machine lets no process drop to an ordinary user";
+    const struct {
+        const char* name;
+        bool exclusive;  // written with a rollback journal rather than WAL
+        QFileDevice::Permissions file;
+    } cases[] = {
+        {"WAL file anyone may write", false, QFileDevice::Permissions(0x6666)},
+        {"WAL file nobody may write", false, QFileDevice::Permissions(0x4444)},
+        {"rollback-journal file anyone may write", true, QFileDevice::Permissions(0x6666)},
+    };
+    const auto readAndExec = QFileDevice::ReadOwner | QFileDevice::ExeOwner |
+                             QFileDevice::ReadGroup | QFileDevice::ExeGroup |
+                             QFileDevice::ReadOther | QFileDevice::ExeOther;
+    ASSERT_TRUE(QFile::setPermissions(dir.path(), readAndExec | QFileDevice::WriteOwner));
+    int n = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString folder = dir.path() + QStringLiteral("/只读%1").arg(++n);
+        ASSERT_TRUE(QDir().mkpath(folder));
+        const std::string file = (folder + QStringLiteral("/sj.accdb")).toStdString();
+        ASSERT_TRUE(
+            rx::rxdb::createPrescriptionDatabase(file, TempProgramDir::driverPath().toStdString()));
+        const std::string text =
+            "DRIVER={" + TempProgramDir::driverPath().toStdString() + "};DBQ=" + file;
+        {
+            OdbcConnection writer;
+            ASSERT_TRUE(writer.driverConnect(text + (c.exclusive ? ";Exclusive=1" : "")).ok());
+            ASSERT_TRUE(writer.execute("INSERT INTO 检索 (姓名) values ('甲')").ok());
+        }
+        ASSERT_EQ(journalMark(file), c.exclusive ? JournalMark::Rollback : JournalMark::Wal);
+        ASSERT_TRUE(QFile::setPermissions(QString::fromStdString(file), c.file));
+        ASSERT_TRUE(QFile::setPermissions(folder, readAndExec));
+        const QByteArray before = fileBytes(QString::fromStdString(file));
+        EXPECT_EXIT(
+            {
+                if (geteuid() == 0 && setuid(65534) != 0) std::_Exit(3);  // nobody
+                OdbcConnection user;
+                if (!user.driverConnect(text).ok()) std::_Exit(4);
+                if (user.query("select 姓名 from 检索") != Rows{{"甲"}}) std::_Exit(5);
+                for (const char* sql : {"INSERT INTO 检索 (姓名) values ('乙')",
+                                        "UPDATE 检索 SET 姓名 = '乙'", "DELETE FROM 检索"}) {
+                    OdbcOutcome o = user.execute(sql);
+                    if (o.ok() || o.state != "HY000" ||
+                        o.message.find("read-only") == std::string::npos)
+                        std::_Exit(6);
+                }
+                std::_Exit(user.query("select 姓名 from 检索") == Rows{{"甲"}} ? 0 : 7);
+            },
+            testing::ExitedWithCode(0), "");
+        EXPECT_EQ(fileBytes(QString::fromStdString(file)), before);
+        EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden),
+                  QStringList{QStringLiteral("sj.accdb")});
+        QFile::setPermissions(folder, readAndExec | QFileDevice::WriteOwner);
+    }
+}
+
 TEST_F(Connecting, AccessModeAttributeAlsoMakesTheConnectionReadOnly) {
     ASSERT_TRUE(dir.createPrescriptionDatabase());
     OdbcConnection c;
@@ -204,11 +275,6 @@ TEST_F(Connecting, AccessModeAttributeAlsoMakesTheConnectionReadOnly) {
                       reinterpret_cast<SQLPOINTER>(SQL_MODE_READ_ONLY), 0);
     ASSERT_TRUE(c.driverConnect(dir.prescriptionConnectionText()).ok());
     EXPECT_FALSE(c.execute("INSERT INTO 检索 (姓名) values ('甲')").ok());
-}
-
-QByteArray fileBytes(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 // A file that is no sound database fails the connect, whichever part is
