@@ -22,22 +22,10 @@ using namespace Qt::Literals::StringLiterals;
 namespace rx {
 namespace {
 
+using ui::label;
+using ui::make;
+
 using namespace entry_texts;
-
-template <class Control>
-Control* make(QWidget* parent, const QString& name, QRect at, Control* control) {
-    control->setParent(parent);
-    ui::named(control, name);
-    ui::place(control, at.x(), at.y(), at.width(), at.height());
-    return control;
-}
-
-QLabel* label(QWidget* parent, const QString& name, QRect at, const QString& caption) {
-    auto* l = make(parent, name, at, new QLabel(caption));
-    l->setFocusPolicy(Qt::NoFocus);
-    l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    return l;
-}
 
 QLineEdit* edit(QWidget* parent, const QString& name, QRect at) {
     return make(parent, name, at, ui::withoutLengthLimit(new QLineEdit));

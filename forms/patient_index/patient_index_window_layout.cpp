@@ -18,25 +18,13 @@ using namespace Qt::Literals::StringLiterals;
 namespace rx {
 namespace {
 
-using namespace patient_index_texts;
+using ui::label;
+using ui::make;
 
-template <class Control>
-Control* make(QWidget* parent, const QString& name, QRect at, Control* control) {
-    control->setParent(parent);
-    ui::named(control, name);
-    ui::place(control, at.x(), at.y(), at.width(), at.height());
-    return control;
-}
+using namespace patient_index_texts;
 
 QGroupBox* groupBox(QWidget* window, const QString& name, QRect at, const QString& caption) {
     return make(window, name, at, new QGroupBox(caption));
-}
-
-QLabel* label(QWidget* parent, const QString& name, QRect at, const QString& caption) {
-    auto* l = make(parent, name, at, new QLabel(caption));
-    l->setFocusPolicy(Qt::NoFocus);
-    l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    return l;
 }
 
 QLineEdit* edit(QWidget* parent, const QString& name, QRect at) {

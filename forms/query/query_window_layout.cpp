@@ -21,22 +21,10 @@ using namespace Qt::Literals::StringLiterals;
 namespace rx {
 namespace {
 
+using ui::label;
+using ui::make;
+
 using namespace query_texts;
-
-template <class Control>
-Control* make(QWidget* parent, const QString& name, QRect at, Control* control) {
-    control->setParent(parent);
-    ui::named(control, name);
-    ui::place(control, at.x(), at.y(), at.width(), at.height());
-    return control;
-}
-
-QLabel* label(QWidget* parent, const QString& name, QRect at, const QString& caption) {
-    auto* l = make(parent, name, at, new QLabel(caption));
-    l->setFocusPolicy(Qt::NoFocus);
-    l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    return l;
-}
 
 QPushButton* button(QWidget* parent, const QString& name, QRect at, const QString& caption) {
     auto* b = make(parent, name, at, new QPushButton(caption));

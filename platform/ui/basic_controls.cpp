@@ -44,6 +44,13 @@ QLineEdit* withoutLengthLimit(QLineEdit* edit) {
     return edit;
 }
 
+QLabel* label(QWidget* parent, const QString& name, QRect at, const QString& caption) {
+    auto* l = make(parent, name, at, new QLabel(caption));
+    l->setFocusPolicy(Qt::NoFocus);
+    l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    return l;
+}
+
 void place(QWidget* control, int left, int top, int width, int height) {
     control->setGeometry(left, top, width, height);
 }

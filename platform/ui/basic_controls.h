@@ -41,6 +41,18 @@ QLineEdit* withoutLengthLimit(QLineEdit* edit);
 // Places a control: left, top, width, height in pixels of its parent's client area.
 void place(QWidget* control, int left, int top, int width, int height);
 
+// Gives a control its parent, name and place (relative to the parent).
+template <class Control>
+Control* make(QWidget* parent, const QString& name, QRect at, Control* control) {
+    control->setParent(parent);
+    control->setObjectName(name);
+    place(control, at.x(), at.y(), at.width(), at.height());
+    return control;
+}
+
+// A caption: no Tab stop, its text from the top left of its box.
+QLabel* label(QWidget* parent, const QString& name, QRect at, const QString& caption);
+
 // Names a control for tests and tools (findChild).
 template <class Control>
 Control* named(Control* control, const QString& name) {
