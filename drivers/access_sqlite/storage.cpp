@@ -71,18 +71,6 @@ bool isBusy(int rc) {
     return (rc & 0xff) == SQLITE_BUSY || (rc & 0xff) == SQLITE_LOCKED;
 }
 
-// SQLite takes an empty file for a new database and would write one into it;
-// anything without SQLite's header is refused before SQLite sees it.
-const char* notADatabase(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    char magic[16] = {};
-    if (!in.read(magic, sizeof magic))
-        return in.gcount() == 0 ? "the file is empty" : "the file is too short";
-    if (std::string_view(magic, sizeof magic) != std::string_view("SQLite format 3", 16))
-        return "not a database file";
-    return nullptr;
-}
-
 // PRAGMA quick_check reads every page: about 50 to 100 ms for a file of
 // 100 000 visits (23 MB) when it is in the page cache, growing with the file.
 // Larger files are checked as SQLite meets them.
@@ -119,9 +107,13 @@ Database::Database(const std::string& utf8Path, const OpenOptions& options)
     if (utf8Path.empty()) raise(ErrorKind::ConnectFailed, "No database file given (DBQ is empty)");
     if (!isRegularFile(utf8Path))
         raise(ErrorKind::ConnectFailed, "Could not find file '" + utf8Path + "'");
-    const bool fresh = options.newDatabase && fileSize(utf8Path) == 0;
-    if (const char* why = fresh ? nullptr : notADatabase(utf8Path))
-        raise(ErrorKind::ConnectFailed, "Could not open file '" + utf8Path + "': " + why,
+    // SQLite takes an empty file for a new database and would write one into
+    // it; only rxdb, making a file, asks for that. Anything else that is no
+    // database SQLite itself refuses as it reads the schema. The file is never
+    // opened here beside SQLite: closing a second descriptor of a file would
+    // drop the locks SQLite holds on it for this process's other connections.
+    if (!options.newDatabase && fileSize(utf8Path) == 0)
+        raise(ErrorKind::ConnectFailed, "Could not open file '" + utf8Path + "': the file is empty",
               SQLITE_NOTADB);
     if (!readOnly_ && !folderWritable(utf8Path))
         becomeReadOnly("the folder that holds the file cannot be written");
