@@ -27,8 +27,8 @@ wait_until 10 has_no_output windows_sized 661x496 ||
 
 xdotool windowactivate --sync "$slip" 2>/dev/null || true
 click_at "$slip" $((384 + 48)) $((328 + 12))   # 打印预览
-preview=$(wait_for_title "打印预览")
-wait_until 10 sh -c "xprop -id $preview _NET_WM_STATE | grep -q MAXIMIZED_VERT" ||
+preview=$(wait_for_title "打印预览" 30)
+wait_until 30 sh -c "xprop -id $preview _NET_WM_STATE | grep -q MAXIMIZED_VERT" ||
     fail "expected the preview maximised, saw window state \"$(wm_state "$preview")\""
 wm_state "$preview" | grep -q MAXIMIZED_HORZ ||
     fail "expected the preview maximised across, saw window state \"$(wm_state "$preview")\""
