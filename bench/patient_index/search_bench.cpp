@@ -2,8 +2,6 @@
 // rows with an empty name filter over a range that holds them all, through the
 // real driver, the list emptied and filled again at each click.
 #include <benchmark/benchmark.h>
-#include <sql.h>
-#include <sqlext.h>
 
 #include <QApplication>
 #include <QDateTimeEdit>
@@ -12,11 +10,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <optional>
 #include <random>
 #include <string>
 
 #include "db/date_forms.h"
 #include "forms/patient_index/patient_index_window.h"
+#include "platform/odbc/odbc.h"
 #include "platform/text/gb18030.h"
 #include "platform/ui/report_list_view.h"
 #include "tests/support/temp_program_dir.h"
@@ -38,19 +38,20 @@ std::string pick(std::mt19937& random, std::initializer_list<const char*> parts,
 // One INSERT per row with the date as the window writes it, in a single transaction so that the
 // load takes seconds, not one synchronous commit per row.
 bool loadRows(const std::string& connectText, std::string& error) {
-    SQLHENV env = SQL_NULL_HENV;
-    SQLHDBC dbc = SQL_NULL_HDBC;
-    SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env);
-    SQLSetEnvAttr(env, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
-    SQLAllocHandle(SQL_HANDLE_DBC, env, &dbc);
-    std::string text = connectText;
-    bool ok = SQL_SUCCEEDED(SQLDriverConnect(dbc, nullptr, reinterpret_cast<SQLCHAR*>(text.data()),
-                                             SQL_NTS, nullptr, 0, nullptr, SQL_DRIVER_NOPROMPT));
-    ok = ok && SQL_SUCCEEDED(SQLSetConnectAttr(
-                   dbc, SQL_ATTR_AUTOCOMMIT, reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_OFF), 0));
+    rx::odbc::Error failure;
+    rx::odbc::Handle env = rx::odbc::newEnvironment(&failure);
+    rx::odbc::Handle dbc;
+    if (env) dbc = rx::odbc::driverConnect(env, connectText, false, &failure);
+    // One transaction for all rows: the fixture, not what is measured.
+    std::optional<rx::odbc::Error> refused =
+        dbc ? rx::odbc::check(
+                  SQLSetConnectAttr(dbc.get(), SQL_ATTR_AUTOCOMMIT,
+                                    reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_OFF), 0),
+                  dbc)
+            : failure;
     std::mt19937 random(20240503);
     std::uniform_int_distribution<int> day(0, kDays - 1), length(1, 2);
-    for (int i = 0; ok && i < kRows; ++i) {
+    for (int i = 0; !refused && i < kRows; ++i) {
         const QDate date = kFirstDay.addDays(day(random));
         const std::string sql =
             "INSERT INTO 检索 (姓名,时间,主诉,首拼) values ('" +
@@ -61,19 +62,16 @@ bool loadRows(const std::string& connectText, std::string& error) {
             pick(random, {"咳嗽", "发热", "头痛", "腹泻", "乏力", "三天", "一周", "加重"}, 4) +
             "','ZS')";
         std::string gb = rx::text::utf8ToGb18030(sql).bytes;
-        SQLHSTMT stmt = SQL_NULL_HSTMT;
-        ok = SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_STMT, dbc, &stmt)) &&
-             SQL_SUCCEEDED(
-                 SQLExecDirect(stmt, reinterpret_cast<SQLCHAR*>(gb.data()), SQLINTEGER(gb.size())));
-        if (stmt != SQL_NULL_HSTMT) SQLFreeHandle(SQL_HANDLE_STMT, stmt);
-        if (!ok) error = "row " + std::to_string(i) + " was refused";
+        rx::odbc::Handle stmt = rx::odbc::allocate(SQL_HANDLE_STMT, dbc.get(), &failure);
+        refused =
+            stmt ? rx::odbc::check(SQLExecDirect(stmt.get(), reinterpret_cast<SQLCHAR*>(gb.data()),
+                                                 SQLINTEGER(gb.size())),
+                                   stmt)
+                 : failure;
     }
-    ok = ok && SQL_SUCCEEDED(SQLEndTran(SQL_HANDLE_DBC, dbc, SQL_COMMIT));
-    if (!ok && error.empty()) error = "cannot connect or commit";
-    SQLDisconnect(dbc);
-    SQLFreeHandle(SQL_HANDLE_DBC, dbc);
-    SQLFreeHandle(SQL_HANDLE_ENV, env);
-    return ok;
+    if (!refused) refused = rx::odbc::check(SQLEndTran(SQL_HANDLE_DBC, dbc.get(), SQL_COMMIT), dbc);
+    if (refused) error = refused->sqlState + " " + rx::text::gb18030ToUtf8(refused->message).bytes;
+    return !refused;
 }
 
 struct Fixture {
