@@ -5,7 +5,9 @@
 #include <QEventLoop>
 #include <QGuiApplication>
 #include <QPointer>
+#include <iterator>
 #include <QScreen>
+#include <QTimer>
 #include <QWindow>
 
 namespace rx::ui {
@@ -47,22 +49,35 @@ void FixedWindow::showEvent(QShowEvent* event) {
     if (!centred_) {
         centred_ = true;
         centreOnScreen();
+        settleOnScreen(0);
     }
     QWidget::showEvent(event);
     deliverCreated();
 }
 
 bool FixedWindow::event(QEvent* event) {
-    // The window manager's frame is known only some events after the window
-    // was shown; the first event that finds it centres the real frame. Qt keeps
-    // the margins once read, so the check costs nothing while no frame comes.
+    // The first move after the window manager has framed the window is the
+    // moment to place the real frame.
     const bool result = QWidget::event(event);
-    if (!frameCentred_ && centred_ && isVisible() && windowHandle() &&
-        !windowHandle()->frameMargins().isNull()) {
-        frameCentred_ = true;
-        centreOnScreen();
-    }
+    if (event->type() == QEvent::Move && centred_ && !settled_) settleOnScreen(-1);
     return result;
+}
+
+// The window manager's frame is known only some events after the window was
+// shown, and for a moment Qt's idea of it can lag behind; the window is put
+// right whenever a move or one of a few checks in its first second finds it
+// elsewhere, until one finds it centred by the real frame.
+void FixedWindow::settleOnScreen(int check) {
+    static constexpr int kCheckMs[] = {100, 250, 500, 1000, 2000};
+    if (settled_ || !isVisible()) return;
+    bool frameKnown = false;
+    const QPoint want = centredClientPosition(&frameKnown);
+    if (frameKnown && geometry().topLeft() == want)
+        settled_ = true;
+    else if (frameKnown)
+        setGeometry(QRect(want, size()));
+    if (check >= 0 && check < int(std::size(kCheckMs)))
+        QTimer::singleShot(kCheckMs[check], this, [this, check] { settleOnScreen(check + 1); });
 }
 
 void FixedWindow::closeEvent(QCloseEvent* event) {
@@ -70,24 +85,29 @@ void FixedWindow::closeEvent(QCloseEvent* event) {
     if (event->isAccepted()) emit closed();
 }
 
-void FixedWindow::centreOnScreen() {
-    QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
-    if (!screen) return;
-    const QRect area = screen->availableGeometry();
+QPoint FixedWindow::centredClientPosition(bool* frameKnown) const {
+    const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    const QRect area = screen ? screen->availableGeometry() : QRect(QPoint(), size());
     const QMargins known = windowHandle() ? windowHandle()->frameMargins() : QMargins();
+    if (frameKnown) *frameKnown = !known.isNull();
     const QMargins frame =
         known.isNull() ? QMargins(FrameMetrics::side, FrameMetrics::side + FrameMetrics::caption,
                                   FrameMetrics::side, FrameMetrics::side)
                        : known;
     const QSize outer = size().grownBy(frame);
-    const QPoint frameTopLeft(area.left() + (area.width() - outer.width()) / 2,
-                              area.top() + (area.height() - outer.height()) / 2);
-    // Before the frame exists Qt places the client area, so the estimated frame
-    // is added; afterwards move() places the frame itself.
-    if (known.isNull())
-        move(frameTopLeft + QPoint(frame.left(), frame.top()));
+    return {area.left() + (area.width() - outer.width()) / 2 + frame.left(),
+            area.top() + (area.height() - outer.height()) / 2 + frame.top()};
+}
+
+void FixedWindow::centreOnScreen() {
+    // move() places the frame by the margins Qt has cached, none before the
+    // window is shown: the client position with the estimated frame goes there.
+    bool frameKnown = false;
+    const QPoint client = centredClientPosition(&frameKnown);
+    if (frameKnown)
+        setGeometry(QRect(client, size()));
     else
-        move(frameTopLeft);
+        move(client);
 }
 
 void FixedWindow::runModal() {

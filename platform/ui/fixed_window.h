@@ -54,9 +54,14 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // Where the client area goes for the frame to sit centred, and whether the
+    // window manager's real frame was used for it.
+    QPoint centredClientPosition(bool* frameKnown = nullptr) const;
+    void settleOnScreen(int check);
+
     bool created_ = false;
     bool centred_ = false;
-    bool frameCentred_ = false;
+    bool settled_ = false;
 };
 
 // The program ends when its last window is destroyed, not when it is merely
