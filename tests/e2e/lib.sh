@@ -6,6 +6,8 @@
 # Environment (set by CTest): RX_STAGE_DIR, the built program directory;
 # RX_E2E_OUT, where each scenario keeps its folder, screenshots and logs.
 set -euo pipefail
+# A check that fails inside $(...) ends the scenario too, not only its subshell.
+shopt -s inherit_errexit
 
 E2E_NAME=$(basename "$0" .sh)
 E2E_DIR="${RX_E2E_OUT:?}/$E2E_NAME"
@@ -98,9 +100,10 @@ windows_sized() {
 has_output() { [ -n "$("$@")" ]; }
 has_no_output() { [ -z "$("$@")" ]; }
 
-# Waits for one window titled $1 and prints its id.
+# Waits for one window titled $1 and prints its id. The first window of a
+# program started on a machine busy with a parallel build can take long.
 wait_for_title() {
-    wait_until "${2:-10}" has_output windows_titled "$1" ||
+    wait_until "${2:-30}" has_output windows_titled "$1" ||
         fail "expected a window titled \"$1\", saw: $(describe_windows)"
     windows_titled "$1" | head -n 1
 }

@@ -17,7 +17,8 @@ frame_is_centred() {
     [ $((frame_left - want_left)) -ge -1 ] && [ $((frame_left - want_left)) -le 1 ] &&
         [ $((frame_top - want_top)) -ge -1 ] && [ $((frame_top - want_top)) -le 1 ]
 }
-wait_until 15 frame_is_centred; frame_is_centred ||
+# The last try's figures are the ones reported.
+wait_until 15 frame_is_centred ||
     fail "expected the frame's top-left corner at $want_left,$want_top (centred on 1280x1024), saw $frame_left,$frame_top"
 
 xprop -id "$login" _NET_WM_ALLOWED_ACTIONS | grep -q MAXIMIZE &&
