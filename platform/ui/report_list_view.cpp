@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <iterator>
 #include <numeric>
 #include <utility>
 
@@ -126,51 +127,69 @@ Qt::Alignment qtAlignment(ColumnAlign align) {
 
 }  // namespace
 
-// A row's cells: the first few in place, so that a row costs no allocation of
-// its own; rows with more cells keep the rest in a list.
+// A row's cells: the first one (the sorted mode's key) as it came, the rest
+// packed into one text behind a table of where each ends. A long result list
+// then holds two allocations a row instead of one a cell, which is what
+// emptying the list of a year's visits spends its time freeing.
 class RowCells {
 public:
-    static constexpr int kInPlace = 2;
-
     template <class Cells>
     explicit RowCells(const Cells& cells) {
-        // One allocation for the rest of a wide row, not one per doubling.
-        const auto count = qsizetype(std::size(cells));
-        if (count > kInPlace) more_.reserve(count - kInPlace);
-        int column = 0;
-        for (const QString& text : cells) {
-            if (column < kInPlace)
-                inPlace_[column] = text;
-            else
-                more_.append(text);
-            ++column;
-        }
+        pack(std::begin(cells), std::end(cells));
     }
     RowCells() = default;
 
-    const QString& first() const { return inPlace_[0]; }
+    const QString& first() const { return first_; }
     QString cell(int column) const {
-        if (column < kInPlace) return inPlace_[column];
-        const qsizetype extra = column - kInPlace;
-        return extra < more_.size() ? more_[extra] : QString();
+        if (column == 0) return first_;
+        const int packed = column - 1;
+        if (column < 0 || packed >= packedCount()) return {};
+        const qsizetype from = packed == 0 ? 0 : end(packed - 1);
+        return QString(rest_.constData() + header() + from, end(packed) - from);
     }
     void set(int column, const QString& text) {
-        if (column < kInPlace) {
-            inPlace_[column] = text;
-            return;
-        }
-        while (more_.size() <= column - kInPlace) more_.append(QString());
-        more_[column - kInPlace] = text;
+        QStringList cells;
+        const int count = std::max(column + 1, packedCount() + 1);
+        for (int c = 0; c < count; ++c) cells.append(c == column ? text : cell(c));
+        pack(cells.cbegin(), cells.cend());
     }
 
 private:
-    std::array<QString, kInPlace> inPlace_;
-    QStringList more_;
+    // The count and each end offset take two UTF-16 units: 32 bits, more than
+    // a QString can hold.
+    static qsizetype number(const QChar* at) {
+        return qsizetype(at[0].unicode()) | (qsizetype(at[1].unicode()) << 16);
+    }
+    static void appendNumber(QString& to, qsizetype n) {
+        to.append(QChar(char16_t(n & 0xFFFF)));
+        to.append(QChar(char16_t((n >> 16) & 0xFFFF)));
+    }
+    int packedCount() const { return rest_.isEmpty() ? 0 : int(number(rest_.constData())); }
+    qsizetype header() const { return 2 + 2 * qsizetype(packedCount()); }
+    qsizetype end(int packed) const { return number(rest_.constData() + 2 + 2 * packed); }
+
+    template <class It>
+    void pack(It begin, It end) {
+        first_ = begin == end ? QString() : *begin;
+        rest_.clear();
+        if (begin == end || std::next(begin) == end) return;
+        const auto count = std::distance(std::next(begin), end);
+        qsizetype length = 0;
+        for (It it = std::next(begin); it != end; ++it) length += it->size();
+        rest_.reserve(2 + 2 * count + length);
+        appendNumber(rest_, count);
+        qsizetype at = 0;
+        for (It it = std::next(begin); it != end; ++it) appendNumber(rest_, at += it->size());
+        for (It it = std::next(begin); it != end; ++it) rest_.append(*it);
+    }
+
+    QString first_;
+    QString rest_;
 };
 
 }  // namespace rx::ui
 
-// Only QStrings inside, which move by their bytes: inserting in the middle
+// Only two QStrings inside, which move by their bytes: inserting in the middle
 // moves rows with memmove.
 Q_DECLARE_TYPEINFO(rx::ui::RowCells, Q_RELOCATABLE_TYPE);
 
