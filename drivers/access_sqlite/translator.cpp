@@ -185,6 +185,13 @@ private:
             bind(peer ? valueForColumn(e.literal, *peer) : naturalValue(e.literal));
             return;
         }
+        // Date-times are stored as ISO text under a declared type that SQLite
+        // gives numeric affinity, so a plain comparison tries to read both sides
+        // as numbers on every row, and fails. A unary plus drops the affinity;
+        // the texts compare exactly as before, at half the cost of a scan.
+        if (peer && peer->type.type == AccessType::DateTime && e.kind == Expr::Kind::Column &&
+            column(e.name).type.type == AccessType::DateTime)
+            out_.sql += '+';
         inner(e);
     }
 

@@ -77,7 +77,7 @@ INSTANTIATE_TEST_SUITE_P(
              "select * from 检索 where 时间 BETWEEN #2024-3-1# and #2024-5-3#and 姓名 like'%张%' "
              "order by 时间 desc",
              "SELECT \"编号\", \"姓名\", \"时间\", \"年龄\", \"Code\" FROM \"检索\" WHERE "
-             "((\"时间\" BETWEEN ? AND ?) "
+             "((+\"时间\" BETWEEN ? AND ?) "
              "AND (\"姓名\" LIKE ?)) ORDER BY \"时间\" DESC",
              ""},
         Case{"KeywordsAnyCaseBracketsAndQualifiedNames",
