@@ -5,10 +5,10 @@
 #include <QEventLoop>
 #include <QGuiApplication>
 #include <QPointer>
-#include <iterator>
 #include <QScreen>
 #include <QTimer>
 #include <QWindow>
+#include <iterator>
 
 namespace rx::ui {
 namespace {
