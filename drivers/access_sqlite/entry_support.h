@@ -32,16 +32,29 @@ SQLRETURN guarded(SQLHANDLE raw, Work&& work) {
     return rc;
 }
 
-// Caller text (GB18030, length or SQL_NTS) as UTF-8. Bytes that are no
-// GB18030 are refused with the given kind, never replaced: what is stored must
-// be what was sent.
-std::string inText(const SQLCHAR* text, SQLINTEGER length,
-                   ErrorKind invalid = ErrorKind::Conversion);
+// How a caller's text travels: GB18030 through the ANSI entry points, UTF-16
+// (SQLWCHAR) through the W ones.
+enum class Encoding { Narrow, Wide };
+// What a buffer length counts: bytes, or characters (UTF-16 units when wide).
+// ODBC counts characters for the arguments typed as text and bytes for the
+// generic buffers of SQLGetInfo, SQLColAttribute and SQLGetDiagField.
+enum class Units { Bytes, Characters };
 
-// UTF-8 into the caller's buffer as GB18030; 01004 when it had to be cut.
-SQLRETURN outText(const std::string& utf8, SQLPOINTER buffer, SQLINTEGER bufferLength,
-                  SQLINTEGER* length, Diagnostics& diag);
-SQLRETURN outText(const std::string& utf8, SQLCHAR* buffer, SQLSMALLINT bufferLength,
-                  SQLSMALLINT* length, Diagnostics& diag);
+// Caller text (length in characters, or SQL_NTS) as UTF-8. What is not valid
+// GB18030 or UTF-16 is refused with the given kind, never replaced: what is
+// stored must be what was sent.
+std::string inText(Encoding encoding, const void* text, SQLINTEGER length,
+                   ErrorKind invalid = ErrorKind::Conversion);
+inline std::string inText(const SQLCHAR* text, SQLINTEGER length,
+                          ErrorKind invalid = ErrorKind::Conversion) {
+    return inText(Encoding::Narrow, text, length, invalid);
+}
+
+// UTF-8 into the caller's buffer, cut at a whole character with 01004 when it
+// does not fit; *length gets the whole text's length in the buffer's units.
+SQLRETURN outText(Encoding encoding, Units units, const std::string& utf8, SQLPOINTER buffer,
+                  SQLINTEGER bufferLength, SQLINTEGER* length, Diagnostics& diag);
+SQLRETURN outText(Encoding encoding, Units units, const std::string& utf8, SQLPOINTER buffer,
+                  SQLSMALLINT bufferLength, SQLSMALLINT* length, Diagnostics& diag);
 
 }  // namespace rx::access

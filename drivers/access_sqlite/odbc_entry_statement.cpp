@@ -1,5 +1,5 @@
 // Exported functions for statements: execution, result description, fetching
-// and the catalog functions.
+// and the catalog functions, each text-carrying one in its ANSI and W form.
 
 #include <cstring>
 
@@ -91,6 +91,75 @@ std::string textAttribute(const ResultColumn& c, SQLUSMALLINT field, bool& isTex
     }
 }
 
+// The work behind each pair of ANSI and W entry points, with the caller's
+// text encoding as its first argument.
+
+SQLRETURN prepare(Encoding e, SQLHSTMT stmt, const void* text, SQLINTEGER length, bool execute) {
+    return guarded<Statement>(stmt, [&](Statement& s) -> SQLRETURN {
+        if (!text) raise(ErrorKind::NullPointer, "Invalid use of null pointer");
+        if (execute)
+            s.executeDirect(inText(e, text, length));
+        else
+            s.prepare(inText(e, text, length));
+        return SQL_SUCCESS;
+    });
+}
+
+SQLRETURN nativeSql(Encoding e, SQLHDBC dbc, const void* in, SQLINTEGER inLength, void* out,
+                    SQLINTEGER outMax, SQLINTEGER* outLength) {
+    return guarded<Connection>(dbc, [&](Connection& c) -> SQLRETURN {
+        return outText(e, Units::Characters, inText(e, in, inLength), out, outMax, outLength,
+                       c.diag);
+    });
+}
+
+SQLRETURN describeCol(Encoding e, SQLHSTMT stmt, SQLUSMALLINT column, void* name,
+                      SQLSMALLINT nameMax, SQLSMALLINT* nameLength, SQLSMALLINT* type,
+                      SQLULEN* size, SQLSMALLINT* digits, SQLSMALLINT* nullable) {
+    return guarded<Statement>(stmt, [&](Statement& s) -> SQLRETURN {
+        const ResultColumn& c = s.resultColumn(column);
+        OdbcTypeInfo t = odbcType(c.type);
+        putNumber(type, t.sqlType);
+        putNumber(size, t.columnSize);
+        putNumber(digits, t.decimalDigits);
+        putNumber<SQLSMALLINT>(nullable, c.nullable ? SQL_NULLABLE : SQL_NO_NULLS);
+        return outText(e, Units::Characters, c.name, name, nameMax, nameLength, s.diag);
+    });
+}
+
+SQLRETURN colAttribute(Encoding e, SQLHSTMT stmt, SQLUSMALLINT column, SQLUSMALLINT field,
+                       SQLPOINTER text, SQLSMALLINT textMax, SQLSMALLINT* textLength,
+                       SQLLEN* number) {
+    return guarded<Statement>(stmt, [&](Statement& s) -> SQLRETURN {
+        if (field == SQL_DESC_COUNT || field == SQL_COLUMN_COUNT) {
+            putNumber(number, static_cast<SQLLEN>(s.columns.size()));
+            return SQL_SUCCESS;
+        }
+        const ResultColumn& c = s.resultColumn(column);
+        bool isText = false;
+        std::string value = textAttribute(c, field, isText);
+        if (isText) return outText(e, Units::Bytes, value, text, textMax, textLength, s.diag);
+        putNumber(number, numericAttribute(c, field));
+        return SQL_SUCCESS;
+    });
+}
+
+SQLRETURN tables(Encoding e, SQLHSTMT stmt, const void* table, SQLSMALLINT tableLength,
+                 const void* types, SQLSMALLINT typesLength) {
+    return guarded<Statement>(stmt, [&](Statement& s) -> SQLRETURN {
+        s.tables(inText(e, table, tableLength), inText(e, types, typesLength));
+        return SQL_SUCCESS;
+    });
+}
+
+SQLRETURN columns(Encoding e, SQLHSTMT stmt, const void* table, SQLSMALLINT tableLength,
+                  const void* column, SQLSMALLINT columnLength) {
+    return guarded<Statement>(stmt, [&](Statement& s) -> SQLRETURN {
+        s.columnsOf(inText(e, table, tableLength), inText(e, column, columnLength));
+        return SQL_SUCCESS;
+    });
+}
+
 }  // namespace
 
 extern "C" {
@@ -126,11 +195,11 @@ SQLRETURN SQL_API SQLCancel(SQLHSTMT stmt) {
 }
 
 SQLRETURN SQL_API SQLPrepare(SQLHSTMT stmt, SQLCHAR* text, SQLINTEGER length) {
-    return guarded<Statement>(stmt, [&](Statement& s) -> SQLRETURN {
-        if (!text) raise(ErrorKind::NullPointer, "Invalid use of null pointer");
-        s.prepare(inText(text, length));
-        return SQL_SUCCESS;
-    });
+    return prepare(Encoding::Narrow, stmt, text, length, false);
+}
+
+SQLRETURN SQL_API SQLPrepareW(SQLHSTMT stmt, SQLWCHAR* text, SQLINTEGER length) {
+    return prepare(Encoding::Wide, stmt, text, length, false);
 }
 
 SQLRETURN SQL_API SQLExecute(SQLHSTMT stmt) {
@@ -141,18 +210,21 @@ SQLRETURN SQL_API SQLExecute(SQLHSTMT stmt) {
 }
 
 SQLRETURN SQL_API SQLExecDirect(SQLHSTMT stmt, SQLCHAR* text, SQLINTEGER length) {
-    return guarded<Statement>(stmt, [&](Statement& s) -> SQLRETURN {
-        if (!text) raise(ErrorKind::NullPointer, "Invalid use of null pointer");
-        s.executeDirect(inText(text, length));
-        return SQL_SUCCESS;
-    });
+    return prepare(Encoding::Narrow, stmt, text, length, true);
+}
+
+SQLRETURN SQL_API SQLExecDirectW(SQLHSTMT stmt, SQLWCHAR* text, SQLINTEGER length) {
+    return prepare(Encoding::Wide, stmt, text, length, true);
 }
 
 SQLRETURN SQL_API SQLNativeSql(SQLHDBC dbc, SQLCHAR* in, SQLINTEGER inLength, SQLCHAR* out,
                                SQLINTEGER outMax, SQLINTEGER* outLength) {
-    return guarded<Connection>(dbc, [&](Connection& c) -> SQLRETURN {
-        return outText(inText(in, inLength), out, outMax, outLength, c.diag);
-    });
+    return nativeSql(Encoding::Narrow, dbc, in, inLength, out, outMax, outLength);
+}
+
+SQLRETURN SQL_API SQLNativeSqlW(SQLHDBC dbc, SQLWCHAR* in, SQLINTEGER inLength, SQLWCHAR* out,
+                                SQLINTEGER outMax, SQLINTEGER* outLength) {
+    return nativeSql(Encoding::Wide, dbc, in, inLength, out, outMax, outLength);
 }
 
 SQLRETURN SQL_API SQLNumParams(SQLHSTMT stmt, SQLSMALLINT* count) {
@@ -186,32 +258,27 @@ SQLRETURN SQL_API SQLMoreResults(SQLHSTMT stmt) {
 SQLRETURN SQL_API SQLDescribeCol(SQLHSTMT stmt, SQLUSMALLINT column, SQLCHAR* name,
                                  SQLSMALLINT nameMax, SQLSMALLINT* nameLength, SQLSMALLINT* type,
                                  SQLULEN* size, SQLSMALLINT* digits, SQLSMALLINT* nullable) {
-    return guarded<Statement>(stmt, [&](Statement& s) -> SQLRETURN {
-        const ResultColumn& c = s.resultColumn(column);
-        OdbcTypeInfo t = odbcType(c.type);
-        putNumber(type, t.sqlType);
-        putNumber(size, t.columnSize);
-        putNumber(digits, t.decimalDigits);
-        putNumber<SQLSMALLINT>(nullable, c.nullable ? SQL_NULLABLE : SQL_NO_NULLS);
-        return outText(c.name, name, nameMax, nameLength, s.diag);
-    });
+    return describeCol(Encoding::Narrow, stmt, column, name, nameMax, nameLength, type, size,
+                       digits, nullable);
+}
+
+SQLRETURN SQL_API SQLDescribeColW(SQLHSTMT stmt, SQLUSMALLINT column, SQLWCHAR* name,
+                                  SQLSMALLINT nameMax, SQLSMALLINT* nameLength, SQLSMALLINT* type,
+                                  SQLULEN* size, SQLSMALLINT* digits, SQLSMALLINT* nullable) {
+    return describeCol(Encoding::Wide, stmt, column, name, nameMax, nameLength, type, size, digits,
+                       nullable);
 }
 
 SQLRETURN SQL_API SQLColAttribute(SQLHSTMT stmt, SQLUSMALLINT column, SQLUSMALLINT field,
                                   SQLPOINTER text, SQLSMALLINT textMax, SQLSMALLINT* textLength,
                                   SQLLEN* number) {
-    return guarded<Statement>(stmt, [&](Statement& s) -> SQLRETURN {
-        if (field == SQL_DESC_COUNT || field == SQL_COLUMN_COUNT) {
-            putNumber(number, static_cast<SQLLEN>(s.columns.size()));
-            return SQL_SUCCESS;
-        }
-        const ResultColumn& c = s.resultColumn(column);
-        bool isText = false;
-        std::string value = textAttribute(c, field, isText);
-        if (isText) return outText(value, static_cast<SQLCHAR*>(text), textMax, textLength, s.diag);
-        putNumber(number, numericAttribute(c, field));
-        return SQL_SUCCESS;
-    });
+    return colAttribute(Encoding::Narrow, stmt, column, field, text, textMax, textLength, number);
+}
+
+SQLRETURN SQL_API SQLColAttributeW(SQLHSTMT stmt, SQLUSMALLINT column, SQLUSMALLINT field,
+                                   SQLPOINTER text, SQLSMALLINT textMax, SQLSMALLINT* textLength,
+                                   SQLLEN* number) {
+    return colAttribute(Encoding::Wide, stmt, column, field, text, textMax, textLength, number);
 }
 
 SQLRETURN SQL_API SQLBindCol(SQLHSTMT stmt, SQLUSMALLINT column, SQLSMALLINT type,
@@ -259,22 +326,39 @@ SQLRETURN SQL_API SQLGetStmtAttr(SQLHSTMT stmt, SQLINTEGER attr, SQLPOINTER valu
     });
 }
 
+// The driver's statement attributes are all numbers, the same for W callers.
+SQLRETURN SQL_API SQLSetStmtAttrW(SQLHSTMT stmt, SQLINTEGER attr, SQLPOINTER value,
+                                  SQLINTEGER length) {
+    return SQLSetStmtAttr(stmt, attr, value, length);
+}
+
+SQLRETURN SQL_API SQLGetStmtAttrW(SQLHSTMT stmt, SQLINTEGER attr, SQLPOINTER value,
+                                  SQLINTEGER bufferLength, SQLINTEGER* length) {
+    return SQLGetStmtAttr(stmt, attr, value, bufferLength, length);
+}
+
 SQLRETURN SQL_API SQLTables(SQLHSTMT stmt, SQLCHAR*, SQLSMALLINT, SQLCHAR*, SQLSMALLINT,
                             SQLCHAR* table, SQLSMALLINT tableLength, SQLCHAR* types,
                             SQLSMALLINT typesLength) {
-    return guarded<Statement>(stmt, [&](Statement& s) -> SQLRETURN {
-        s.tables(inText(table, tableLength), inText(types, typesLength));
-        return SQL_SUCCESS;
-    });
+    return tables(Encoding::Narrow, stmt, table, tableLength, types, typesLength);
+}
+
+SQLRETURN SQL_API SQLTablesW(SQLHSTMT stmt, SQLWCHAR*, SQLSMALLINT, SQLWCHAR*, SQLSMALLINT,
+                             SQLWCHAR* table, SQLSMALLINT tableLength, SQLWCHAR* types,
+                             SQLSMALLINT typesLength) {
+    return tables(Encoding::Wide, stmt, table, tableLength, types, typesLength);
 }
 
 SQLRETURN SQL_API SQLColumns(SQLHSTMT stmt, SQLCHAR*, SQLSMALLINT, SQLCHAR*, SQLSMALLINT,
                              SQLCHAR* table, SQLSMALLINT tableLength, SQLCHAR* column,
                              SQLSMALLINT columnLength) {
-    return guarded<Statement>(stmt, [&](Statement& s) -> SQLRETURN {
-        s.columnsOf(inText(table, tableLength), inText(column, columnLength));
-        return SQL_SUCCESS;
-    });
+    return columns(Encoding::Narrow, stmt, table, tableLength, column, columnLength);
+}
+
+SQLRETURN SQL_API SQLColumnsW(SQLHSTMT stmt, SQLWCHAR*, SQLSMALLINT, SQLWCHAR*, SQLSMALLINT,
+                              SQLWCHAR* table, SQLSMALLINT tableLength, SQLWCHAR* column,
+                              SQLSMALLINT columnLength) {
+    return columns(Encoding::Wide, stmt, table, tableLength, column, columnLength);
 }
 
 SQLRETURN SQL_API SQLGetTypeInfo(SQLHSTMT stmt, SQLSMALLINT type) {
@@ -282,6 +366,10 @@ SQLRETURN SQL_API SQLGetTypeInfo(SQLHSTMT stmt, SQLSMALLINT type) {
         s.typeInfo(type);
         return SQL_SUCCESS;
     });
+}
+
+SQLRETURN SQL_API SQLGetTypeInfoW(SQLHSTMT stmt, SQLSMALLINT type) {
+    return SQLGetTypeInfo(stmt, type);
 }
 
 }  // extern "C"
