@@ -6,7 +6,7 @@
 
 #include <algorithm>
 #include <cctype>
-#include <fstream>
+#include <memory>
 #include <random>
 #include <thread>
 
@@ -27,10 +27,25 @@ bool isRegularFile(const std::string& path) {
 }
 
 // Only a file whose header says WAL needs the -shm and -wal files beside it.
+// The header is read through SQLite's own file layer: closing a descriptor of
+// our own would drop every POSIX lock this process holds on the file, those
+// of SQLite's other connections to it included.
 bool isWalFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    char header[20] = {};
-    return in.read(header, sizeof header) && header[18] == 2 && header[19] == 2;
+    sqlite3_vfs* vfs = sqlite3_vfs_find(nullptr);
+    if (!vfs) return false;
+    std::string full(static_cast<size_t>(vfs->mxPathname) + 1, '\0');
+    if (vfs->xFullPathname(vfs, path.c_str(), vfs->mxPathname + 1, full.data()) != SQLITE_OK)
+        return false;
+    auto storage = std::make_unique<char[]>(static_cast<size_t>(vfs->szOsFile));
+    auto* file = reinterpret_cast<sqlite3_file*>(storage.get());
+    int flags = 0;
+    if (vfs->xOpen(vfs, full.c_str(), file, SQLITE_OPEN_READONLY | SQLITE_OPEN_MAIN_DB, &flags) !=
+        SQLITE_OK)
+        return false;
+    unsigned char header[20] = {};
+    const bool read = file->pMethods->xRead(file, header, sizeof header, 0) == SQLITE_OK;
+    file->pMethods->xClose(file);
+    return read && header[18] == 2 && header[19] == 2;
 }
 
 // Committed pages a writer left in the -wal file (after a crash, say) would be
