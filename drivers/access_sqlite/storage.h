@@ -83,6 +83,8 @@ public:
     // One wait of a lock that someone else holds: false once the busy timeout
     // has passed since the first attempt (attempt 0).
     bool waitForLock(int attempt) const;
+    // Called by SQLite after each commit with the pages in the write-ahead log.
+    void afterWalCommit(int pages);
 
 private:
     int open(const std::string& name, int flags, int busyTimeoutMs);

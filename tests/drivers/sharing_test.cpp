@@ -3,9 +3,11 @@
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
+#include <sys/stat.h>
 
 #include <QProcess>
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <thread>
 
@@ -120,6 +122,37 @@ TEST_F(Sharing, ThreeWritingProcessesAndASearchLoseAndDoubleNoRow) {
     std::sort(expected.begin(), expected.end());
     std::sort(stored.begin(), stored.end());
     EXPECT_EQ(stored, expected) << "after " << searches << " searches";
+}
+
+// Two readers searching back to back leave no moment without a reader, which
+// SQLite's passive checkpoints need before the write-ahead log can start over;
+// the log must still stay bounded instead of growing with every save.
+TEST_F(Sharing, TheLogStartsOverUnderReadersThatNeverPause) {
+    std::atomic<bool> stop{false};
+    std::vector<std::thread> readers;
+    for (int r = 0; r < 2; ++r)
+        readers.emplace_back([&] {
+            OdbcConnection reader;
+            if (!reader.driverConnect(dir.prescriptionConnectionText()).ok()) return;
+            while (!stop) reader.query("select * from 检索");
+        });
+    OdbcConnection writer;
+    ASSERT_TRUE(writer.driverConnect(dir.prescriptionConnectionText()).ok());
+    const std::string complaint(100000, 'x');
+    const std::string log = dir.prescriptionDatabasePath().toStdString() + "-wal";
+    long long largest = 0;
+    for (int i = 0; i < 300; ++i) {  // 30 MB of log if it never started over
+        ASSERT_TRUE(writer
+                        .execute("INSERT INTO 检索 (姓名,主诉) values ('甲" + std::to_string(i) +
+                                 "','" + complaint + "')")
+                        .ok());
+        struct stat st {};
+        if (::stat(log.c_str(), &st) == 0) largest = std::max<long long>(largest, st.st_size);
+    }
+    stop = true;
+    for (std::thread& t : readers) t.join();
+    EXPECT_LT(largest, 24LL << 20) << "the log grew to " << (largest >> 20) << " MB";
+    EXPECT_EQ(rowsNamed(writer, "甲"), 300u);
 }
 
 // A connection that is already reading when it saves, with an open result or
