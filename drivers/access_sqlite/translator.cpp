@@ -539,7 +539,11 @@ void Translator::orderBy(const SelectStmt& s) {
             out_.sql += "lower(" + quoteName(c.name) + "::text COLLATE \"C\")";
         else
             out_.sql += quoteName(c.name);
-        if (s.order[i].descending) out_.sql += " DESC";
+        // The file sorts empty values first going up and last going down.
+        if (pg())
+            out_.sql += s.order[i].descending ? " DESC NULLS LAST" : " NULLS FIRST";
+        else if (s.order[i].descending)
+            out_.sql += " DESC";
     }
 }
 
