@@ -20,12 +20,17 @@ std::string baseName(const std::string& path) {
     return cut == std::string::npos ? path : path.substr(cut + 1);
 }
 
-bool listed(const std::string& files, const std::string& name) {
+// An entry with a folder in it names one file; a bare name, any file of that name.
+bool listed(const std::string& files, const std::string& dbq) {
     size_t start = 0;
     while (start <= files.size()) {
         size_t end = files.find_first_of(",; \t", start);
         if (end == std::string::npos) end = files.size();
-        if (end > start && sameName(files.substr(start, end - start), name)) return true;
+        const std::string entry = files.substr(start, end - start);
+        if (!entry.empty() &&
+            (entry.find_first_of("/\\") != std::string::npos ? entry == dbq
+                                                             : sameName(entry, baseName(dbq))))
+            return true;
         start = end + 1;
     }
     return false;
@@ -55,7 +60,7 @@ std::optional<ServerSettings> serverSettings(const std::string& dsn, const std::
     if (!named) return std::nullopt;
     std::string files = value("PGFiles");
     if (files.empty()) files = "sj.accdb";
-    if (!dbq.empty() && !listed(files, baseName(dbq))) return std::nullopt;
+    if (!dbq.empty() && !listed(files, dbq)) return std::nullopt;
     for (const auto& [k, v] : s.keywords) {
         if (k == "password") continue;
         s.location += (s.location.empty() ? "" : " ") + k + "=" + v;

@@ -25,8 +25,9 @@ using ProfileReader =
 
 // The server for the database file dbq (its DBQ, from the text or the DSN),
 // or nullopt when the configuration names none for that file. PGFiles lists
-// the file names whose rows live on the server; without it only the
-// prescription database sj.accdb does, and the drug catalogue stays local.
+// the files whose rows live on the server, by name (any folder) or by full
+// path; without it only the prescription database sj.accdb does, and the
+// drug catalogue stays local. Paths hold no spaces, commas or semicolons.
 std::optional<ServerSettings> serverSettings(const std::string& dsn, const std::string& driver,
                                              const std::string& dbq, const ProfileReader& read);
 
