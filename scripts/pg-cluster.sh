@@ -6,13 +6,15 @@
 #
 #   scripts/pg-cluster.sh start STATE   # starts it; STATE/pg.env then says where it is
 #   scripts/pg-cluster.sh stop STATE    # stops it and removes its folder
+#   scripts/pg-cluster.sh pause STATE   # stops the server, keeping its data (a server gone down)
+#   scripts/pg-cluster.sh resume STATE  # starts it again on the same socket and data
 #   . STATE/pg.env                      # PGHOST, PGPORT, PGUSER for psql and libpq
 #
 # Where no server can be started, start leaves RX_PG_UNAVAILABLE in pg.env and
 # succeeds, so that the tests that need a server skip; with CI set it fails.
 set -euo pipefail
 
-usage() { echo "usage: $0 start|stop STATE_DIR" >&2; exit 2; }
+usage() { echo "usage: $0 start|stop|pause|resume STATE_DIR" >&2; exit 2; }
 [ $# -eq 2 ] || usage
 action=$1
 state=$(mkdir -p "$2" && cd "$2" && pwd)
@@ -20,6 +22,21 @@ envfile="$state/pg.env"
 
 as_owner() {
     if [ "$(id -u)" -eq 0 ]; then runuser -u "$owner" -- "$@"; else "$@"; fi
+}
+
+# Durability is not what these tests measure; fsync off spares the disk.
+run_server() {
+    as_owner "$bindir/pg_ctl" -D "$base/data" -l "$base/server.log" -w -t 60 \
+        -o "-c listen_addresses='' -c unix_socket_directories='$base' \
+            -c unix_socket_permissions=0700 -c port=5432 -c fsync=off -c max_connections=60" \
+        start >/dev/null
+}
+
+read_state() {
+    [ -f "$envfile" ] || { echo "pg-cluster: nothing started in $state" >&2; exit 1; }
+    base=$(sed -n 's/^RX_PG_BASE=//p' "$envfile")
+    owner=$(sed -n 's/^RX_PG_OWNER=//p' "$envfile")
+    [ -n "$base" ] && [ -d "$base/data" ] || { echo "pg-cluster: no cluster in $state" >&2; exit 1; }
 }
 
 stop_cluster() {
@@ -67,15 +84,21 @@ start)
         stop_cluster
         unavailable "$reason"
     fi
-    # Durability is not what these tests measure; fsync off spares the disk.
-    if ! as_owner "$bindir/pg_ctl" -D "$base/data" -l "$base/server.log" -w -t 60 \
-        -o "-c listen_addresses='' -c unix_socket_directories='$base' \
-            -c unix_socket_permissions=0700 -c port=5432 -c fsync=off -c max_connections=60" \
-        start >/dev/null; then
+    if ! run_server; then
         reason="the server did not start: $(tail -n 1 "$base/server.log" 2>/dev/null)"
         stop_cluster
         unavailable "$reason"
     fi
+    ;;
+pause)
+    [ -n "$bindir" ] || exit 1
+    read_state
+    as_owner "$bindir/pg_ctl" -D "$base/data" -m fast -w stop >/dev/null
+    ;;
+resume)
+    [ -n "$bindir" ] || exit 1
+    read_state
+    run_server
     ;;
 *) usage ;;
 esac

@@ -75,7 +75,10 @@ public:
         if (v.kind == CellView::Kind::Integer)
             v.integer = text[0] == 't' ? 1 : text[0] == 'f' ? 0 : std::strtoll(text, nullptr, 10);
         else if (v.kind == CellView::Kind::Real)
-            v.real = std::strtod(text, nullptr);
+            // A SINGLE is read back as the float it is, as the file keeps it.
+            v.real = PQftype(r_.get(), column) == kFloat4
+                         ? static_cast<float>(std::strtod(text, nullptr))
+                         : std::strtod(text, nullptr);
         else
             v.text =
                 std::string_view(text, static_cast<size_t>(PQgetlength(r_.get(), row_, column)));

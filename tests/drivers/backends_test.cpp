@@ -187,13 +187,14 @@ INSTANTIATE_TEST_SUITE_P(Table, Dialect,
 // Types, length limits, counters and transactions, which need more than one statement.
 TEST_P(OnBothStores, AccessTypesRoundTripAndKeepTheirLimits) {
     ASSERT_TRUE(db.execute("CREATE TABLE 样例 (编号 COUNTER PRIMARY KEY, 文本 TEXT(4), 整数 LONG, "
-                           "短 SHORT, 字节 BYTE, 双 DOUBLE, 钱 CURRENCY, 是否 YESNO)")
+                           "短 SHORT, 字节 BYTE, 单 SINGLE, 双 DOUBLE, 钱 CURRENCY, 是否 YESNO)")
                     .ok());
-    ASSERT_TRUE(db.execute("INSERT INTO 样例 (文本,整数,短,字节,双,钱,是否) values "
-                           "('一二三四',' 42 ','-7','255','2.5','12.3456',TRUE)")
+    ASSERT_TRUE(db.execute("INSERT INTO 样例 (文本,整数,短,字节,单,双,钱,是否) values "
+                           "('一二三四',' 42 ','-7','255','0.1','2.5','12.3456',TRUE)")
                     .ok());
-    EXPECT_EQ(db.query("select 文本,整数,短,字节,双,钱,是否 from 样例"),
-              (Rows{{"一二三四", "42", "-7", "255", "2.5", "12.3456", "1"}}));
+    EXPECT_EQ(db.query("select 文本,整数,短,字节,单,双,钱,是否 from 样例"),
+              (Rows{{"一二三四", "42", "-7", "255", "0.100000001490116", "2.5", "12.3456", "1"}}));
+    EXPECT_EQ(db.query("select 文本 from 样例 where 单 = 0.1"), (Rows{{"一二三四"}}));
     EXPECT_EQ(db.execute("INSERT INTO 样例 (文本) values ('一二三四五')").state, "22001");
     EXPECT_EQ(db.execute("INSERT INTO 样例 (字节) values (256)").state, "22003");
     EXPECT_EQ(db.execute("INSERT INTO 样例 (整数) values ('四十二')").state, "22018");
