@@ -303,7 +303,7 @@ void PgBackend::fail(const PGresult* r) const {
     if (cls == "23") raise(ErrorKind::Constraint, "Constraint violated: " + message);
     if (state == "25006" || state == "42501")
         raise(ErrorKind::ReadOnly, "Cannot update. Database or object is read-only: " + message);
-    if (cls == "42" || state == "54001") raise(ErrorKind::Syntax, "Syntax error: " + message);
+    if (cls == "42" || cls == "54") raise(ErrorKind::Syntax, "Syntax error: " + message);
     if (cls == "08" || cls == "57") raise(ErrorKind::LinkFailure, message);
     if (state == "53100") raise(ErrorKind::Storage, "The server's disk is full: " + message);
     raise(ErrorKind::Storage, message.empty() ? "The server refused the statement" : message);

@@ -10,47 +10,13 @@
 #include <thread>
 
 #include "tests/drivers/odbc_client.h"
+#include "tests/drivers/stores.h"
 #include "tests/support/temp_program_dir.h"
 #include "tests/support/test_server.h"
 #include "tools/rxdb/rxdb.h"
 
 namespace rx::test {
 namespace {
-
-enum class Store { File, Server };
-
-std::string storeName(Store s) {
-    return s == Store::File ? "File" : "Server";
-}
-
-// A program directory whose data source keeps its rows in one store, with
-// the prescription tables made and nothing in them.
-class StoreFixture {
-public:
-    explicit StoreFixture(Store store) : store_(store) {}
-    // Empty when ready, else why not.
-    std::string setUp() {
-        if (store_ == Store::File) {
-            std::string error;
-            return dir.createPrescriptionDatabase(&error) ? std::string() : error;
-        }
-        server = std::make_unique<ServerDatabase>();
-        if (!server->ok()) return server->error();
-        dir.setDataSourceKeys(server->dataSourceKeys());
-        OdbcConnection c;
-        OdbcOutcome o = c.driverConnect(dir.prescriptionConnectionText());
-        for (const std::string& sql : rxdb::prescriptionSchema())
-            if (o.ok()) o = c.execute(sql);
-        return o.ok() ? std::string() : o.state + " " + o.message;
-    }
-    std::string text() const { return dir.prescriptionConnectionText(); }
-
-    TempProgramDir dir;
-    std::unique_ptr<ServerDatabase> server;
-
-private:
-    Store store_;
-};
 
 class OnBothStores : public ::testing::TestWithParam<Store> {
 protected:
