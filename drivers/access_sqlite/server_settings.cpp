@@ -40,11 +40,14 @@ bool listed(const std::string& files, const std::string& dbq) {
 
 std::optional<ServerSettings> serverSettings(const std::string& dsn, const std::string& driver,
                                              const std::string& dbq, const ProfileReader& read) {
+    // Only data sources are configured: a text that names the driver and a
+    // file (rxdb, a copy's other side) always means that file.
+    if (dsn.empty()) return std::nullopt;
     // The DSN's own section speaks first; the driver's section serves every DSN of the driver.
-    std::string driverSection = dsn.empty() ? std::string() : read(dsn, "Driver", "odbc.ini");
+    std::string driverSection = read(dsn, "Driver", "odbc.ini");
     if (driverSection.empty()) driverSection = driver;
     auto value = [&](const char* key) {
-        std::string v = dsn.empty() ? std::string() : read(dsn, key, "odbc.ini");
+        std::string v = read(dsn, key, "odbc.ini");
         if (v.empty() && !driverSection.empty()) v = read(driverSection, key, "odbcinst.ini");
         return v;
     };

@@ -24,7 +24,8 @@ using ProfileReader =
     std::function<std::string(const std::string& section, const char* key, const char* file)>;
 
 // The server for the database file dbq (its DBQ, from the text or the DSN),
-// or nullopt when the configuration names none for that file. PGFiles lists
+// or nullopt when the configuration names none for that file. A connection
+// without a data source always opens its file. PGFiles lists
 // the files whose rows live on the server, by name (any folder) or by full
 // path; without it only the prescription database sj.accdb does, and the
 // drug catalogue stays local. Paths hold no spaces, commas or semicolons.

@@ -243,6 +243,7 @@ Status copyToServer(const fs::path& file, const std::string& dsn, const std::str
     if (!fs::is_regular_file(file, ec)) return {false, file.string() + ": no such database file"};
     Link from(fileText(file, driver) + "ReadOnly=1;");
     Link to(dsnText(dsn, file));
+    if (from.onServer()) return {false, "the driver " + driver + " does not open the file itself"};
     if (to.ok() && !to.onServer())
         return {false, "the data source " + dsn + " names no server for " + file.string()};
     return copyRows(from, to, true);
@@ -253,6 +254,7 @@ Status copyFromServer(const std::string& dsn, const fs::path& file, const std::s
     if (from.ok() && !from.onServer())
         return {false, "the data source " + dsn + " names no server for " + file.string()};
     Link to(fileText(file, driver));
+    if (to.onServer()) return {false, "the driver " + driver + " does not open the file itself"};
     return copyRows(from, to, false);
 }
 
