@@ -163,7 +163,10 @@ void Connection::getAttribute(SQLINTEGER attr, SQLPOINTER value, SQLINTEGER buff
             v = 0;
             break;
         case SQL_ATTR_TXN_ISOLATION:
-            v = SQL_TXN_SERIALIZABLE;
+            // A server's sessions stay at its read committed, so that saves from
+            // several rooms wait for each other instead of failing to serialize.
+            v = db && db->dialect() == Dialect::Postgres ? SQL_TXN_READ_COMMITTED
+                                                         : SQL_TXN_SERIALIZABLE;
             break;
         case SQL_ATTR_CONNECTION_DEAD:
             v = db && db->alive() ? SQL_CD_FALSE : SQL_CD_TRUE;
