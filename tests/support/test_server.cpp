@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <map>
 
@@ -113,6 +114,42 @@ bool ServerDatabase::dropConnections() const {
     return runAdmin("SELECT pg_terminate_backend(pid) FROM pg_stat_activity WHERE datname = '" +
                     name_ + "' AND pid <> pg_backend_pid()")
         .empty();
+}
+
+PrivateCluster::PrivateCluster() {
+    char pattern[] = "/tmp/rx_test_pg.XXXXXX";
+    if (!mkdtemp(pattern)) {
+        unavailable_ = "no temporary folder";
+        return;
+    }
+    state_ = pattern;
+    if (run("start") != 0) {
+        unavailable_ = "scripts/pg-cluster.sh start failed";
+        return;
+    }
+    auto env = readEnvFile(state_ + "/pg.env");
+    if (env.count("RX_PG_UNAVAILABLE")) unavailable_ = env["RX_PG_UNAVAILABLE"];
+    host_ = env["PGHOST"];
+    port_ = env["PGPORT"];
+    user_ = env["PGUSER"];
+}
+
+PrivateCluster::~PrivateCluster() {
+    if (state_.empty()) return;
+    run("stop");
+    std::error_code ec;
+    std::filesystem::remove_all(state_, ec);
+}
+
+std::string PrivateCluster::dataSourceKeys() const {
+    return "PGHost = " + host_ + "\nPGPort = " + port_ +
+           "\nPGDatabase = postgres\nPGUser = " + user_ + "\nPGConnectTimeout = 2\n";
+}
+
+int PrivateCluster::run(const char* action) const {
+    const std::string command =
+        std::string("'") + RX_PG_CLUSTER_SCRIPT + "' " + action + " '" + state_ + "' >&2";
+    return std::system(command.c_str());
 }
 
 }  // namespace rx::test

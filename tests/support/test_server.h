@@ -44,9 +44,40 @@ private:
     std::string error_;
 };
 
+// A cluster of the test's own (scripts/pg-cluster.sh), for a test that stops
+// and starts its server, which the shared one must never be. It serves its
+// "postgres" database; the destructor stops it and removes its folder.
+class PrivateCluster {
+public:
+    PrivateCluster();
+    ~PrivateCluster();
+    PrivateCluster(const PrivateCluster&) = delete;
+    PrivateCluster& operator=(const PrivateCluster&) = delete;
+    // Empty when the cluster runs, else why not.
+    const std::string& unavailable() const { return unavailable_; }
+    std::string dataSourceKeys() const;
+    bool pause() const { return run("pause") == 0; }  // the server goes down, its data stays
+    bool resume() const { return run("resume") == 0; }
+
+private:
+    int run(const char* action) const;
+    std::string state_;
+    std::string host_, port_, user_;
+    std::string unavailable_;
+};
+
 }  // namespace rx::test
 
 // Tests that need the server skip where none could be started; in CI that is a failure.
+// The same for a PrivateCluster.
+#define RX_REQUIRE_CLUSTER(cluster)                                                               \
+    do {                                                                                          \
+        if (!(cluster).unavailable().empty()) {                                                   \
+            if (std::getenv("CI")) FAIL() << "no PostgreSQL server: " << (cluster).unavailable(); \
+            GTEST_SKIP() << "no PostgreSQL server: " << (cluster).unavailable();                  \
+        }                                                                                         \
+    } while (0)
+
 #define RX_REQUIRE_SERVER()                                                               \
     do {                                                                                  \
         const ::rx::test::TestServer& rxServer = ::rx::test::TestServer::get();           \
