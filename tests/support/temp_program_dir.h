@@ -57,6 +57,9 @@ public:
     void useOdbcConfig();
     // Extra lines for the data source's odbc.ini section (the PG* keys that put
     // its rows on a server); written at once into both registration files.
+    // unixODBC keeps what it has read for a while, so call this before the
+    // process's first connection through the data source: CTest runs every
+    // test in a process of its own.
     void setDataSourceKeys(const std::string& lines);
 
     // The prescription connection text without its leading "ODBC;", as
