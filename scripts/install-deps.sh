@@ -7,7 +7,7 @@ packages=(
     build-essential g++ cmake ninja-build pkg-config
     qt6-base-dev qt6-base-dev-tools libqt6printsupport6 libgl-dev libxcb1-dev
     unixodbc unixodbc-dev odbcinst
-    libsqlite3-dev sqlite3
+    libsqlite3-dev sqlite3 libpq-dev postgresql
     libgtest-dev libgmock-dev libbenchmark-dev clang-format
     fonts-noto-cjk fontconfig
     xvfb xauth imagemagick xdotool poppler-utils

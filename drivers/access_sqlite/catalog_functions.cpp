@@ -96,7 +96,7 @@ bool wantsTables(const std::string& types) {
 }  // namespace
 
 void Statement::tables(const std::string& tableName, const std::string& tableType) {
-    Database& db = conn->database();
+    Backend& db = conn->database();
     auto cols = header({{"TABLE_CAT", kName},
                         {"TABLE_SCHEM", kName},
                         {"TABLE_NAME", kName},
@@ -107,13 +107,13 @@ void Statement::tables(const std::string& tableName, const std::string& tableTyp
         std::string pattern = tableName.empty() ? "%" : tableName;
         for (const std::string& name : db.tableNames())
             if (matchesPattern(pattern, name))
-                rows.push_back({text(db.path()), null(), text(name), text("TABLE"), null()});
+                rows.push_back({text(db.location()), null(), text(name), text("TABLE"), null()});
     }
     openMemoryResult(std::move(cols), std::move(rows));
 }
 
 void Statement::columnsOf(const std::string& tableName, const std::string& columnName) {
-    Database& db = conn->database();
+    Backend& db = conn->database();
     db.checkSchema();
     auto cols = header({{"TABLE_CAT", kName},
                         {"TABLE_SCHEM", kName},
@@ -148,7 +148,7 @@ void Statement::columnsOf(const std::string& tableName, const std::string& colum
             bool isDate = t.sqlType == SQL_TYPE_TIMESTAMP;
             bool numeric = isNumericType(c.type.type);
             rows.push_back(
-                {text(db.path()), null(), text(info->name), text(c.name), integer(t.sqlType),
+                {text(db.location()), null(), text(info->name), text(c.name), integer(t.sqlType),
                  text(t.typeName), integer(static_cast<std::int64_t>(t.columnSize)),
                  integer(t.octetLength), numeric || isDate ? integer(t.decimalDigits) : null(),
                  numeric ? integer(c.type.type == AccessType::Double ||

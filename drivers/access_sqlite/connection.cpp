@@ -4,16 +4,27 @@
 
 #include "drivers/access_sqlite/connection_text.h"
 #include "drivers/access_sqlite/handles.h"
+#include "drivers/access_sqlite/pg_backend.h"
+#include "drivers/access_sqlite/server_settings.h"
 
 namespace rx::access {
 namespace {
 
 constexpr const char* kPrefix = "[rx][Access SQLite Driver]";
 
-std::string profileValue(const std::string& dsn, const char* key) {
+std::string profileValueIn(const std::string& section, const char* key, const char* file) {
     char buf[4096] = {};
-    SQLGetPrivateProfileString(dsn.c_str(), key, "", buf, sizeof buf, "odbc.ini");
+    SQLGetPrivateProfileString(section.c_str(), key, "", buf, sizeof buf, file);
     return buf;
+}
+
+std::string profileValue(const std::string& dsn, const char* key) {
+    return profileValueIn(dsn, key, "odbc.ini");
+}
+
+std::optional<ServerSettings> serverFor(const ConnectionText& text, const std::string& dsn,
+                                        const std::string& dbq) {
+    return serverSettings(dsn, text.get("DRIVER").value_or(""), dbq, &profileValueIn);
 }
 
 bool readOnlyRequested(const ConnectionText& text, const std::string& dsn) {
@@ -52,9 +63,20 @@ void Connection::connect(const std::string& connectionText) {
     std::string dsn = text.get("DSN").value_or("");
     std::string dbq = text.get("DBQ").value_or("");
     if (dbq.empty() && !dsn.empty()) dbq = profileValue(dsn, "DBQ");
-    if (dbq.empty()) raise(ErrorKind::ConnectFailed, "No database file named: give DBQ=<file>");
     OpenOptions options;
     options.readOnly = readOnlyMode || readOnlyRequested(text, dsn);
+    // The administrator's configuration, not the program, puts a database on a server.
+    if (std::optional<ServerSettings> server = serverFor(text, dsn, dbq)) {
+        PgOptions pg;
+        pg.readOnly = options.readOnly;
+        pg.lockTimeoutMs = options.busyTimeoutMs;
+        if (loginTimeout > 0) pg.connectTimeoutS = static_cast<int>(loginTimeout);
+        db = std::make_unique<PgBackend>(std::move(*server), pg);
+        dataSource = dsn;
+        completedText = completed(text, dbq);
+        return;
+    }
+    if (dbq.empty()) raise(ErrorKind::ConnectFailed, "No database file named: give DBQ=<file>");
     options.exclusive = exclusiveRequested(text, dsn);
     options.newDatabase = isTrueValue(text.get("NewDatabase").value_or(""));
     db = std::make_unique<Database>(dbq, options);
@@ -64,6 +86,7 @@ void Connection::connect(const std::string& connectionText) {
 
 void Connection::connectDsn(const std::string& dsn) {
     std::string dbq = profileValue(dsn, "DBQ");
+    if (dbq.empty() && serverSettings(dsn, "", "", &profileValueIn)) return connect("DSN=" + dsn);
     if (dbq.empty())
         raise(ErrorKind::ConnectFailed, "Data source '" + dsn + "' names no database file (DBQ)");
     connect("DSN=" + dsn + ";DBQ={" + dbq + "}");
@@ -74,24 +97,19 @@ void Connection::disconnect() {
     db.reset();
 }
 
-Database& Connection::database() {
+Backend& Connection::database() {
     if (!db) raise(ErrorKind::NotConnected, "Connection not open");
     return *db;
 }
 
-// A deferred transaction that reads and then writes has to upgrade its lock,
-// which SQLite refuses at once, without waiting, if another writer has it, or
-// for good if someone committed since the read. Taking the write lock first
-// waits its turn like any autocommitted save.
 void Connection::beginIfManual(bool writes) {
-    if (!autocommit && db && sqlite3_get_autocommit(db->handle()))
-        db->execute(writes ? "BEGIN IMMEDIATE" : "BEGIN");
+    if (!autocommit && db && !db->inTransaction()) db->begin(writes);
 }
 
 void Connection::endTransaction(bool commit) {
-    Database& d = database();
-    if (sqlite3_get_autocommit(d.handle())) return;  // nothing open
-    d.execute(commit ? "COMMIT" : "ROLLBACK");
+    Backend& d = database();
+    if (!d.inTransaction()) return;  // nothing open
+    d.endTransaction(commit);
 }
 
 void Connection::setAttribute(SQLINTEGER attr, SQLPOINTER value) {
@@ -100,8 +118,7 @@ void Connection::setAttribute(SQLINTEGER attr, SQLPOINTER value) {
         case SQL_ATTR_AUTOCOMMIT: {
             bool on = number == SQL_AUTOCOMMIT_ON;
             // Turning autocommit back on commits what is open, as ODBC requires.
-            if (on && !autocommit && db && !sqlite3_get_autocommit(db->handle()))
-                db->execute("COMMIT");
+            if (on && !autocommit && db && db->inTransaction()) db->endTransaction(true);
             autocommit = on;
             return;
         }
@@ -146,13 +163,16 @@ void Connection::getAttribute(SQLINTEGER attr, SQLPOINTER value, SQLINTEGER buff
             v = 0;
             break;
         case SQL_ATTR_TXN_ISOLATION:
-            v = SQL_TXN_SERIALIZABLE;
+            // A server's sessions stay at its read committed, so that saves from
+            // several rooms wait for each other instead of failing to serialize.
+            v = db && db->dialect() == Dialect::Postgres ? SQL_TXN_READ_COMMITTED
+                                                         : SQL_TXN_SERIALIZABLE;
             break;
         case SQL_ATTR_CONNECTION_DEAD:
-            v = db ? SQL_CD_FALSE : SQL_CD_TRUE;
+            v = db && db->alive() ? SQL_CD_FALSE : SQL_CD_TRUE;
             break;
         case SQL_ATTR_CURRENT_CATALOG: {
-            std::string path = db ? db->path() : std::string();
+            std::string path = db ? db->location() : std::string();
             if (length) *length = static_cast<SQLINTEGER>(path.size());
             if (value && bufferLength > 0) {
                 size_t n = std::min(path.size(), static_cast<size_t>(bufferLength - 1));

@@ -25,6 +25,7 @@ constexpr Entry kStates[] = {
     {ErrorKind::DataTruncated, "01004"},
     {ErrorKind::OptionValueChanged, "01S02"},
     {ErrorKind::ConnectFailed, "08001"},
+    {ErrorKind::LinkFailure, "08S01"},
     {ErrorKind::NotConnected, "08003"},
     {ErrorKind::AlreadyConnected, "08002"},
     {ErrorKind::InvalidCursorState, "24000"},

@@ -23,6 +23,7 @@ enum class ErrorKind {
     DataTruncated,            // 01004 (a warning)
     OptionValueChanged,       // 01S02 (a warning)
     ConnectFailed,            // 08001
+    LinkFailure,              // 08S01: a server's connection broke during a statement
     NotConnected,             // 08003
     AlreadyConnected,         // 08002
     InvalidCursorState,       // 24000

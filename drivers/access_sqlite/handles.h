@@ -50,7 +50,7 @@ struct Connection {
     explicit Connection(Environment* e) : env(e) {}
     Diagnostics diag;
     Environment* env;
-    std::unique_ptr<Database> db;
+    std::unique_ptr<Backend> db;
     bool autocommit = true;
     bool readOnlyMode = false;  // SQL_ATTR_ACCESS_MODE before connecting
     SQLUINTEGER loginTimeout = 0;
@@ -62,7 +62,7 @@ struct Connection {
     void connect(const std::string& connectionText);
     void connectDsn(const std::string& dsn);
     void disconnect();
-    Database& database();
+    Backend& database();
     // Starts the transaction that autocommit-off keeps open until SQLEndTran;
     // one that starts with a write takes the write lock at once.
     void beginIfManual(bool writes);
@@ -101,7 +101,7 @@ struct Statement {
 
     std::string sqlText;  // UTF-8 of the prepared or last executed text
     std::optional<Translation> translation;
-    SqliteStatement compiled;
+    std::unique_ptr<Execution> compiled;
     bool prepared = false;
     unsigned generation_ = 0;  // of the database layouts the translation was made from
     std::unique_ptr<Cursor> cursor;

@@ -54,9 +54,10 @@ InfoValue infoValue(const Connection& conn, SQLUSMALLINT infoType) {
         case SQL_DATA_SOURCE_NAME:
             return text(conn.dataSource);
         case SQL_SERVER_NAME:
-            return text("ACCESS");
+            return text(conn.db && conn.db->dialect() == Dialect::Postgres ? "PostgreSQL"
+                                                                           : "ACCESS");
         case SQL_DATABASE_NAME:
-            return text(conn.db ? conn.db->path() : std::string());
+            return text(conn.db ? conn.db->location() : std::string());
         case SQL_USER_NAME:
             return text("admin");
         case SQL_DATA_SOURCE_READ_ONLY:

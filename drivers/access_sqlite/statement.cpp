@@ -20,18 +20,18 @@ void resetPiece(PieceState& piece) {
 
 void Statement::prepare(const std::string& utf8Sql) {
     closeCursor();
-    Database& db = conn->database();
+    Backend& db = conn->database();
     db.checkSchema();
     if (prepared && utf8Sql == sqlText && generation_ == db.generation())
         return;  // same text: reuse
     prepared = false;
     translation.reset();
-    compiled = SqliteStatement();
+    compiled.reset();
     columns.clear();
     ParseResult parsed = parse(utf8Sql);
     if (!parsed.statement) raise(ErrorKind::Syntax, parsed.error);
-    Translation t = translate(*parsed.statement, db);
-    compiled = db.prepare(t.sql);
+    Translation t = translate(*parsed.statement, db, db.dialect());
+    compiled = db.compile(t);
     translation = std::move(t);
     columns = translation->columns;
     sqlText = utf8Sql;
@@ -41,7 +41,7 @@ void Statement::prepare(const std::string& utf8Sql) {
 
 void Statement::release() {
     cursor.reset();
-    compiled = SqliteStatement();
+    compiled.reset();
     translation.reset();
     prepared = false;
     columns.clear();
@@ -51,7 +51,7 @@ void Statement::release() {
 void Statement::execute() {
     if (!prepared) raise(ErrorKind::FunctionSequence, "Function sequence error: nothing prepared");
     closeCursor();
-    Database& db = conn->database();
+    Backend& db = conn->database();
     const Translation& t = *translation;
     if (!t.isQuery && db.readOnly())
         raise(ErrorKind::ReadOnly,
@@ -62,22 +62,16 @@ void Statement::execute() {
         raise(ErrorKind::Storage, "The database file is damaged: nothing more is written to it",
               SQLITE_CORRUPT);
     conn->beginIfManual(!t.isQuery);
-    sqlite3_stmt* s = compiled.get();
     try {
-        bindParameters(db, s, t.params);
         if (t.isQuery) {
-            cursor = std::make_unique<SqliteCursor>(db, s);
+            cursor = compiled->open(t.params);
             rowLimit = maxRows;  // changing the attribute later leaves this result alone
             rowCount = -1;
             return;
         }
-        int rc = db.stepWrite(s);
-        if (rc != SQLITE_DONE && rc != SQLITE_ROW) db.fail(rc);
-        rowCount = static_cast<SQLLEN>(sqlite3_changes(db.handle()));
-        sqlite3_reset(s);
+        rowCount = static_cast<SQLLEN>(compiled->run(t.params));
     } catch (const DriverError&) {
         cursor.reset();
-        sqlite3_reset(s);
         throw;
     }
     if (t.changesSchema) {
@@ -93,7 +87,7 @@ void Statement::executeDirect(const std::string& utf8Sql) {
 
 void Statement::closeCursor() {
     cursor.reset();
-    if (compiled) sqlite3_reset(compiled.get());
+    if (compiled) compiled->reset();
     onRow = false;
     rowsServed = 0;
     resetPiece(piece);
@@ -105,7 +99,7 @@ void Statement::openMemoryResult(std::vector<ResultColumn> cols,
     closeCursor();
     prepared = false;
     translation.reset();
-    compiled = SqliteStatement();
+    compiled.reset();
     columns = std::move(cols);
     cursor = std::make_unique<MemoryCursor>(std::move(rows));
     rowLimit = 0;  // a catalog answer is not a query of the application's

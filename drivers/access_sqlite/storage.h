@@ -12,8 +12,7 @@
 #include <string_view>
 #include <vector>
 
-#include "drivers/access_sqlite/catalog.h"
-#include "drivers/access_sqlite/translator.h"
+#include "drivers/access_sqlite/backend.h"
 
 namespace rx::access {
 
@@ -46,7 +45,7 @@ struct OpenOptions {
     bool newDatabase = false;
 };
 
-class Database final : public Catalog {
+class Database final : public Backend {
 public:
     // Opens an existing file (never creates one); throws DriverError 08001.
     Database(const std::string& utf8Path, const OpenOptions& options);
@@ -55,28 +54,36 @@ public:
     Database& operator=(const Database&) = delete;
 
     sqlite3* handle() const { return db_; }
-    bool readOnly() const { return readOnly_; }
+    bool readOnly() const override { return readOnly_; }
     // Why a connection that asked to write was opened read-only; empty otherwise.
-    const std::string& readOnlyReason() const { return readOnlyReason_; }
+    const std::string& readOnlyReason() const override { return readOnlyReason_; }
     const std::string& path() const { return path_; }
+    const std::string& location() const override { return path_; }
+    Dialect dialect() const override { return Dialect::Sqlite; }
 
     const TableInfo* findTable(std::string_view table) const override;
-    std::vector<std::string> tableNames() const;
+    std::vector<std::string> tableNames() const override;
     // Drops cached table layouts when another connection changed the schema.
-    void checkSchema();
-    void forgetSchema() {
+    void checkSchema() override;
+    void forgetSchema() override {
         tables_.clear();
         ++generation_;
     }
     // Changes whenever cached layouts were dropped; prepared statements compare it.
-    unsigned generation() const { return generation_; }
+    unsigned generation() const override { return generation_; }
+
+    // The backend seam (sqlite_backend.cpp).
+    std::unique_ptr<Execution> compile(const Translation& t) override;
+    bool inTransaction() const override;
+    void begin(bool writes) override;
+    void endTransaction(bool commit) override;
 
     SqliteStatement prepare(const std::string& sql) const;
     void execute(const char* sql) const;
     // Throws the DriverError that matches SQLite's result code.
     [[noreturn]] void fail(int rc) const;
     // Set once SQLite found the file damaged; from then on nothing is written.
-    bool damaged() const { return damaged_; }
+    bool damaged() const override { return damaged_; }
     // Steps a statement that writes, waiting for the write lock where SQLite
     // itself would not (a connection that is already reading).
     int stepWrite(sqlite3_stmt* stmt) const;
@@ -110,21 +117,6 @@ private:
 };
 
 void bindParameters(const Database& db, sqlite3_stmt* stmt, const std::vector<BoundValue>& params);
-
-// One cell of the current row as it is stored.
-struct CellView {
-    enum class Kind { Null, Integer, Real, Text } kind = Kind::Null;
-    std::int64_t integer = 0;
-    double real = 0;
-    std::string_view text;
-};
-
-class Cursor {
-public:
-    virtual ~Cursor() = default;
-    virtual bool next() = 0;                      // moves to the next row; false after the last
-    virtual CellView cell(int column) const = 0;  // 0-based
-};
 
 // Rows of a prepared SQLite statement. The first step runs at construction so
 // that a failing query fails its execute call, not its first fetch.

@@ -24,6 +24,9 @@ struct BoundValue {
     static BoundValue ofText(std::string v) { return {Kind::Text, 0, 0, std::move(v)}; }
 };
 
+// The SQL a translation is written in.
+enum class Dialect { Sqlite, Postgres };
+
 struct ResultColumn {
     std::string name;
     ColumnType type;
@@ -36,9 +39,14 @@ struct Translation {
     std::vector<ResultColumn> columns;  // empty unless a query
     bool isQuery = false;
     bool changesSchema = false;
+    // An INSERT that gives a COUNTER its value (a copied row keeps its number):
+    // a server's own counter has to be moved past it before it hands out the next.
+    std::string counterTable;
+    std::string counterColumn;
 };
 
 // Throws DriverError (42S02, 42S22, 22018, 22001, 21S01, 42S01, 42000).
-Translation translate(const SqlStatement& statement, const Catalog& catalog);
+Translation translate(const SqlStatement& statement, const Catalog& catalog,
+                      Dialect dialect = Dialect::Sqlite);
 
 }  // namespace rx::access

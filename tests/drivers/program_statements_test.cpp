@@ -1,10 +1,12 @@
 // The program's six statements, written out by hand exactly as the program
-// joins them, run on a fresh database through unixODBC and this driver.
+// joins them, run on a fresh database through unixODBC and this driver: on
+// the local file and on the server. The drug catalogue stays a local file.
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "tests/drivers/odbc_client.h"
+#include "tests/drivers/stores.h"
 #include "tests/support/temp_program_dir.h"
 
 namespace rx::test {
@@ -55,12 +57,13 @@ std::vector<std::string> visit(const std::string& name, const std::string& age,
         "每日一剂", "水煎服", "g", "发热两天", "当归10g,甘草6g,", "",     "",   "张医生"};
 }
 
-class ProgramStatements : public ::testing::Test {
+class ProgramStatements : public ::testing::TestWithParam<Store> {
 protected:
     void SetUp() override {
         ASSERT_TRUE(dir.isValid());
+        if (GetParam() == Store::Server) RX_REQUIRE_SERVER();
+        ASSERT_EQ(store.setUp(), "");
         std::string error;
-        ASSERT_TRUE(dir.createPrescriptionDatabase(&error)) << error;
         ASSERT_TRUE(dir.createDrugDatabase(
             {{"DG", "当归", "1kg"}, {"GC", "甘草", "1kg"}, {"DGS", "党参", "500g"}},
             {{"AMXLJN", "阿莫西林胶囊", "0.25g*24粒"}}, &error))
@@ -70,11 +73,12 @@ protected:
 
     size_t count(const std::string& table) { return db.query("select * from " + table).size(); }
 
-    TempProgramDir dir;
+    StoreFixture store{GetParam()};
+    TempProgramDir& dir = store.dir;
     OdbcConnection db;
 };
 
-TEST_F(ProgramStatements, IndexSearchExampleFindsTheRowsInRangeNewestFirst) {
+TEST_P(ProgramStatements, IndexSearchExampleFindsTheRowsInRangeNewestFirst) {
     ASSERT_TRUE(db.execute(indexInsert("张三", "2024年3月1日", "头痛", "ZS")).ok());
     ASSERT_TRUE(db.execute(indexInsert("李四", "2024年4月2日", "咳嗽", "LS")).ok());
     ASSERT_TRUE(db.execute(indexInsert("张小花", "2024年5月3日", "发热", "ZXH")).ok());
@@ -88,7 +92,7 @@ TEST_F(ProgramStatements, IndexSearchExampleFindsTheRowsInRangeNewestFirst) {
     EXPECT_EQ(rows[1][1], "张三");
 }
 
-TEST_F(ProgramStatements, VisitInsertStoresAgeAsNumberAndVisitSearchReadsAllColumnsInOrder) {
+TEST_P(ProgramStatements, VisitInsertStoresAgeAsNumberAndVisitSearchReadsAllColumnsInOrder) {
     ASSERT_TRUE(db.execute(visitInsert(visit("王五", "35", "2024年5月3日"))).ok());
     ASSERT_TRUE(db.execute(visitInsert(visit("王小", "2.5", "2024年5月3日"))).ok());
     OdbcStatement s(db);
@@ -111,7 +115,7 @@ TEST_F(ProgramStatements, VisitInsertStoresAgeAsNumberAndVisitSearchReadsAllColu
     EXPECT_EQ(type, SQL_DOUBLE);
 }
 
-TEST_F(ProgramStatements, UnescapedQuoteFailsWithSyntaxErrorAndWritesNothingDoubledQuoteIsSaved) {
+TEST_P(ProgramStatements, UnescapedQuoteFailsWithSyntaxErrorAndWritesNothingDoubledQuoteIsSaved) {
     OdbcOutcome bad = db.execute(indexInsert("O'Neil", "2024年5月3日", "头痛", "O"));
     EXPECT_FALSE(bad.ok());
     EXPECT_EQ(bad.state, "42000");
@@ -129,7 +133,7 @@ TEST_F(ProgramStatements, UnescapedQuoteFailsWithSyntaxErrorAndWritesNothingDoub
     EXPECT_EQ(rows[0][1], "O'Neil");
 }
 
-TEST_F(ProgramStatements, WildcardsAndNullNames) {
+TEST_P(ProgramStatements, WildcardsAndNullNames) {
     ASSERT_TRUE(db.execute(indexInsert("张三", "2024年5月3日", "a", "ZS")).ok());
     ASSERT_TRUE(db.execute(indexInsert("张三丰", "2024年5月3日", "b", "ZSF")).ok());
     ASSERT_TRUE(db.execute(indexInsert("100%纯", "2024年5月3日", "c", "C")).ok());
@@ -148,7 +152,7 @@ TEST_F(ProgramStatements, WildcardsAndNullNames) {
     EXPECT_EQ(names("李").size(), 0u);
 }
 
-TEST_F(ProgramStatements, DateBoundsArePointsInTimeSoATimeOfDayAfterMidnightFallsOutside) {
+TEST_P(ProgramStatements, DateBoundsArePointsInTimeSoATimeOfDayAfterMidnightFallsOutside) {
     ASSERT_TRUE(db.execute(indexInsert("张早", "2024年5月3日", "", "")).ok());
     ASSERT_TRUE(db.execute(indexInsert("张晚", "2024年5月3日9时5分", "", "")).ok());
     ASSERT_TRUE(db.execute(indexInsert("张前", "2024年5月2日23时59分59秒", "", "")).ok());
@@ -162,7 +166,7 @@ TEST_F(ProgramStatements, DateBoundsArePointsInTimeSoATimeOfDayAfterMidnightFall
     EXPECT_EQ(twoDays[2][1], "张前");
 }
 
-TEST_F(ProgramStatements, DrugLookupsMatchPartOfTheCodeWithoutRegardToCase) {
+TEST_P(ProgramStatements, DrugLookupsMatchPartOfTheCodeWithoutRegardToCase) {
     OdbcConnection drugs;
     ASSERT_TRUE(drugs
                     .driverConnect("DRIVER={Microsoft Access Driver (*.mdb, *.accdb)};DBQ=" +
@@ -184,7 +188,7 @@ TEST_F(ProgramStatements, DrugLookupsMatchPartOfTheCodeWithoutRegardToCase) {
 
 // An administrator's patterns: brackets hold a literal wildcard or a class,
 // matched without regard to case as LIKE is; a lone '[' is itself.
-TEST_F(ProgramStatements, BracketsInLikeMatchLiteralWildcardsAndCharacterClasses) {
+TEST_P(ProgramStatements, BracketsInLikeMatchLiteralWildcardsAndCharacterClasses) {
     for (const char* name : {"a_b", "axb", "a%b", "A[b", "Ab", "cb", "张b", "a*b"})
         ASSERT_TRUE(db.execute(indexInsert(name, "2024年3月1日", "", "")).ok());
     const struct {
@@ -215,7 +219,11 @@ TEST_F(ProgramStatements, BracketsInLikeMatchLiteralWildcardsAndCharacterClasses
 // Whatever SQLite would refuse for its size (its parser stack, its expression
 // depth, its column limit) is refused by the driver first as a syntax error;
 // what fits just inside runs.
-TEST_F(ProgramStatements, StatementsTooLargeForSqliteAreSyntaxErrorsAndSmallerOnesRun) {
+// SQLite's limits, on the file only: a server has limits of its own (1 664
+// result columns, for one), which it refuses as syntax errors too.
+class FileStatements : public ProgramStatements {};
+
+TEST_P(FileStatements, StatementsTooLargeForSqliteAreSyntaxErrorsAndSmallerOnesRun) {
     auto repeated = [](const std::string& piece, int times, const std::string& separator = "") {
         std::string out;
         for (int i = 0; i < times; ++i) out += (i ? separator : "") + piece;
@@ -262,7 +270,7 @@ namespace {
 
 // An administrator's long condition runs: chains of one operator are not
 // nested in parentheses that SQLite's parser could not hold.
-TEST_F(ProgramStatements, LongChainsOfOneOperatorRunAndKeepTheirOrder) {
+TEST_P(ProgramStatements, LongChainsOfOneOperatorRunAndKeepTheirOrder) {
     std::string where = "存货编码 = 'X0'";
     for (int i = 1; i < 400; ++i) where += " or 存货编码 = 'X" + std::to_string(i) + "'";
     where += " or 存货编码 = 'GC'";
@@ -281,6 +289,11 @@ TEST_F(ProgramStatements, LongChainsOfOneOperatorRunAndKeepTheirOrder) {
             .size(),
         1u);
 }
+
+INSTANTIATE_TEST_SUITE_P(File, FileStatements, ::testing::Values(Store::File),
+                         [](const auto& info) { return storeName(info.param); });
+INSTANTIATE_TEST_SUITE_P(Stores, ProgramStatements, ::testing::Values(Store::File, Store::Server),
+                         [](const auto& info) { return storeName(info.param); });
 
 }  // namespace
 }  // namespace rx::test

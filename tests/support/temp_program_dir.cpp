@@ -30,10 +30,10 @@ QByteArray odbcinstIni() {
            TempProgramDir::driverPath().toUtf8() + "\nFileUsage = 1\n";
 }
 
-QByteArray odbcIni(const QString& defaultDatabase) {
+QByteArray odbcIni(const QString& defaultDatabase, const std::string& extra = {}) {
     return "[" + TempProgramDir::dataSourceName().toUtf8() +
            "]\nDriver = " + TempProgramDir::driverName().toUtf8() +
-           "\nDBQ = " + defaultDatabase.toUtf8() + "\n";
+           "\nDBQ = " + defaultDatabase.toUtf8() + "\n" + QByteArray::fromStdString(extra);
 }
 
 // unixODBC settles the folder of its configuration on its first call and keeps
@@ -100,7 +100,14 @@ QString TempProgramDir::dataSourceName() {
 
 void TempProgramDir::writeIniFiles() {
     writeFile(path() + QStringLiteral("/odbcinst.ini"), odbcinstIni());
-    writeFile(path() + QStringLiteral("/odbc.ini"), odbcIni(prescriptionDatabasePath()));
+    writeFile(path() + QStringLiteral("/odbc.ini"),
+              odbcIni(prescriptionDatabasePath(), dataSourceKeys_));
+}
+
+void TempProgramDir::setDataSourceKeys(const std::string& lines) {
+    dataSourceKeys_ = lines;
+    writeIniFiles();
+    if (usesOdbcConfig_) useOdbcConfig();
 }
 
 void TempProgramDir::useOdbcConfig() {
@@ -118,7 +125,9 @@ void TempProgramDir::useOdbcConfig() {
     // The shared data source names this folder's prescription file, as the
     // folder's own odbc.ini does.
     const QString folder = sharedOdbcFolder();
-    writeFile(folder + QStringLiteral("/odbc.ini"), odbcIni(prescriptionDatabasePath()));
+    writeFile(folder + QStringLiteral("/odbc.ini"),
+              odbcIni(prescriptionDatabasePath(), dataSourceKeys_));
+    usesOdbcConfig_ = true;
     set("ODBCSYSINI", folder.toUtf8());
     set("ODBCINI", (folder + QStringLiteral("/odbc.ini")).toUtf8());
     set("ODBCINSTINI", std::nullopt);

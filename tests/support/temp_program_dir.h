@@ -55,6 +55,12 @@ public:
     // one folder per process, since unixODBC reads the folder only once.
     // Undone by the destructor.
     void useOdbcConfig();
+    // Extra lines for the data source's odbc.ini section (the PG* keys that put
+    // its rows on a server); written at once into both registration files.
+    // unixODBC keeps what it has read for a while, so call this before the
+    // process's first connection through the data source: CTest runs every
+    // test in a process of its own.
+    void setDataSourceKeys(const std::string& lines);
 
     // The prescription connection text without its leading "ODBC;", as
     // SQLDriverConnect receives it, for a program in programDir.
@@ -69,6 +75,8 @@ private:
     void writeIniFiles();
 
     QTemporaryDir dir_;
+    std::string dataSourceKeys_;
+    bool usesOdbcConfig_ = false;
     struct SavedVariable {
         const char* name;
         std::optional<QByteArray> value;

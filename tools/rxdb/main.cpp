@@ -3,6 +3,10 @@
 //   rxdb create-drugs FILE
 //   rxdb import-drugs FILE TABLE CSV
 //   rxdb settle-drugs FILE
+//   rxdb --dsn NAME create-prescriptions [FILE]   the tables on the server NAME names
+//   rxdb --dsn NAME create-drugs [FILE]
+//   rxdb --dsn NAME copy FILE                     every row of FILE to that server
+//   rxdb --dsn NAME copy-back FILE                every row from the server into FILE
 // --driver NAME|PATH picks the ODBC driver when it is not registered.
 
 #include <iostream>
@@ -17,7 +21,11 @@ int usage() {
     std::cerr << "usage: rxdb [--driver NAME|PATH] create-prescriptions FILE\n"
                  "       rxdb [--driver NAME|PATH] create-drugs FILE\n"
                  "       rxdb [--driver NAME|PATH] import-drugs FILE TABLE CSV\n"
-                 "       rxdb [--driver NAME|PATH] settle-drugs FILE\n";
+                 "       rxdb [--driver NAME|PATH] settle-drugs FILE\n"
+                 "       rxdb --dsn DSN create-prescriptions [FILE]\n"
+                 "       rxdb --dsn DSN create-drugs [FILE]\n"
+                 "       rxdb [--driver NAME|PATH] --dsn DSN copy FILE\n"
+                 "       rxdb [--driver NAME|PATH] --dsn DSN copy-back FILE\n";
     return 2;
 }
 
@@ -30,9 +38,26 @@ int main(int argc, char** argv) {
         driver = args[1];
         args.erase(args.begin(), args.begin() + 2);
     }
+    std::string dsn;
+    if (args.size() >= 2 && args[0] == "--dsn") {
+        dsn = args[1];
+        args.erase(args.begin(), args.begin() + 2);
+    }
     if (args.empty()) return usage();
     rx::rxdb::Status status;
-    if (args[0] == "create-prescriptions" && args.size() == 2) {
+    if (!dsn.empty()) {
+        const bool file = args.size() == 2;
+        if (args[0] == "create-prescriptions" && args.size() <= 2)
+            status = rx::rxdb::createPrescriptionTables(dsn, file ? args[1] : "sj.accdb");
+        else if (args[0] == "create-drugs" && args.size() <= 2)
+            status = rx::rxdb::createDrugTables(dsn, file ? args[1] : "xs.mdb");
+        else if (args[0] == "copy" && file)
+            status = rx::rxdb::copyToServer(args[1], dsn, driver);
+        else if (args[0] == "copy-back" && file)
+            status = rx::rxdb::copyFromServer(dsn, args[1], driver);
+        else
+            return usage();
+    } else if (args[0] == "create-prescriptions" && args.size() == 2) {
         status = rx::rxdb::createPrescriptionDatabase(args[1], driver);
     } else if (args[0] == "create-drugs" && args.size() == 2) {
         status = rx::rxdb::createDrugDatabase(args[1], driver);

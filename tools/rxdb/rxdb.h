@@ -50,6 +50,23 @@ Status settleDrugDatabase(const std::filesystem::path& file,
 Status importDrugs(const std::filesystem::path& file, std::string_view table,
                    const std::filesystem::path& csv, const std::string& driver = kDriverName);
 
+// The same tables on the PostgreSQL server that the data source dsn names for
+// the file (the PG* keys of its odbc.ini section); refused when the data
+// source keeps that file locally.
+Status createPrescriptionTables(const std::string& dsn,
+                                const std::filesystem::path& file = "sj.accdb");
+Status createDrugTables(const std::string& dsn, const std::filesystem::path& file = "xs.mdb");
+
+// Every row of every table of the database file into the same, empty tables
+// on the server dsn names for it, in one transaction: all rows or none. On
+// success the message counts the rows of each table.
+Status copyToServer(const std::filesystem::path& file, const std::string& dsn,
+                    const std::string& driver = kDriverName);
+// The other way: every row from the server into the empty tables of a file
+// that create-prescriptions or create-drugs made.
+Status copyFromServer(const std::string& dsn, const std::filesystem::path& file,
+                      const std::string& driver = kDriverName);
+
 // The Access statements that make the tables, one per element.
 std::vector<std::string> prescriptionSchema();
 std::vector<std::string> drugSchema();
