@@ -279,8 +279,9 @@ private:
         // gives numeric affinity, so a plain comparison tries to read both sides
         // as numbers on every row, and fails. A unary plus drops the affinity;
         // the texts compare exactly as before, at half the cost of a scan.
-        if (peer && peer->type.type == AccessType::DateTime && e.kind == Expr::Kind::Column &&
-            column(e.name).type.type == AccessType::DateTime)
+        // A server's timestamps are real ones and need nothing of the kind.
+        if (!pg() && peer && peer->type.type == AccessType::DateTime &&
+            e.kind == Expr::Kind::Column && column(e.name).type.type == AccessType::DateTime)
             out_.sql += '+';
         inner(e);
     }
