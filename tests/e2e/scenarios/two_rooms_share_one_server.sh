@@ -1,0 +1,104 @@
+#!/usr/bin/env bash
+# Two consulting rooms on one PostgreSQL server, each workstation a program of
+# its own with the server named only in its odbc.ini: a visit saved in the
+# first is found by the query window of the second. Then the server goes down
+# while both run: the save fails with its own message, the query list comes
+# back empty, nothing ends; once the server is back the next save goes in,
+# and the server holds each visit once.
+source "$(dirname "$0")/../lib.sh"
+e2e_begin
+
+pg_state="$E2E_DIR/pg"
+"${RX_SOURCE_DIR:?}/scripts/pg-cluster.sh" start "$pg_state" >"$E2E_DIR/pg.log" 2>&1 ||
+    fail "expected a private PostgreSQL server to start, saw: $(tail -n 3 "$E2E_DIR/pg.log")"
+stop_server() { "$RX_SOURCE_DIR/scripts/pg-cluster.sh" stop "$pg_state" >/dev/null 2>&1 || true; }
+trap 'e2e_end; stop_server' EXIT
+# shellcheck disable=SC1091
+source "$pg_state/pg.env"
+if [ -n "${RX_PG_UNAVAILABLE:-}" ]; then
+    echo "skipped: $RX_PG_UNAVAILABLE"
+    exit 77
+fi
+export PGHOST PGPORT PGUSER
+psql -q -d postgres -c "create database rx_clinic" || fail "expected to create the database rx_clinic"
+server_rows() { psql -qtA -d rx_clinic -c "select count(*) from 基本资料 where 姓名 = '$1'"; }
+
+# Both rooms' registrations name the server; their connection texts stay as built.
+for room in program program2; do
+    [ "$room" = program ] || cp -a "$PROGRAM_DIR" "$E2E_DIR/$room"
+    printf 'PGHost = %s\nPGPort = %s\nPGDatabase = rx_clinic\nPGUser = %s\n' \
+        "$PGHOST" "$PGPORT" "$PGUSER" >>"$E2E_DIR/$room/odbc.ini"
+done
+ODBCSYSINI="$PROGRAM_DIR" ODBCINI="$PROGRAM_DIR/odbc.ini" \
+    "${RX_RXDB:?}" --dsn "MS ACCESS DATABASE" create-prescriptions >"$E2E_DIR/rxdb.log" 2>&1 ||
+    fail "expected rxdb to make the tables on the server, saw: $(cat "$E2E_DIR/rxdb.log")"
+
+# Room 1 saves a visit.
+start_program
+room1=$PROGRAM_PID
+E2E_PIDS+=("$room1")
+entry1=$(log_in)
+wait_active "$entry1"
+type_text 欧阳雪; key Tab; type_text 女; key Tab; type_text 35; key Tab Tab
+key ctrl+a; type_text 禾川镇; key Tab; key Tab
+type_text 感冒; key Tab Tab Tab
+type_text 咳嗽三天; key Tab
+add_drugs "$entry1" "ZHQ 10" "ZGC 6"
+click_entry_button "$entry1" 229 596   # 保    存
+answer_message "提示信息" room1-saved
+expect_equal "rows of 欧阳雪 on the server after room 1's save" 1 "$(server_rows 欧阳雪)"
+[ ! -s "$PROGRAM_DIR/data/sj.accdb" ] || [ "$(sql sj.accdb "select count(*) from 基本资料")" = 0 ] ||
+    fail "expected room 1's local file to stay without the visit, saw it there"
+
+# Room 2 finds it.
+PROGRAM_DIR="$E2E_DIR/program2" start_program
+room2=$PROGRAM_PID
+entry2=$(log_in)
+wait_active "$entry2"
+click_entry_button "$entry2" 728 592   # 处方查询
+query=$(wait_for_size 661x496)
+wait_active "$query"
+detail() { import -window "$query" -crop 470x80+270+230 "$E2E_DIR/$1.png"; }
+list() { import -window "$query" -crop 640x120+16+64 "$E2E_DIR/$1.png"; }
+list list-empty
+click_at "$query" $((8 + 522 + 40)) $((8 + 16 + 15))   # 查询
+sleep 0.5
+list list-found
+changed=$(compare -metric AE "$E2E_DIR/list-empty.png" "$E2E_DIR/list-found.png" null: 2>&1 || true)
+[ "${changed%% *}" -gt 100 ] 2>/dev/null ||
+    fail "expected room 2's query to list room 1's visit, saw $changed pixels of the list change"
+detail detail-before
+click_at "$query" $((8 + 8 + 97)) $((8 + 56 + 34))   # the row
+sleep 0.3
+detail detail-after
+changed=$(compare -metric AE "$E2E_DIR/detail-before.png" "$E2E_DIR/detail-after.png" null: 2>&1 || true)
+[ "${changed%% *}" -gt 100 ] 2>/dev/null ||
+    fail "expected the click on room 1's visit to fill room 2's detail boxes, saw $changed pixels change"
+shot room2-found
+
+# The server goes down while both run.
+"$RX_SOURCE_DIR/scripts/pg-cluster.sh" pause "$pg_state" || fail "expected the server to stop"
+click_at "$query" $((8 + 522 + 40)) $((8 + 16 + 15))   # 查询 once more
+sleep 0.5
+list list-server-down
+changed=$(compare -metric AE "$E2E_DIR/list-empty.png" "$E2E_DIR/list-server-down.png" null: 2>&1 || true)
+[ "${changed%% *}" -lt 50 ] 2>/dev/null ||
+    fail "expected room 2's list to come back empty with the server down, saw $changed pixels differ from an empty list"
+kill -0 "$room2" 2>/dev/null || fail "expected room 2 to keep running with the server down"
+
+PROGRAM_PID=$room1
+saves_failed() { grep -c "Saving the visit into 基本资料 failed" "$E2E_DIR/program.log" || true; }
+xdotool windowactivate --sync "$entry1"
+wait_active "$entry1"
+click_entry_button "$entry1" 229 596   # 保    存, the server down
+answer_message "提示信息" room1-save-failed
+expect_equal "saves room 1 logged as failed with the server down" 1 "$(saves_failed)"
+kill -0 "$room1" 2>/dev/null || fail "expected room 1 to keep running with the server down"
+
+# Back up: the next save goes in without anything being done to the program.
+"$RX_SOURCE_DIR/scripts/pg-cluster.sh" resume "$pg_state" || fail "expected the server to start again"
+click_entry_button "$entry1" 229 596   # 保    存 again
+answer_message "提示信息" room1-saved-again
+expect_equal "saves room 1 logged as failed after the server came back" 1 "$(saves_failed)"
+expect_equal "rows of 欧阳雪 on the server after the failed and the repeated save" 2 "$(server_rows 欧阳雪)"
+exit 0
