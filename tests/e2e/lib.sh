@@ -182,6 +182,13 @@ answer_message() {
 
 shot() { import -window root "$E2E_DIR/$1.png"; e2e_log "screenshot $E2E_DIR/$1.png"; }
 
+# How many pixels differ between two screenshots of the scenario ($1, $2: names).
+pixels_between() {
+    local n
+    n=$(compare -metric AE "$E2E_DIR/$1.png" "$E2E_DIR/$2.png" null: 2>&1 || true)
+    echo "${n%% *}"
+}
+
 # Runs SQL on a database file of the copied program directory (UTF-8 out).
 sql() { sqlite3 -batch -noheader "$PROGRAM_DIR/data/$1" "$2"; }
 

@@ -31,8 +31,8 @@ detail detail-before
 click_at "$query" $((8 + 8 + 97)) $((8 + 56 + 34))   # the row, in the 姓名 column
 sleep 0.3
 detail detail-after
-changed=$(compare -metric AE "$E2E_DIR/detail-before.png" "$E2E_DIR/detail-after.png" null: 2>&1 || true)
-[ "${changed%% *}" -gt 100 ] 2>/dev/null ||
+changed=$(pixels_between detail-before detail-after)
+[ "$changed" -gt 100 ] 2>/dev/null ||
     fail "expected the click on the row to fill the detail boxes, saw $changed pixels change"
 shot query-detail
 

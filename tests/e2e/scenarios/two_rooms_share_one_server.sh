@@ -64,15 +64,15 @@ list list-empty
 click_at "$query" $((8 + 522 + 40)) $((8 + 16 + 15))   # 查询
 sleep 0.5
 list list-found
-changed=$(compare -metric AE "$E2E_DIR/list-empty.png" "$E2E_DIR/list-found.png" null: 2>&1 || true)
-[ "${changed%% *}" -gt 100 ] 2>/dev/null ||
+changed=$(pixels_between list-empty list-found)
+[ "$changed" -gt 100 ] 2>/dev/null ||
     fail "expected room 2's query to list room 1's visit, saw $changed pixels of the list change"
 detail detail-before
 click_at "$query" $((8 + 8 + 97)) $((8 + 56 + 34))   # the row
 sleep 0.3
 detail detail-after
-changed=$(compare -metric AE "$E2E_DIR/detail-before.png" "$E2E_DIR/detail-after.png" null: 2>&1 || true)
-[ "${changed%% *}" -gt 100 ] 2>/dev/null ||
+changed=$(pixels_between detail-before detail-after)
+[ "$changed" -gt 100 ] 2>/dev/null ||
     fail "expected the click on room 1's visit to fill room 2's detail boxes, saw $changed pixels change"
 shot room2-found
 
@@ -81,8 +81,8 @@ shot room2-found
 click_at "$query" $((8 + 522 + 40)) $((8 + 16 + 15))   # 查询 once more
 sleep 0.5
 list list-server-down
-changed=$(compare -metric AE "$E2E_DIR/list-empty.png" "$E2E_DIR/list-server-down.png" null: 2>&1 || true)
-[ "${changed%% *}" -lt 50 ] 2>/dev/null ||
+changed=$(pixels_between list-empty list-server-down)
+[ "$changed" -lt 50 ] 2>/dev/null ||
     fail "expected room 2's list to come back empty with the server down, saw $changed pixels differ from an empty list"
 kill -0 "$room2" 2>/dev/null || fail "expected room 2 to keep running with the server down"
 
