@@ -70,6 +70,11 @@ bool FixedWindow::event(QEvent* event) {
 void FixedWindow::settleOnScreen(int check) {
     static constexpr int kCheckMs[] = {100, 250, 500, 1000, 2000};
     if (settled_ || !isVisible()) return;
+    // A window the user has maximised or minimised already is where it is wanted.
+    if (windowState() & (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen)) {
+        settled_ = true;
+        return;
+    }
     bool frameKnown = false;
     const QPoint want = centredClientPosition(&frameKnown);
     if (frameKnown && geometry().topLeft() == want)
