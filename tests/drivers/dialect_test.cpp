@@ -78,8 +78,7 @@ INSTANTIATE_TEST_SUITE_P(
              "select * from 检索 where 时间 BETWEEN #2024-3-1# and #2024-5-3#and 姓名 like'%张%' "
              "order by 时间 desc",
              "SELECT \"编号\", \"姓名\", \"时间\", \"年龄\", \"Code\" FROM \"检索\" WHERE "
-             "((+\"时间\" BETWEEN ? AND ?) "
-             "AND (\"姓名\" LIKE ?)) ORDER BY \"时间\" DESC",
+             "((\"姓名\" LIKE ?) AND (+\"时间\" BETWEEN ? AND ?)) ORDER BY \"时间\" DESC",
              ""},
         Case{"KeywordsAnyCaseBracketsAndQualifiedNames",
              "SeLeCt [姓名], 检索.年龄 FROM [检索] WhErE NOT 年龄 >= 3 Or 姓名 IS NOT NULL ORDER "
@@ -90,8 +89,8 @@ INSTANTIATE_TEST_SUITE_P(
              ""},
         Case{"InListAndNotLike",
              "select 姓名 from 检索 where 年龄 in (1, 2.5, '3') and 姓名 not like 'a_'",
-             "SELECT \"姓名\" FROM \"检索\" WHERE ((\"年龄\" IN (?, ?, ?)) AND (\"姓名\" NOT LIKE "
-             "?))",
+             "SELECT \"姓名\" FROM \"检索\" WHERE ((\"姓名\" NOT LIKE ?) AND (\"年龄\" IN (?, ?, "
+             "?)))",
              ""},
         Case{"TopAndCount", "select top 5 count(*) from 检索",
              "SELECT count(*) FROM \"检索\" LIMIT 5", ""},
