@@ -45,10 +45,6 @@ enum class Units { Bytes, Characters };
 // stored must be what was sent.
 std::string inText(Encoding encoding, const void* text, SQLINTEGER length,
                    ErrorKind invalid = ErrorKind::Conversion);
-inline std::string inText(const SQLCHAR* text, SQLINTEGER length,
-                          ErrorKind invalid = ErrorKind::Conversion) {
-    return inText(Encoding::Narrow, text, length, invalid);
-}
 
 // UTF-8 into the caller's buffer, cut at a whole character with 01004 when it
 // does not fit; *length gets the whole text's length in the buffer's units.
