@@ -182,6 +182,18 @@ answer_message() {
 
 shot() { import -window root "$E2E_DIR/$1.png"; e2e_log "screenshot $E2E_DIR/$1.png"; }
 
+# Screenshots of the query window ($1) in part: its list and its detail boxes.
+shot_query_list() { import -window "$1" -crop 640x120+16+64 "$E2E_DIR/$2.png"; }
+shot_query_detail() { import -window "$1" -crop 470x80+270+230 "$E2E_DIR/$2.png"; }
+
+# Ends the scenario unless screenshots $1 and $2 differ in more than 100
+# pixels; $3 says what the change shows.
+expect_changed() {
+    local changed
+    changed=$(pixels_between "$1" "$2")
+    [ "$changed" -gt 100 ] 2>/dev/null || fail "expected $3, saw $changed pixels change"
+}
+
 # How many pixels differ between two screenshots of the scenario ($1, $2: names).
 pixels_between() {
     local n

@@ -26,14 +26,11 @@ wait_active "$query"
 click_at "$query" $((8 + 522 + 40)) $((8 + 16 + 15))   # 查询
 
 # The detail area before and after the click on the list's first row.
-detail() { import -window "$query" -crop 470x80+270+230 "$E2E_DIR/$1.png"; }
-detail detail-before
+shot_query_detail "$query" detail-before
 click_at "$query" $((8 + 8 + 97)) $((8 + 56 + 34))   # the row, in the 姓名 column
 sleep 0.3
-detail detail-after
-changed=$(pixels_between detail-before detail-after)
-[ "$changed" -gt 100 ] 2>/dev/null ||
-    fail "expected the click on the row to fill the detail boxes, saw $changed pixels change"
+shot_query_detail "$query" detail-after
+expect_changed detail-before detail-after "the click on the row to fill the detail boxes"
 shot query-detail
 
 click_at "$query" $((8 + 88 + 40)) $((208 + 190 + 15))   # 打   印

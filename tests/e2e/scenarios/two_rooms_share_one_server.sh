@@ -58,29 +58,23 @@ wait_active "$entry2"
 click_entry_button "$entry2" 728 592   # 处方查询
 query=$(wait_for_size 661x496)
 wait_active "$query"
-detail() { import -window "$query" -crop 470x80+270+230 "$E2E_DIR/$1.png"; }
-list() { import -window "$query" -crop 640x120+16+64 "$E2E_DIR/$1.png"; }
-list list-empty
+shot_query_list "$query" list-empty
 click_at "$query" $((8 + 522 + 40)) $((8 + 16 + 15))   # 查询
 sleep 0.5
-list list-found
-changed=$(pixels_between list-empty list-found)
-[ "$changed" -gt 100 ] 2>/dev/null ||
-    fail "expected room 2's query to list room 1's visit, saw $changed pixels of the list change"
-detail detail-before
+shot_query_list "$query" list-found
+expect_changed list-empty list-found "room 2's query to list room 1's visit"
+shot_query_detail "$query" detail-before
 click_at "$query" $((8 + 8 + 97)) $((8 + 56 + 34))   # the row
 sleep 0.3
-detail detail-after
-changed=$(pixels_between detail-before detail-after)
-[ "$changed" -gt 100 ] 2>/dev/null ||
-    fail "expected the click on room 1's visit to fill room 2's detail boxes, saw $changed pixels change"
+shot_query_detail "$query" detail-after
+expect_changed detail-before detail-after "the click on room 1's visit to fill room 2's detail boxes"
 shot room2-found
 
 # The server goes down while both run.
 "$RX_SOURCE_DIR/scripts/pg-cluster.sh" pause "$pg_state" || fail "expected the server to stop"
 click_at "$query" $((8 + 522 + 40)) $((8 + 16 + 15))   # 查询 once more
 sleep 0.5
-list list-server-down
+shot_query_list "$query" list-server-down
 changed=$(pixels_between list-empty list-server-down)
 [ "$changed" -lt 50 ] 2>/dev/null ||
     fail "expected room 2's list to come back empty with the server down, saw $changed pixels differ from an empty list"
