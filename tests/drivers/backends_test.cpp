@@ -185,6 +185,23 @@ TEST_P(OnBothStores, AFailedStatementLeavesTheTransactionAsItWas) {
     EXPECT_EQ(db.query("select 姓名 from 检索 order by 编号"), (Rows{{"甲"}, {"乙"}}));
 }
 
+// A text with a NUL in it is refused whole on both stores, in a value and in
+// a filter, and nothing of it is kept.
+TEST_P(OnBothStores, ATextWithANulIsRefusedAndNothingStored) {
+    using namespace std::string_literals;
+    for (const std::string& sql : {"INSERT INTO 检索 (姓名,主诉) values ('张\0三','x')"s,
+                                   "INSERT INTO 基本资料 (住址) values ('地址\0秘密')"s,
+                                   "UPDATE 检索 SET 主诉 = 'a\0' WHERE 姓名 = '甲'"s}) {
+        OdbcOutcome o = db.execute(sql);
+        EXPECT_EQ(o.state, "22021") << o.message;
+    }
+    OdbcOutcome filter;
+    db.query("select 姓名 from 检索 where 姓名 like '%\0%'"s, &filter);
+    EXPECT_EQ(filter.state, "22021");
+    EXPECT_EQ(db.query("select count(*) from 检索"), (Rows{{"0"}}));
+    EXPECT_EQ(db.query("select count(*) from 基本资料"), (Rows{{"0"}}));
+}
+
 // A save that waits for a lock another workstation holds gives up with HYT00
 // after the driver's five seconds, and the row is not written.
 TEST_P(OnBothStores, ALockHeldTooLongIsATimeout) {
