@@ -34,6 +34,13 @@ std::string quoted(std::string_view name) {
 
 void ignoreNotice(void*, const char*) {}
 
+// The server ended the session (terminated, shut down, crashed): the
+// connection is as good as broken, whatever libpq says yet.
+bool endedSession(const PGresult* r) {
+    const char* state = r ? PQresultErrorField(r, PG_DIAG_SQLSTATE) : nullptr;
+    return state && (std::strncmp(state, "57P", 3) == 0 || std::strncmp(state, "08", 2) == 0);
+}
+
 bool succeeded(const PGresult* r) {
     const ExecStatusType s = PQresultStatus(r);
     return r && (s == PGRES_COMMAND_OK || s == PGRES_TUPLES_OK);
@@ -251,7 +258,7 @@ PgReply PgBackend::collect(Clock::time_point until) const {
         if (!r.get()) break;
         if (!out.result.get() || succeeded(out.result.get())) out.result = std::move(r);
     }
-    if (broken()) out.link = PgReply::Link::Broken;
+    if (broken() || endedSession(out.result.get())) out.link = PgReply::Link::Broken;
     return out;
 }
 
@@ -333,64 +340,6 @@ PgResult PgBackend::runAlone(const std::string& sql, const std::vector<BoundValu
     return std::move(r.result);
 }
 
-PgBackend::Xact PgBackend::openTransaction(Clock::time_point until) const {
-    for (int attempt = 0;; ++attempt) {
-        PgReply r = call("BEGIN; SELECT txid_current()", nullptr, until);
-        if (r.link == PgReply::Link::Ok && succeeded(r.result.get()))
-            return {PQgetvalue(r.result.get(), 0, 0), PQbackendPID(conn_)};
-        // Nothing that could be saved was sent yet: a broken link may be made again.
-        if (r.link == PgReply::Link::Broken && attempt == 0) {
-            connect();
-            continue;
-        }
-        if (r.link != PgReply::Link::Ok) linkFailed(r.link, "; nothing was saved");
-        call("ROLLBACK", nullptr, until);
-        fail(r.result.get());
-    }
-}
-
-void PgBackend::commit(const Xact& x, Clock::time_point until) const {
-    PgReply c = call("COMMIT", nullptr, until);
-    if (c.link == PgReply::Link::Ok) {
-        if (!succeeded(c.result.get())) fail(c.result.get());
-        // The server answers a COMMIT of a failed transaction with ROLLBACK.
-        if (std::strcmp(PQcmdStatus(c.result.get()), "ROLLBACK") == 0)
-            raise(ErrorKind::General, "The transaction had failed and was rolled back");
-        return;
-    }
-    const std::string outcome = outcomeOf(x);
-    if (outcome == "committed") return;
-    if (outcome == "aborted")
-        linkFailed(c.link, "during the commit; the server did not save the change");
-    raise(ErrorKind::LinkFailure,
-          "The connection to the server broke during the commit and the server could not be "
-          "asked in time whether the change was saved");
-}
-
-// What became of a transaction whose COMMIT got no answer, asked on a new
-// connection: "committed", "aborted", or empty when the server cannot tell
-// in time. A session that still holds it is ended first, which settles it.
-std::string PgBackend::outcomeOf(const Xact& x) const {
-    const auto limit = Clock::now() + std::chrono::seconds(options_.connectTimeoutS + 5);
-    const std::vector<BoundValue> xid = {BoundValue::ofText(x.id)};
-    const std::vector<BoundValue> pid = {BoundValue::ofInteger(x.pid)};
-    for (;;) {
-        try {
-            ensureConnected();
-            PgReply r = call("SELECT coalesce(txid_status($1::bigint), '')", &xid, limit);
-            if (r.link == PgReply::Link::Ok && succeeded(r.result.get())) {
-                const std::string status = PQgetvalue(r.result.get(), 0, 0);
-                if (status != "in progress") return status;
-                call("SELECT pg_terminate_backend($1::integer)", &pid, limit);
-            }
-        } catch (const DriverError&) {
-            // the server is not back yet: asked again below
-        }
-        if (Clock::now() >= limit) return {};
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    }
-}
-
 std::unique_ptr<Cursor> PgBackend::query(const std::string& sql,
                                          const std::vector<BoundValue>& params) const {
     finishStream();
@@ -420,7 +369,7 @@ std::unique_ptr<Cursor> PgBackend::query(const std::string& sql,
         PgReply rest = collect(until);  // the end of an empty result, or what follows a failure
         if (status == PGRES_TUPLES_OK && rest.link == PgReply::Link::Ok)
             return std::make_unique<PgRows>(std::move(first));
-        if (broken() && attempt == 0) {  // a query may run again
+        if ((broken() || endedSession(first.get())) && attempt == 0) {  // a query may run again
             connect();
             continue;
         }
@@ -539,7 +488,7 @@ std::vector<std::string> PgBackend::tableNames() const {
     PgResult r =
         run("SELECT c.relname FROM pg_class c JOIN pg_namespace n ON n.oid = c.relnamespace "
             "WHERE n.nspname = current_schema() AND c.relkind IN ('r', 'p') "
-            "ORDER BY c.relname COLLATE \"C\"",
+            "AND c.relname <> 'rx_saves' ORDER BY c.relname COLLATE \"C\"",
             {}, Kind::Read);
     std::vector<std::string> names;
     for (int i = 0; i < PQntuples(r.get()); ++i) names.emplace_back(PQgetvalue(r.get(), i, 0));

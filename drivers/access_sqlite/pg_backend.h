@@ -104,8 +104,10 @@ public:
 private:
     using Clock = std::chrono::steady_clock;
     struct Xact {
-        std::string id;  // txid_current() of the transaction
-        int pid = 0;     // the server process that ran it
+        std::string mark;     // its row in rx_saves; empty where the server has no such table
+        std::string id;       // txid_current() of the transaction
+        int pid = 0;          // the server process that ran it
+        std::string started;  // and when that process started, which tells it from a later one
     };
     void connect() const;
     void ensureConnected() const;
@@ -126,6 +128,8 @@ private:
     Xact openTransaction(Clock::time_point until) const;
     void commit(const Xact& x, Clock::time_point until) const;
     std::string outcomeOf(const Xact& x) const;
+    std::string askOutcome(const Xact& x, Clock::time_point until) const;
+    bool haveMarks() const;
     void finishStream() const;
     [[noreturn]] void fail(const PGresult* r) const;
     [[noreturn]] void linkFailed(PgReply::Link link, const std::string& what) const;
@@ -141,6 +145,7 @@ private:
     // being read row by row, which holds the connection until it is read.
     mutable std::optional<Xact> transaction_;
     mutable PgRows* stream_ = nullptr;
+    mutable int marks_ = -1;  // whether rx_saves is there: 1, 0, or -1 not yet known
     // The server rolled back an open transaction when the connection broke;
     // every statement fails until the application ends it.
     mutable bool transactionLost_ = false;

@@ -268,6 +268,8 @@ void Database::fail(int rc) const {
         case SQLITE_LOCKED:
             raise(ErrorKind::Busy, "The database file is locked by another user: " + message,
                   primary);
+        case SQLITE_INTERRUPT:
+            raise(ErrorKind::Busy, "The statement ran past its query timeout", primary);
         case SQLITE_READONLY:
             raise(ErrorKind::ReadOnly, "Cannot update. Database or object is read-only: " + message,
                   primary);
@@ -325,9 +327,28 @@ void Database::afterWalCommit(int pages) {
 bool Database::waitForLock(int attempt) const {
     const auto now = std::chrono::steady_clock::now();
     if (attempt == 0) busySince_ = now;
-    if (now - busySince_ >= busyTimeout_) return false;
+    const std::chrono::milliseconds limit =
+        queryTimeout_.count() > 0 ? std::chrono::milliseconds(queryTimeout_) : busyTimeout_;
+    if (now - busySince_ >= limit) return false;
     std::this_thread::sleep_for(nextWait(attempt));
     return true;
+}
+
+void Database::setQueryTimeout(int seconds) {
+    queryTimeout_ = std::chrono::seconds(seconds);
+    if (seconds <= 0) {
+        sqlite3_progress_handler(db_, 0, nullptr, nullptr);
+        return;
+    }
+    queryDeadline_ = std::chrono::steady_clock::now() + queryTimeout_;
+    sqlite3_progress_handler(
+        db_, 10000,
+        [](void* self) {
+            return std::chrono::steady_clock::now() > static_cast<Database*>(self)->queryDeadline_
+                       ? 1
+                       : 0;
+        },
+        this);
 }
 
 // SQLite waits through the busy handler only when a statement takes its locks

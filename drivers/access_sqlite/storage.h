@@ -90,6 +90,9 @@ public:
     // One wait of a lock that someone else holds: false once the busy timeout
     // has passed since the first attempt (attempt 0).
     bool waitForLock(int attempt) const;
+    // SQL_ATTR_QUERY_TIMEOUT: a lock is waited for no longer, and a statement
+    // still running when it has passed is interrupted (HYT00).
+    void setQueryTimeout(int seconds) override;
     // Called by SQLite after each commit with the pages in the write-ahead log.
     void afterWalCommit(int pages);
 
@@ -108,6 +111,8 @@ private:
     std::string readOnlyReason_;
     std::chrono::milliseconds busyTimeout_{5000};
     mutable std::chrono::steady_clock::time_point busySince_;
+    std::chrono::seconds queryTimeout_{0};
+    std::chrono::steady_clock::time_point queryDeadline_;
     std::string path_;
     SqliteStatement schemaVersion_;
     int knownVersion_ = -1;
