@@ -118,16 +118,16 @@ std::string PgBackend::outcomeOf(const Xact& x) const {
 }
 
 std::string PgBackend::askOutcome(const Xact& x, Clock::time_point until) const {
-    const std::vector<BoundValue> values = {
-        BoundValue::ofText(x.mark.empty() ? x.id : x.mark), BoundValue::ofInteger(x.pid),
-        BoundValue::ofText(x.started)};
-    PgReply r = call(
-        x.mark.empty()
-            ? "SELECT coalesce(txid_status($1::bigint), '') = 'committed', "
-              "coalesce(txid_status($1::bigint), '') = 'in progress', $2::integer, $3::text"
-            : "SELECT EXISTS (SELECT 1 FROM rx_saves WHERE mark = $1), EXISTS (SELECT 1 FROM "
-              "pg_stat_activity WHERE pid = $2::integer AND backend_start::text = $3::text)",
-        &values, until);
+    const std::vector<BoundValue> values = {BoundValue::ofText(x.mark.empty() ? x.id : x.mark),
+                                            BoundValue::ofInteger(x.pid),
+                                            BoundValue::ofText(x.started)};
+    PgReply r =
+        call(x.mark.empty()
+                 ? "SELECT coalesce(txid_status($1::bigint), '') = 'committed', "
+                   "coalesce(txid_status($1::bigint), '') = 'in progress', $2::integer, $3::text"
+                 : "SELECT EXISTS (SELECT 1 FROM rx_saves WHERE mark = $1), EXISTS (SELECT 1 FROM "
+                   "pg_stat_activity WHERE pid = $2::integer AND backend_start::text = $3::text)",
+             &values, until);
     if (r.link != PgReply::Link::Ok || !succeeded(r.result.get())) return {};
     if (PQgetvalue(r.result.get(), 0, 0)[0] == 't') return "committed";
     if (PQgetvalue(r.result.get(), 0, 1)[0] != 't') return "aborted";

@@ -217,6 +217,32 @@ TEST_P(OnBothStores, ALockHeldTooLongIsATimeout) {
     EXPECT_EQ(db.query("select 主诉 from 检索"), (Rows{{std::nullopt}}));
 }
 
+// The application's own query timeout bounds the same wait, well inside the
+// five seconds, and the connection saves again once the lock is gone.
+TEST_P(OnBothStores, TheApplicationsQueryTimeoutBoundsTheWait) {
+    ASSERT_TRUE(db.execute("INSERT INTO 检索 (姓名) values ('甲')").ok());
+    OdbcConnection holder;
+    ASSERT_TRUE(holder.driverConnect(store.text()).ok());
+    ASSERT_TRUE(SQL_SUCCEEDED(SQLSetConnectAttr(
+        holder.dbc(), SQL_ATTR_AUTOCOMMIT, reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_OFF), 0)));
+    ASSERT_TRUE(holder.execute("UPDATE 检索 SET 主诉 = 'held' WHERE 姓名 = '甲'").ok());
+    OdbcStatement waiting(db);
+    ASSERT_TRUE(SQL_SUCCEEDED(
+        SQLSetStmtAttr(waiting.get(), SQL_ATTR_QUERY_TIMEOUT, reinterpret_cast<SQLPOINTER>(1), 0)));
+    SQLULEN timeout = 0;
+    SQLGetStmtAttr(waiting.get(), SQL_ATTR_QUERY_TIMEOUT, &timeout, 0, nullptr);
+    EXPECT_EQ(timeout, 1u);
+    const auto start = std::chrono::steady_clock::now();
+    OdbcOutcome o = waiting.execDirect("UPDATE 检索 SET 主诉 = 'mine' WHERE 姓名 = '甲'");
+    const auto waited = std::chrono::steady_clock::now() - start;
+    EXPECT_EQ(o.state, "HYT00") << o.message;
+    EXPECT_LT(waited, std::chrono::seconds(4));  // the lock's own bound is 5 s
+    ASSERT_TRUE(SQL_SUCCEEDED(SQLEndTran(SQL_HANDLE_DBC, holder.dbc(), SQL_ROLLBACK)));
+    ASSERT_TRUE(db.execute("INSERT INTO 检索 (姓名) values ('乙')").ok());
+    EXPECT_EQ(db.query("select 姓名, 主诉 from 检索 order by 编号"),
+              (Rows{{"甲", std::nullopt}, {"乙", std::nullopt}}));
+}
+
 // Three workstations saving at once, each in its own process: on the server
 // every visit arrives exactly once; the file, under the same load, shows
 // what it does (its lock makes them take turns).

@@ -166,8 +166,7 @@ TEST(ServerTls, ATcpConnectionIsMadeOnlyToAServerTheConfiguredRootVouchesFor) {
         {"a root that signed nothing of this server", "PGSSLRootCert = " + cluster.otherCa(),
          false},
         {"the root that signed its certificate", "PGSSLRootCert = " + cluster.ca(), true},
-        {"the administrator's own choice of TLS without verification", "PGSSLMode = require",
-         true},
+        {"the administrator's own choice of TLS without verification", "PGSSLMode = require", true},
     };
     TempProgramDir dir;
     dir.setDataSourceKeys(cluster.dataSourceKeys());
@@ -192,7 +191,8 @@ TEST(ServerTls, ATcpConnectionIsMadeOnlyToAServerTheConfiguredRootVouchesFor) {
             EXPECT_TRUE(err.startsWith("08001")) << err.toStdString();
         }
     }
-    EXPECT_EQ(cluster.query("SELECT count(*) FROM \"检索\""), (std::vector<std::vector<std::string>>{{"2"}}));
+    EXPECT_EQ(cluster.query("SELECT count(*) FROM \"检索\""),
+              (std::vector<std::vector<std::string>>{{"2"}}));
 }
 
 // The rooms' role, given only what rxdb's GRANTs give, runs every statement
@@ -209,8 +209,9 @@ TEST(ServerRoles, TheRoomsRoleReadsAndAddsVisitsAndNothingElse) {
                           "\nPGDatabase = " + server.name() + "\n");
     const std::string role = "rx_rooms_" + std::to_string(::getpid());
     ::setenv("PGUSER", s.user.c_str(), 1);
-    const rxdb::Status made = rxdb::createPrescriptionTables(
-        TempProgramDir::dataSourceName().toStdString(), dir.prescriptionDatabasePath().toStdString());
+    const rxdb::Status made =
+        rxdb::createPrescriptionTables(TempProgramDir::dataSourceName().toStdString(),
+                                       dir.prescriptionDatabasePath().toStdString());
     ASSERT_TRUE(made) << made.message;
     server.query("DROP ROLE IF EXISTS " + role);
     ASSERT_TRUE(server.query("CREATE ROLE " + role + " LOGIN").empty());
@@ -224,13 +225,12 @@ TEST(ServerRoles, TheRoomsRoleReadsAndAddsVisitsAndNothingElse) {
     visit.age = QStringLiteral("35");
     visit.registered = QStringLiteral("2024-03-05 09:30:12");
     const QDate day(2024, 3, 5);
-    const std::string programs[] = {
-        db::VisitInsert(visit).toStdString(),
-        db::IndexInsert(visit.name, QStringLiteral("2024-3-5"), QStringLiteral("头痛"),
-                        QStringLiteral("ZS"))
-            .toStdString(),
-        db::VisitSearch(day, day, QStringLiteral("张")).toStdString(),
-        db::IndexSearch(day, day, QStringLiteral("张")).toStdString()};
+    const std::string programs[] = {db::VisitInsert(visit).toStdString(),
+                                    db::IndexInsert(visit.name, QStringLiteral("2024-3-5"),
+                                                    QStringLiteral("头痛"), QStringLiteral("ZS"))
+                                        .toStdString(),
+                                    db::VisitSearch(day, day, QStringLiteral("张")).toStdString(),
+                                    db::IndexSearch(day, day, QStringLiteral("张")).toStdString()};
     for (const std::string& sql : programs) {
         OdbcOutcome o = db.execute(sql);
         EXPECT_TRUE(o.ok()) << sql << ": " << o.state << " " << o.message;
