@@ -12,6 +12,8 @@ packages=(
     fonts-noto-cjk fontconfig
     xvfb xauth imagemagick xdotool poppler-utils
     openbox x11-utils x11-xserver-utils qt6-translations-l10n python3-pyodbc
+    # the TLS test's throwaway CA and server certificate (scripts/pg-cluster.sh)
+    openssl
 )
 
 missing=()

@@ -27,9 +27,9 @@ protected:
             server.dataSourceKeys(serverDir.prescriptionDatabasePath().toStdString()));
         std::string error;
         ASSERT_TRUE(fileDir.createPrescriptionDatabase(&error)) << error;
-        const rxdb::Status s = rxdb::createPrescriptionTables(
-            TempProgramDir::dataSourceName().toStdString(),
-            serverDir.prescriptionDatabasePath().toStdString());
+        const rxdb::Status s =
+            rxdb::createPrescriptionTables(TempProgramDir::dataSourceName().toStdString(),
+                                           serverDir.prescriptionDatabasePath().toStdString());
         ASSERT_TRUE(s) << s.message;
         ASSERT_TRUE(file.driverConnect(fileDir.prescriptionConnectionText()).ok());
         ASSERT_TRUE(onServer.driverConnect(serverDir.prescriptionConnectionText()).ok());
@@ -57,8 +57,8 @@ protected:
 
 // Pieces of names and of patterns: letters of both cases, Chinese, the
 // wildcards and brackets as data, a quote.
-const char* const kLetters[] = {"a", "B", "b", "z", "Z", "张", "三", "李", "_", "%",
-                                "[", "]", "!", "-", "''", " ", "1", "é", "É", "𠮷"};
+const char* const kLetters[] = {"a", "B", "b", "z", "Z",  "张", "三", "李", "_", "%",
+                                "[", "]", "!", "-", "''", " ",  "1",  "é",  "É", "𠮷"};
 const char* const kWildcards[] = {"%", "_", "[a-c]", "[!a]", "[%]", "[_]", "[张李]", "[!张]"};
 
 std::string randomText(std::mt19937& random, const char* const* pieces, size_t count, int length) {
@@ -79,24 +79,23 @@ TEST_F(FileAgainstServer, FiveHundredRandomLikeFiltersFindTheSameRows) {
     for (int i = 0; i < 500; ++i) {
         std::string pattern;
         for (int p = 0, n = length(random); p < n; ++p)
-            pattern += kind(random) == 0
-                           ? randomText(random, kWildcards, std::size(kWildcards), 1)
-                           : randomText(random, kLetters, std::size(kLetters), 1);
-        finding += !expectSame("select 首拼 from 检索 where 姓名 like '" + pattern +
-                               "' order by 编号")
-                        .empty();
+            pattern += kind(random) == 0 ? randomText(random, kWildcards, std::size(kWildcards), 1)
+                                         : randomText(random, kLetters, std::size(kLetters), 1);
+        finding +=
+            !expectSame("select 首拼 from 检索 where 姓名 like '" + pattern + "' order by 编号")
+                 .empty();
     }
     EXPECT_GT(finding, 100);
 }
 
 TEST_F(FileAgainstServer, OddAgeAndDateTextsAreTakenOrRefusedAlike) {
-    const char* const ages[] = {" 35 ", "35.5", "-1",  "1e3", "0x10", "３５", "",    "35岁",
-                                "2,5",  "+7",   ".5",  "99999999999999999999", "NaN", "inf", "0"};
-    const char* const dates[] = {"2024-2-30",        "2024年13月1日",   "2024/3/5",
-                                 "3/5/2024",         "2024-03-05T09:30", "2024年3月5日9时5分",
-                                 "2024-3-5 24:00",   "1899-12-30",       "0001-01-01",
-                                 "9999-12-31 23:59:59", "  2024-3-5  ", "2024-3-5 9:5",
-                                 "20240305",         "昨天",             ""};
+    const char* const ages[] = {" 35 ", "35.5", "-1",  "1e3", "0x10", "３５",
+                                "",     "35岁", "2,5", "+7",  ".5",   "99999999999999999999",
+                                "NaN",  "inf",  "0"};
+    const char* const dates[] = {
+        "2024-2-30",          "2024年13月1日",  "2024/3/5",   "3/5/2024",   "2024-03-05T09:30",
+        "2024年3月5日9时5分", "2024-3-5 24:00", "1899-12-30", "0001-01-01", "9999-12-31 23:59:59",
+        "  2024-3-5  ",       "2024-3-5 9:5",   "20240305",   "昨天",       ""};
     for (const char* age : ages) {
         const std::string sql =
             std::string("INSERT INTO 基本资料 (姓名,年龄) values ('age','") + age + "')";

@@ -59,7 +59,8 @@ Status createDrugTables(const std::string& dsn, const std::filesystem::path& fil
 
 // The PostgreSQL statements that let the consulting rooms' login role read
 // and add visits and nothing else: CONNECT on the database (taken from
-// PUBLIC), SELECT and INSERT on the prescription tables; no UPDATE, DELETE,
+// PUBLIC), SELECT and INSERT on the prescription tables and on the driver's
+// rx_saves (the marks that settle a save whose COMMIT lost its answer); no UPDATE, DELETE,
 // CREATE or DROP. Run them as the tables' owner (psql), once, after
 // create-prescriptions. The driver speaks only the Access dialect, so rxdb
 // prints them rather than sending them.
