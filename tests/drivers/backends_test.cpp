@@ -243,6 +243,35 @@ TEST_P(OnBothStores, TheApplicationsQueryTimeoutBoundsTheWait) {
               (Rows{{"甲", std::nullopt}, {"乙", std::nullopt}}));
 }
 
+// A result read only in part does not hold the connection: another statement
+// runs in between, the rest of the result is still there, and one left
+// halfway is let go of.
+TEST_P(OnBothStores, AResultReadInPartLeavesTheConnectionFree) {
+    ASSERT_TRUE(SQL_SUCCEEDED(SQLSetConnectAttr(
+        db.dbc(), SQL_ATTR_AUTOCOMMIT, reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_OFF), 0)));
+    for (int i = 0; i < 300; ++i)
+        ASSERT_TRUE(
+            db.execute("INSERT INTO 检索 (姓名) values ('" + std::to_string(i) + "')").ok());
+    ASSERT_TRUE(SQL_SUCCEEDED(SQLEndTran(SQL_HANDLE_DBC, db.dbc(), SQL_COMMIT)));
+    ASSERT_TRUE(SQL_SUCCEEDED(SQLSetConnectAttr(
+        db.dbc(), SQL_ATTR_AUTOCOMMIT, reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_ON), 0)));
+    OdbcStatement reading(db), halfway(db);
+    ASSERT_TRUE(reading.execDirect("select 姓名 from 检索 order by 编号").ok());
+    for (int i = 0; i < 10; ++i) {
+        ASSERT_TRUE(SQL_SUCCEEDED(SQLFetch(reading.get())));
+        EXPECT_EQ(reading.text(1), std::to_string(i));
+    }
+    ASSERT_TRUE(halfway.execDirect("select 姓名 from 检索").ok());
+    ASSERT_TRUE(SQL_SUCCEEDED(SQLFetch(halfway.get())));
+    ASSERT_TRUE(db.execute("INSERT INTO 基本资料 (姓名) values ('甲')").ok());
+    ASSERT_TRUE(SQL_SUCCEEDED(SQLFreeStmt(halfway.get(), SQL_CLOSE)));
+    int next = 10;
+    while (SQL_SUCCEEDED(SQLFetch(reading.get())))
+        EXPECT_EQ(reading.text(1), std::to_string(next++));
+    EXPECT_EQ(next, 300);
+    EXPECT_EQ(db.query("select 姓名 from 基本资料"), (Rows{{"甲"}}));
+}
+
 // Three workstations saving at once, each in its own process: on the server
 // every visit arrives exactly once; the file, under the same load, shows
 // what it does (its lock makes them take turns).
