@@ -308,6 +308,7 @@ PgResult PgBackend::runRead(const std::string& sql, const std::vector<BoundValue
 PgResult PgBackend::runInTransaction(const std::string& sql, const std::vector<BoundValue>& params,
                                      Kind kind) const {
     const auto until = deadline();
+    if (kind != Kind::Read) markFirstWrite(*transaction_, until);
     PgReply mark = call("SAVEPOINT rx_statement", nullptr, until);
     if (mark.link != PgReply::Link::Ok) transactionLostBy(mark.link);
     if (!succeeded(mark.result.get())) fail(mark.result.get());
@@ -328,7 +329,7 @@ PgResult PgBackend::runInTransaction(const std::string& sql, const std::vector<B
 PgResult PgBackend::runAlone(const std::string& sql, const std::vector<BoundValue>& params,
                              Kind kind) const {
     const auto until = deadline();
-    const Xact x = openTransaction(until);
+    const Xact x = openTransaction(until, true);
     PgReply r = call(sql, kind == Kind::Schema && params.empty() ? nullptr : &params, until);
     if (r.link != PgReply::Link::Ok)
         linkFailed(r.link, "before the change was committed; nothing of it was saved");
@@ -522,10 +523,10 @@ bool PgBackend::inTransaction() const {
     return transactionLost_ || transaction_.has_value();
 }
 
-void PgBackend::begin(bool) {
+void PgBackend::begin(bool writes) {
     finishStream();
     ensureConnected();
-    transaction_ = openTransaction(deadline());
+    transaction_ = openTransaction(deadline(), writes);
 }
 
 void PgBackend::endTransaction(bool commit) {

@@ -125,7 +125,10 @@ private:
     PgResult runInTransaction(const std::string& sql, const std::vector<BoundValue>& params,
                               Kind kind) const;
     PgResult runRead(const std::string& sql, const std::vector<BoundValue>& params) const;
-    Xact openTransaction(Clock::time_point until) const;
+    Xact openTransaction(Clock::time_point until, bool writes) const;
+    std::string markStatements(Xact& x) const;
+    bool marked(Xact& x, const PgReply& r) const;
+    void markFirstWrite(Xact& x, Clock::time_point until) const;
     void commit(const Xact& x, Clock::time_point until) const;
     std::string outcomeOf(const Xact& x) const;
     std::string askOutcome(const Xact& x, Clock::time_point until) const;

@@ -49,25 +49,36 @@ bool PgBackend::haveMarks() const {
     return marks_ == 1;
 }
 
-PgBackend::Xact PgBackend::openTransaction(Clock::time_point until) const {
+// The statements that mark a transaction and name its number and session.
+std::string PgBackend::markStatements(Xact& x) const {
+    std::string sql;
+    if (marks_ == 1) {          // known before the transaction began
+        x.mark = randomMark();  // hex digits only: safe between quotes
+        sql = "INSERT INTO rx_saves (mark) VALUES ('" + x.mark + "'); ";
+    }
+    return sql +
+           "SELECT txid_current(), backend_start::text FROM pg_stat_activity "
+           "WHERE pid = pg_backend_pid()";
+}
+
+bool PgBackend::marked(Xact& x, const PgReply& r) const {
+    if (r.link != PgReply::Link::Ok || !succeeded(r.result.get()) || PQntuples(r.result.get()) != 1)
+        return false;
+    x.id = PQgetvalue(r.result.get(), 0, 0);
+    x.pid = PQbackendPID(conn_);
+    x.started = PQgetvalue(r.result.get(), 0, 1);
+    return true;
+}
+
+// A transaction that begins with a read is marked at its first write.
+PgBackend::Xact PgBackend::openTransaction(Clock::time_point until, bool writes) const {
     for (int attempt = 0;; ++attempt) {
         Xact x;
-        std::string sql = "BEGIN; ";
-        if (!broken() && haveMarks()) {
-            x.mark = randomMark();  // hex digits only: safe between quotes
-            sql += "INSERT INTO rx_saves (mark) VALUES ('" + x.mark + "'); ";
-        }
-        sql +=
-            "SELECT txid_current(), backend_start::text FROM pg_stat_activity "
-            "WHERE pid = pg_backend_pid()";
-        PgReply r = call(sql, nullptr, until);
-        if (r.link == PgReply::Link::Ok && succeeded(r.result.get()) &&
-            PQntuples(r.result.get()) == 1) {
-            x.id = PQgetvalue(r.result.get(), 0, 0);
-            x.pid = PQbackendPID(conn_);
-            x.started = PQgetvalue(r.result.get(), 0, 1);
+        if (!broken()) haveMarks();  // asked before BEGIN, outside the transaction
+        PgReply r =
+            call(writes ? "BEGIN; " + markStatements(x) : std::string("BEGIN"), nullptr, until);
+        if (writes ? marked(x, r) : r.link == PgReply::Link::Ok && succeeded(r.result.get()))
             return x;
-        }
         // Nothing that could be saved was sent yet: a broken link may be made again.
         if (r.link == PgReply::Link::Broken && attempt == 0) {
             connect();
@@ -75,11 +86,17 @@ PgBackend::Xact PgBackend::openTransaction(Clock::time_point until) const {
         }
         if (r.link != PgReply::Link::Ok) linkFailed(r.link, "; nothing was saved");
         call("ROLLBACK", nullptr, until);
-        if (r.result.get() && PQresultStatus(r.result.get()) != PGRES_FATAL_ERROR)
-            raise(ErrorKind::General, "The server did not say which session it is");
         marks_ = -1;  // rx_saves may have gone: looked for again next time
         fail(r.result.get());
     }
+}
+
+void PgBackend::markFirstWrite(Xact& x, Clock::time_point until) const {
+    if (!x.id.empty()) return;
+    PgReply r = call(markStatements(x), nullptr, until);
+    if (marked(x, r)) return;
+    if (r.link != PgReply::Link::Ok) transactionLostBy(r.link);
+    fail(r.result.get());
 }
 
 void PgBackend::commit(const Xact& x, Clock::time_point until) const {
@@ -91,6 +108,8 @@ void PgBackend::commit(const Xact& x, Clock::time_point until) const {
             raise(ErrorKind::General, "The transaction had failed and was rolled back");
         return;
     }
+    if (x.id.empty())  // it changed nothing: there is nothing to find out
+        linkFailed(c.link, "during the commit of a transaction that changed nothing");
     const std::string outcome = outcomeOf(x);
     if (outcome == "committed") return;
     if (outcome == "aborted")
