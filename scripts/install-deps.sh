@@ -12,6 +12,8 @@ packages=(
     fonts-noto-cjk fontconfig
     xvfb xauth imagemagick xdotool poppler-utils
     openbox x11-utils x11-xserver-utils qt6-translations-l10n python3-pyodbc
+    # rxdb import-access reads old Access files with mdbtools' libmdb
+    mdbtools-dev
 )
 
 missing=()
