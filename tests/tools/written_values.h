@@ -33,7 +33,8 @@ inline std::string sameAmount(std::string s) {
 // given Access type; an empty string when they agree, else what differs.
 inline std::string differs(const Cell& got, const QJsonValue& want, const std::string& type) {
     const std::string shown = got ? "\"" + *got + "\"" : "NULL";
-    const std::string expected = QJsonDocument(QJsonArray{want}).toJson(QJsonDocument::Compact).toStdString();
+    const std::string expected =
+        QJsonDocument(QJsonArray{want}).toJson(QJsonDocument::Compact).toStdString();
     if (want.isNull()) return got ? shown + " instead of NULL" : "";
     if (!got) return "NULL instead of " + expected;
     bool same = false;
@@ -60,7 +61,8 @@ inline void expectEveryWrittenValue(OdbcConnection& c, const std::string& file) 
         const QJsonObject line = QJsonDocument::fromJson(jsonl.readLine()).object();
         if (line[QStringLiteral("file")].toString().toStdString() != file) continue;
         const std::string table = line[QStringLiteral("table")].toString().toStdString();
-        const QJsonArray cols = line[QStringLiteral("cols")].toArray(), values = line[QStringLiteral("values")].toArray();
+        const QJsonArray cols = line[QStringLiteral("cols")].toArray(),
+                         values = line[QStringLiteral("values")].toArray();
         const std::string row = std::to_string(line[QStringLiteral("row")].toInt());
         Rows rows = c.query("select * from [" + table + "] where 编号 = " + row);
         ASSERT_EQ(rows.size(), 1u) << table << " row " << row;
