@@ -110,6 +110,11 @@ TEST(AccessReader, ConvertsStoredNumbersAndDatesExactly) {
     EXPECT_EQ(access::doubleText(0.1 + 0.2), "0.30000000000000004");
     EXPECT_EQ(access::doubleText(58.5), "58.5");
 
+    access::Table moved{
+        "仓库", {{"编号", access::Kind::Integer, 0, true}}, {{"10"}, {"2"}, {"9"}, {"1"}}};
+    access::orderByAutoNumber(moved);
+    EXPECT_EQ(moved.rows, (std::vector<access::Row>{{"1"}, {"2"}, {"9"}, {"10"}}));
+
     access::ReadResult r = access::read(accessFixture("xs.mdb"), {});
     ASSERT_TRUE(r.ok()) << r.error;
     EXPECT_EQ(access::deserialize(access::serialize(*r.database))->tables[0].rows,

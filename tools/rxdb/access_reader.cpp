@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <climits>
 #include <cmath>
 #include <cstring>
 #include <fstream>
@@ -252,10 +253,7 @@ std::string readTable(MdbCatalogEntry* entry, size_t longest, Table& out) {
     std::string error;
     out.rows = readRows(entry->mdb, t.get(), longest, error);
     if (!error.empty()) return error;
-    if (!out.columns.empty() && out.columns[0].autoNumber)
-        std::stable_sort(out.rows.begin(), out.rows.end(), [](const Row& a, const Row& b) {
-            return a[0] && b[0] && std::stoll(*a[0]) < std::stoll(*b[0]);
-        });
+    orderByAutoNumber(out);
     return {};
 }
 
@@ -315,6 +313,13 @@ ReadResult read(const fs::path& file, const ReadOptions& options) {
                                       std::to_string(t.rows.size()) + " could be read"};
     }
     return {std::move(db), {}};
+}
+
+void orderByAutoNumber(Table& t) {
+    if (t.columns.empty() || !t.columns[0].autoNumber) return;
+    auto key = [](const Row& r) { return r[0] ? std::stoll(*r[0]) : LLONG_MIN; };
+    std::stable_sort(t.rows.begin(), t.rows.end(),
+                     [&key](const Row& a, const Row& b) { return key(a) < key(b); });
 }
 
 std::optional<std::string> dateText(double stored) {

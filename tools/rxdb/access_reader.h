@@ -79,6 +79,10 @@ ReadResult read(const std::filesystem::path& file, const ReadOptions& options);
 // warning the library prints marks the file as damaged.
 ReadResult readIsolated(const std::filesystem::path& file, const ReadOptions& options);
 
+// Rows that an update moved come back in the order of their pages; a table
+// whose first column is an AutoNumber is put back in its order.
+void orderByAutoNumber(Table& t);
+
 // The canonical text of an Access date-time, stored as days since
 // 30 December 1899 with the time of day as the fraction's magnitude (so
 // -1.25 is 29 December 1899, 06:00). Nothing when outside 100 .. 9999.
