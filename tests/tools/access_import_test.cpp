@@ -232,6 +232,12 @@ TEST_F(AccessImport, RefusesWhatItCannotTakeAndLeavesTheTargetAlone) {
         }
     }
 
+    // The drug catalogue into the prescription file is a slip of the hand.
+    EXPECT_THAT(
+        importAccess(accessFixture("xs.mdb"), {existing, ""}, options()).message,
+        HasSubstr("holds the table 基本资料; the drug tables belong in the file like xs.mdb"));
+    EXPECT_EQ(state(connectText(existing), existing), before);
+
     ImportOptions replace = options();
     replace.replace = true;
     Status s = importAccess(accessFixture("sj.accdb"), {existing, ""}, replace);

@@ -7,6 +7,7 @@
 #include <sql.h>
 #include <sqlext.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <optional>
 
@@ -285,6 +286,15 @@ private:
     odbc::Handle dbc_;
 };
 
+// The name followed by spaces up to width terminal columns; Chinese
+// characters take two.
+std::string padded(const std::string& utf8Name, int width) {
+    int used = 0;
+    for (unsigned char c : utf8Name)
+        if ((c & 0xC0) != 0x80) used += c >= 0xE0 ? 2 : 1;
+    return utf8Name + std::string(static_cast<size_t>(std::max(width - used, 1)), ' ');
+}
+
 std::string hex(std::uint64_t v) {
     char buf[20];
     std::snprintf(buf, sizeof buf, "%016llx", static_cast<unsigned long long>(v));
@@ -379,7 +389,7 @@ bool writeTable(Target& to, const Table& t, bool replace, std::string& report) {
               " written, " + std::to_string(back.size()) + " read back\n";
     for (size_t c = 0; c < t.columns.size(); ++c) {
         const std::uint64_t a = columnChecksum(t.rows, c), b = columnChecksum(back, c);
-        report += "  " + t.columns[c].name + "  file " + hex(a) + "  target " + hex(b) +
+        report += "  " + padded(t.columns[c].name, 12) + "file " + hex(a) + "  target " + hex(b) +
                   (a == b ? "" : "  MISMATCH") + "\n";
         if (a != b)
             return to.error = "checksums differ for " + t.name + "." + t.columns[c].name, false;
@@ -413,6 +423,20 @@ Status openTarget(const ImportTarget& target, bool prescriptions, const ImportOp
     return {};
 }
 
+// A file holds one kind of table (a server may keep both in one database).
+// Looked at read-only, so that a refused file keeps its journal mode.
+std::string wrongKind(const fs::path& file, bool prescriptions, const std::string& driver) {
+    std::error_code ec;
+    if (!fs::exists(file, ec)) return {};
+    Target probe("DRIVER={" + driver + "};DBQ=" + file.string() + ";ReadOnly=1;");
+    for (const std::string& other : prescriptions ? kDrugTables : kPrescriptionTables)
+        if (exists(probe, other))
+            return file.string() + " holds the table " + other + "; the " +
+                   (prescriptions ? "prescription tables belong in the file like sj.accdb"
+                                  : "drug tables belong in the file like xs.mdb");
+    return {};
+}
+
 Status writeAll(Target& to, const access::Database& db, bool replace, bool server,
                 const std::string& where) {
     if (!to.error.empty()) return {false, "cannot open " + where + ": " + to.error};
@@ -440,6 +464,9 @@ Status writeTables(const access::Database& source, const ImportTarget& target,
     bool prescriptions = true;
     if (std::string e = prepare(db, prescriptions); !e.empty())
         return {false, "nothing to import: " + e};
+    if (target.dsn.empty())
+        if (std::string e = wrongKind(target.file, prescriptions, options.driver); !e.empty())
+            return {false, e + "; nothing was imported"};
     std::string text;
     bool created = false;
     if (Status s = openTarget(target, prescriptions, options, text, created); !s) return s;
