@@ -74,7 +74,8 @@ bool setDecoders(MdbHandle* mdb, const std::string& override, std::string& used,
         used = override.empty() ? header + " (from the file's header)"
                                 : override + " (as --codepage asked)";
     } else {
-        used = "Unicode";
+        used =
+            override.empty() ? "Unicode" : "Unicode (a code page applies to Access 97 files only)";
     }
     iconv_t in = iconv_open("UTF-8", from.c_str());
     iconv_t out = iconv_open(from.c_str(), "UTF-8");
@@ -203,7 +204,8 @@ std::vector<Row> readRows(MdbHandle* mdb, MdbTableDef* t, size_t longest, std::s
         // The fetched row is the one before cur_row, still on the page buffer.
         if (mdb_find_row(mdb, static_cast<int>(t->cur_row) - 1, &start, &size) != 0 ||
             mdb_crack_row(t, start & 0x1fff, size, fields.data()) < 0) {
-            error = "row " + std::to_string(rows.size() + 1) + " cannot be read back";
+            error =
+                "row " + std::to_string(rows.size() + 1) + " cannot be read; the file is damaged";
             break;
         }
         Row& row = rows.emplace_back();
