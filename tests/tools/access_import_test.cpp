@@ -215,6 +215,10 @@ TEST_F(AccessImport, RefusesWhatItCannotTakeAndLeavesTheTargetAlone) {
         {"the real file, target holding rows", sj,
          "table 检索 already holds 1 rows; --replace overwrites them"},
     };
+    // Encryption leaves the header page readable and turns the others to noise.
+    std::string scrambled = sj;
+    for (size_t i = 4096; i < scrambled.size(); ++i) scrambled[i] ^= 0x5A;
+    cases.push_back({"pages after the header encrypted", scrambled, "the file is encrypted"});
     for (size_t cut : {5000, 12288, 20480, 81920, 200704, 389120})
         cases.push_back({"cut at " + std::to_string(cut), sj.substr(0, cut), "damaged"});
     for (const Case& c : cases) {
