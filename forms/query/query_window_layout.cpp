@@ -41,8 +41,8 @@ ui::DatePicker* datePicker(QWidget* parent, const QString& name, QRect at) {
 }
 
 // The detail boxes only display: greyed, out of the Tab order, never typed into.
-QLineEdit* detailBox(QWidget* parent, const QString& name, QRect at) {
-    auto* e = make(parent, name, at, ui::withoutLengthLimit(new QLineEdit));
+ui::EditBox* detailBox(QWidget* parent, const QString& name, QRect at) {
+    auto* e = make(parent, name, at, new ui::EditBox);
     e->setEnabled(false);
     return e;
 }
@@ -84,7 +84,7 @@ void QueryWindow::buildSearchControls() {
     日期框2 = datePicker(g, u"日期框2"_s, {243, 20, 112, 20});
     日期框2->setDateTime(context_.now());  // the time of day too, as the window opens
     标签1 = label(g, u"标签1"_s, {370, 24, 30, 16}, kNameFilterLabel);
-    编辑框1 = make(g, u"编辑框1"_s, {400, 20, 112, 20}, ui::withoutLengthLimit(new QLineEdit));
+    编辑框1 = make(g, u"编辑框1"_s, {400, 20, 112, 20}, new ui::EditBox);
     按钮_查询 = button(g, u"按钮_查询"_s, {522, 16, 80, 30}, kSearchButton);
     超级列表框1 = make(g, u"超级列表框1"_s, {8, 56, 616, 136}, new ui::ReportListView);
     超级列表框1->setTextColour(Qt::black);

@@ -25,12 +25,25 @@ TransparentLabel::TransparentLabel(const QString& text, QWidget* parent) : QLabe
     setFrameShape(QFrame::NoFrame);
 }
 
-PasswordEdit::PasswordEdit(QWidget* parent) : QLineEdit(parent) {
+EditBox::EditBox(QWidget* parent) : QLineEdit(parent) {
+    withoutLengthLimit(this);
+}
+
+void EditBox::setText(const QString& text) {
+    const bool unchanged = text == QLineEdit::text();
+    QLineEdit::setText(text);
+    if (unchanged) emit textChanged(QLineEdit::text());
+}
+
+void EditBox::clear() {
+    setText(QString());
+}
+
+PasswordEdit::PasswordEdit(QWidget* parent) : EditBox(parent) {
     auto* style = new AsteriskStyle;
     style->setParent(this);
     setStyle(style);
     setEchoMode(QLineEdit::Password);
-    withoutLengthLimit(this);
 }
 
 DatePicker::DatePicker(QWidget* parent) : QDateTimeEdit(parent) {}
