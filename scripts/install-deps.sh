@@ -12,6 +12,8 @@ packages=(
     fonts-noto-cjk fontconfig
     xvfb xauth imagemagick xdotool poppler-utils
     openbox x11-utils x11-xserver-utils qt6-translations-l10n python3-pyodbc
+    # Xlib decodes a host frame's COMPOUND_TEXT title; XInput 2 clicks on blocked windows
+    libx11-dev libxcb-xinput-dev
 )
 
 missing=()
