@@ -40,10 +40,12 @@ ui::DatePicker* datePicker(QWidget* parent, const QString& name, QRect at) {
     return d;
 }
 
-// The detail boxes only display: greyed, out of the Tab order, never typed into.
+// The detail boxes only display: greyed, out of the Tab order, never typed into,
+// and still readable, for this is the prescription the doctor reads back.
 ui::EditBox* detailBox(QWidget* parent, const QString& name, QRect at) {
     auto* e = make(parent, name, at, new ui::EditBox);
     e->setEnabled(false);
+    ui::readableWhenDisabled(e);
     return e;
 }
 
@@ -53,6 +55,7 @@ QPlainTextEdit* detailText(QWidget* parent, const QString& name, QRect at) {
     e->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     e->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     e->setEnabled(false);
+    ui::readableWhenDisabled(e);
     return e;
 }
 

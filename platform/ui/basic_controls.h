@@ -54,6 +54,14 @@ protected:
 // no length limit, and a long pasted text must be kept whole, not cut silently.
 QLineEdit* withoutLengthLimit(QLineEdit* edit);
 
+// The contrast ratio of two colours as the accessibility guidelines measure it:
+// (L1 + 0.05) / (L2 + 0.05) of their relative luminances, from 1 to 21.
+double contrastRatio(const QColor& a, const QColor& b);
+
+// A disabled control that only displays keeps its greyed look but shows its
+// text at least 4.5 : 1 against its background, so that it stays readable.
+void readableWhenDisabled(QWidget* control);
+
 // Places a control: left, top, width, height in pixels of its parent's client area.
 void place(QWidget* control, int left, int top, int width, int height);
 
