@@ -14,6 +14,8 @@ packages=(
     openbox x11-utils x11-xserver-utils qt6-translations-l10n python3-pyodbc
     # rxdb import-access reads old Access files with mdbtools' libmdb
     mdbtools-dev
+    # Xlib decodes a host frame's COMPOUND_TEXT title; XInput 2 clicks on blocked windows
+    libx11-dev libxcb-xinput-dev
 )
 
 missing=()

@@ -15,9 +15,25 @@ public:
     explicit TransparentLabel(const QString& text, QWidget* parent = nullptr);
 };
 
+// The program's single-line edit box: its text-changed event comes with every
+// setting of its text, once per setting, also when the new text equals the old
+// one (QLineEdit stays silent then), so that what a window rebuilds from a box
+// (the initials of a name, a drug lookup) follows every setting as it follows
+// typing. setText and clear deliver it when called on an EditBox; through a
+// plain QLineEdit pointer they would not, so the windows keep EditBox members.
+// No length limit: a long pasted text is kept whole, never cut silently.
+class EditBox : public QLineEdit {
+    Q_OBJECT
+public:
+    explicit EditBox(QWidget* parent = nullptr);
+
+    void setText(const QString& text);
+    void clear();
+};
+
 // A single-line edit box that shows one "*" per character and still yields the
 // typed text.
-class PasswordEdit final : public QLineEdit {
+class PasswordEdit final : public EditBox {
     Q_OBJECT
 public:
     explicit PasswordEdit(QWidget* parent = nullptr);
@@ -37,6 +53,14 @@ protected:
 // Lifts Qt's default limit of 32767 characters: the program's edit boxes have
 // no length limit, and a long pasted text must be kept whole, not cut silently.
 QLineEdit* withoutLengthLimit(QLineEdit* edit);
+
+// The contrast ratio of two colours as the accessibility guidelines measure it:
+// (L1 + 0.05) / (L2 + 0.05) of their relative luminances, from 1 to 21.
+double contrastRatio(const QColor& a, const QColor& b);
+
+// A disabled control that only displays keeps its greyed look but shows its
+// text at least 4.5 : 1 against its background, so that it stays readable.
+void readableWhenDisabled(QWidget* control);
 
 // Places a control: left, top, width, height in pixels of its parent's client area.
 void place(QWidget* control, int left, int top, int width, int height);

@@ -169,6 +169,27 @@ TEST_F(QueryWindowTest, EveryControlInItsPlaceWithItsCaption) {
     EXPECT_EQ(w.超级列表框1->palette().color(QPalette::Base), QColor(Qt::white));
 }
 
+// Display only, yet readable: the prescription the doctor reads back keeps its
+// disabled look and takes no focus, with text at least 4.5 : 1 on its background.
+TEST_F(QueryWindowTest, DetailBoxesStayDisabledButReadable) {
+    using rx::ui::contrastRatio;
+    EXPECT_DOUBLE_EQ(contrastRatio(Qt::black, Qt::white), 21.0);
+    EXPECT_DOUBLE_EQ(contrastRatio(Qt::white, Qt::white), 1.0);
+    EXPECT_NEAR(contrastRatio(QColor(0xBE, 0xBE, 0xBE), QColor(0xEF, 0xEF, 0xEF)), 1.6, 0.05);
+
+    QueryWindow& w = open();
+    for (QWidget* box : detailBoxes(w)) {
+        const std::string name = box->objectName().toStdString();
+        EXPECT_FALSE(box->isEnabled()) << name;
+        box->setFocus(Qt::MouseFocusReason);
+        EXPECT_FALSE(box->hasFocus()) << name;
+        const QPalette& p = box->palette();
+        const QColor text = p.color(QPalette::Disabled, QPalette::Text);
+        EXPECT_GE(contrastRatio(text, p.color(QPalette::Disabled, QPalette::Base)), 4.5) << name;
+        EXPECT_NE(text, p.color(QPalette::Active, QPalette::Text)) << name << " still greyed";
+    }
+}
+
 TEST_F(QueryWindowTest, TabWalksTheControlsThatTakeTheFocus) {
     QueryWindow& w = open();
     w.日期框1->setFocus(Qt::TabFocusReason);
