@@ -51,21 +51,28 @@ TEST(DatePicker, TypesLikeTheWindowsPicker) {
         {"a digit starts the day anew", {2026, 3, 1}, S::DaySection, u"5"_s, {2026, 3, 5}},
         {"a month digit is taken", {2026, 1, 15}, S::MonthSection, u"3"_s, {2026, 3, 15}},
         {"two digits fill a month", {2026, 1, 15}, S::MonthSection, u"11"_s, {2026, 11, 15}},
-        {"13 is no month: 3 starts anew", {2026, 1, 15}, S::MonthSection, u"13"_s,
-         {2026, 3, 15}},
-        {"a full month moves on to the day", {2026, 1, 15}, S::MonthSection, u"430"_s,
+        {"13 is no month: 3 starts anew", {2026, 1, 15}, S::MonthSection, u"13"_s, {2026, 3, 15}},
+        {"a full month moves on to the day",
+         {2026, 1, 15},
+         S::MonthSection,
+         u"430"_s,
          {2026, 4, 30}},
         {"a full year moves on", {2026, 1, 15}, S::YearSection, u"2027420"_s, {2027, 4, 20}},
         {"units move on", {2026, 1, 15}, S::YearSection, u"2025年11月30日"_s, {2025, 11, 30}},
-        {"a unit typed into an empty field skips it", {2026, 1, 15}, S::YearSection,
-         u"年5"_s, {2026, 5, 15}},
+        {"a unit typed into an empty field skips it",
+         {2026, 1, 15},
+         S::YearSection,
+         u"年5"_s,
+         {2026, 5, 15}},
         {"a slash moves on", {2026, 1, 15}, S::MonthSection, u"1/3"_s, {2026, 1, 3}},
-        {"the day is cut to a shorter month", {2026, 1, 31}, S::MonthSection, u"2"_s,
+        {"the day is cut to a shorter month",
+         {2026, 1, 31},
+         S::MonthSection,
+         u"2"_s,
          {2026, 2, 28}},
         {"full-width digits count", {2026, 1, 15}, S::MonthSection, u"１２"_s, {2026, 12, 15}},
         {"letters are refused", {2026, 1, 15}, S::DaySection, u"x"_s, {2026, 1, 15}},
-        {"a leading zero waits for its digit", {2026, 1, 15}, S::DaySection, u"07"_s,
-         {2026, 1, 7}},
+        {"a leading zero waits for its digit", {2026, 1, 15}, S::DaySection, u"07"_s, {2026, 1, 7}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -101,8 +108,8 @@ TEST(DatePicker, TheWheelChangesOnlyAFocusedPicker) {
     w.before->setFocus();
     const QPointF at(w.picker->width() / 2.0, w.picker->height() / 2.0);
     const auto turn = [&] {
-        QWheelEvent wheel(at, w.picker->mapToGlobal(at), {}, {0, 120}, Qt::NoButton,
-                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        QWheelEvent wheel(at, w.picker->mapToGlobal(at), {}, {0, 120}, Qt::NoButton, Qt::NoModifier,
+                          Qt::NoScrollPhase, false);
         QApplication::sendEvent(w.picker, &wheel);
     };
     turn();
