@@ -12,6 +12,10 @@ packages=(
     fonts-noto-cjk fontconfig
     xvfb xauth imagemagick xdotool poppler-utils
     openbox x11-utils x11-xserver-utils qt6-translations-l10n python3-pyodbc
+    # The Song face with SimSun's metrics, and the TrueType Latin face printed pages use
+    fonts-arphic-uming fonts-dejavu-core
+    # A private CUPS with a PDF queue for the printing tests
+    cups printer-driver-cups-pdf
 )
 
 missing=()
