@@ -1,4 +1,5 @@
 // The painter, the grid view and the print preview, headless.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -168,6 +169,26 @@ TEST(GridView, ScrollsWhenTheTableIsLargerThanTheWidget) {
     const QImage top = view.viewport()->grab().toImage();
     view.verticalScrollBar()->setValue(view.verticalScrollBar()->maximum());
     EXPECT_NE(view.viewport()->grab().toImage(), top);
+}
+
+// The print dialog sets the printer's default paper; what prints is still the template's page.
+TEST(PrintPreview, PrintsOnTheTemplatesPaperWhateverTheDialogChose) {
+    QWidget owner;
+    DataSource source;
+    ASSERT_TRUE(source.loadTemplate(kSlip));
+    PrintPreview preview(source, &owner);
+    preview.open();
+    QTemporaryDir dir;
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(dir.filePath(QStringLiteral("slip.pdf")));
+    printer.setPageSize(QPageSize(QPageSize::A4));
+    emit preview.dialog()->paintRequested(&printer);
+    QProcess info;
+    info.start(QStringLiteral("pdfinfo"), {printer.outputFileName()});
+    ASSERT_TRUE(info.waitForFinished(60000));
+    EXPECT_THAT(info.readAllStandardOutput().toStdString(), testing::HasSubstr("pts (A5)"));
+    preview.dialog()->close();
 }
 
 TEST(PrintPreview, OpensMaximisedWithoutBlockingAndASecondOpenReusesIt) {
