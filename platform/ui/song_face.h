@@ -21,8 +21,8 @@ inline bool isSongFamily(const QString& family) {
 
 // Every request for SimSun gets the Song face.
 inline void substituteSongFace() {
-    for (const QString& name : {QStringLiteral("SimSun"), QStringLiteral("宋体"),
-                                QStringLiteral("NSimSun")})
+    for (const QString& name :
+         {QStringLiteral("SimSun"), QStringLiteral("宋体"), QStringLiteral("NSimSun")})
         QFont::insertSubstitution(name, kSongFace);
 }
 
