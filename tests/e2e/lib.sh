@@ -228,6 +228,10 @@ add_drugs() {
     done
 }
 
+# Clicks the first row of QueryWindow's ($1) result list, in its 姓名 column:
+# below the header, both one line of the 12-pixel Song face high.
+click_first_query_row() { click_at "$1" $((8 + 8 + 97)) $((8 + 56 + 22)); }
+
 # Clicks a button of EntryWindow ($1) by its place in the group box ($2, $3: left, top).
 click_entry_button() { click_at "$1" $((8 + $2 + 40)) $((9 + $3 + 15)); }
 

@@ -55,7 +55,7 @@ query=$(wait_for_size 661x496)
 wait_active "$query"
 click_at "$query" $((8 + 522 + 40)) $((8 + 16 + 15))   # 查询
 sleep 0.5
-click_at "$query" $((8 + 8 + 97)) $((8 + 56 + 22))     # the row
+click_first_query_row "$query"
 sleep 0.3
 click_at "$query" $((8 + 88 + 40)) $((208 + 190 + 15)) # 打   印
 print=$(wait_for_size 540x409)
