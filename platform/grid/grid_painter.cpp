@@ -15,11 +15,11 @@ namespace {
 constexpr double kMmPerPoint = 25.4 / 72.0;
 
 // A Latin face for letters and digits on paper: the Song face's own digits come
-// out of a PostScript print queue without their text (a cups-pdf queue
-// turns "D01" into "D"), and DejaVu Serif is a TrueType face every Debian
-// desktop has. Chinese comes from the Song face, a TrueType face too: Qt's PDF
-// writer makes no usable text layer from CFF-outlined faces (Noto CJK), whose
-// shared glyphs also read back as Kangxi radicals (⽇ for 日).
+// out of a PostScript print queue without their text ("2026" as "2 2"), and
+// DejaVu Serif is a TrueType face every Debian desktop has. Chinese comes from
+// the Song face, a TrueType face too: Qt's PDF writer makes no usable text
+// layer from CFF-outlined faces (Noto CJK), whose shared glyphs also read back
+// as Kangxi radicals (⽇ for 日).
 const QString kPrintLatinFace = QStringLiteral("DejaVu Serif");
 
 QStringList printFamilies(const QString& family) {
