@@ -16,6 +16,10 @@ packages=(
     mdbtools-dev
     # Xlib decodes a host frame's COMPOUND_TEXT title; XInput 2 clicks on blocked windows
     libx11-dev libxcb-xinput-dev
+    # The Song face with SimSun's metrics, and the TrueType Latin face printed pages use
+    fonts-arphic-uming fonts-dejavu-core
+    # A private CUPS with a PDF queue for the printing tests
+    cups printer-driver-cups-pdf
 )
 
 missing=()

@@ -7,10 +7,25 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/ui/song_face.h"
+
 namespace rx::grid {
 namespace {
 
 constexpr double kMmPerPoint = 25.4 / 72.0;
+
+// A Latin face for letters and digits on paper: the Song face's own digits come
+// out of a PostScript print queue without their text ("2026" as "2 2"), and
+// DejaVu Serif is a TrueType face every Debian desktop has. Chinese comes from
+// the Song face, a TrueType face too: Qt's PDF writer makes no usable text
+// layer from CFF-outlined faces (Noto CJK), whose shared glyphs also read back
+// as Kangxi radicals (⽇ for 日).
+const QString kPrintLatinFace = QStringLiteral("DejaVu Serif");
+
+QStringList printFamilies(const QString& family) {
+    if (ui::isSongFamily(family)) return {kPrintLatinFace, ui::kSongFace};
+    return {family, kPrintLatinFace, ui::kSongFace};
+}
 
 // For every cell, the index of the merged range it lies in, or -1.
 std::vector<int> mergeOwners(const GridTable& t) {
@@ -88,11 +103,8 @@ void drawCell(QPainter& p, const GridTable& t, const CellRange& area, QRectF rec
 }  // namespace
 
 QFont fontFor(const CellFont& f, double pxPerMm) {
-    // The template's family first; where fontconfig has no such face the Song-style
-    // CJK face keeps Chinese text in a serif hand rather than whatever comes first.
     QFont font(f.family);
-    font.setFamilies(
-        {f.family, QStringLiteral("Noto Serif CJK SC"), QStringLiteral("Noto Sans CJK SC")});
+    font.setFamilies(printFamilies(f.family));
     font.setStyleHint(QFont::Serif);
     font.setPixelSize(
         std::max(1, static_cast<int>(std::lround(f.pointSize * kMmPerPoint * pxPerMm))));

@@ -4,6 +4,7 @@
 #include <QDateTimeEdit>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 
 namespace rx::ui {
 
@@ -39,8 +40,11 @@ public:
     explicit PasswordEdit(QWidget* parent = nullptr);
 };
 
-// A date picker that is one Tab stop: Tab leaves it for the next control, while
-// the arrow keys still move between its year, month and day.
+// A date picker that types like the Windows one: a digit typed into a field
+// starts that field anew, the field moves on when it is full or when its
+// separator is typed, and the wheel changes it only while it has the focus.
+// Tab leaves it for the next control, the arrow keys still move between its
+// fields, and its calendar speaks Chinese whatever the machine's locale.
 class DatePicker final : public QDateTimeEdit {
     Q_OBJECT
 public:
@@ -48,7 +52,34 @@ public:
 
 protected:
     bool focusNextPrevChild(bool next) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void inputMethodEvent(QInputMethodEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+
+private:
+    bool typeCharacter(QChar c);
+    void typeDigit(QChar digit);
+    void moveToNextField();
+
+    QString typed_;  // the digits typed into the current field so far
+    int typedField_ = -1;
+    bool movedOnWhenFull_ = false;  // the last digit filled its field and moved on
 };
+
+// What a field holds after one more digit: the digits typed so far plus the new
+// one, or the new one alone when that would exceed the field; full when no
+// further digit could follow.
+struct FieldEntry {
+    QString digits;
+    int value = 0;
+    bool full = false;
+};
+FieldEntry enterDigit(const QString& typed, QChar digit, int maxDigits, int maxValue);
+
+// The language of every date, month and weekday name the program shows.
+QLocale chineseLocale();
 
 // Lifts Qt's default limit of 32767 characters: the program's edit boxes have
 // no length limit, and a long pasted text must be kept whole, not cut silently.

@@ -26,6 +26,7 @@
 #include "platform/ui/report_list_view.h"
 #include "tests/support/temp_program_dir.h"
 #include "tests/support/test_program.h"
+#include "tests/support/text_fit.h"
 #include "tests/support/typing.h"
 
 using namespace Qt::Literals::StringLiterals;
@@ -408,6 +409,12 @@ TEST_F(PatientIndexTest, EntryWindowOpensAFreshModalIndexWindowEachTime) {
     }
     EXPECT_EQ(rowsAtOpen, (std::vector{0, 0}));
     EXPECT_EQ(storedRows().size(), 2u);
+}
+
+TEST_F(PatientIndexTest, NoTextIsCutOff) {
+    PatientIndexWindow& w = open();
+    for (QDateTimeEdit* d : {w.日期框1, w.日期框2, w.日期框3}) d->setDate(QDate(2026, 11, 30));
+    EXPECT_EQ(rx::test::cutOffTexts(&w), "");
 }
 
 }  // namespace

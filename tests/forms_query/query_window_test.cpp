@@ -12,6 +12,7 @@
 #include "forms/query/query_columns.h"
 #include "platform/ui/basic_controls.h"
 #include "tests/forms_query/query_fixture.h"
+#include "tests/support/text_fit.h"
 #include "tests/support/typing.h"
 
 using namespace Qt::Literals::StringLiterals;
@@ -409,6 +410,14 @@ TEST_F(QueryWindowTest, ExitClosesAndDestroysTheWindow) {
     EXPECT_TRUE(window_.isNull());
     EXPECT_EQ(rx::ui::FixedWindow::liveWindows(), before - 1);
     EXPECT_EQ(program_.endedWith(), -1);
+}
+
+TEST_F(QueryWindowTest, NoTextIsCutOff) {
+    QueryWindow& w = open();
+    w.日期框1->setDate(QDate(2026, 11, 30));
+    w.日期框2->setDate(QDate(2026, 12, 31));
+    w.编辑框_登记时间->setText(QStringLiteral("2026年3月10日0时0分7秒"));
+    EXPECT_EQ(rx::test::cutOffTexts(&w), "");
 }
 
 }  // namespace

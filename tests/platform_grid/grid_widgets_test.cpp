@@ -1,4 +1,5 @@
 // The painter, the grid view and the print preview, headless.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -6,9 +7,11 @@
 #include <QImage>
 #include <QPainter>
 #include <QPrinter>
+#include <QProcess>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QWidget>
+#include <algorithm>
 
 #include "platform/grid/data_source.h"
 #include "platform/grid/grid_painter.h"
@@ -104,6 +107,49 @@ TEST(GridPainter, RendersTheSlipToAOnePagePdf) {
     EXPECT_FALSE(renderPdf(source.table(), dir.filePath(QStringLiteral("no/such/dir/x.pdf"))));
 }
 
+// Every character other than white space, sorted: what a search of the page finds.
+QString inkCharacters(const QString& text) {
+    QString ink;
+    for (const QChar c : text)
+        if (!c.isSpace()) ink.append(c);
+    std::sort(ink.begin(), ink.end());
+    return ink;
+}
+
+TEST(GridPainter, ThePdfTextLayerGivesBackEveryCellText) {
+    const QString texts[] = {QStringLiteral("日月方"),        QStringLiteral("D01"),
+                             QStringLiteral("2026年3月10日"), QStringLiteral("当归10g"),
+                             QStringLiteral("张三丰"),        QStringLiteral("O'Neil 35岁")};
+    for (const QString& name : {QStringLiteral("处方笺.grd"), QStringLiteral("A4.grd")}) {
+        SCOPED_TRACE(name.toStdString());
+        QTemporaryDir dir;
+        DataSource source;
+        ASSERT_TRUE(source.loadTemplate(QStringLiteral(RX_TEMPLATE_DIR "/") + name));
+        // Into empty cells that are drawn: a cell inside a merged range shows only its anchor.
+        const GridTable& t = source.table();
+        int k = 0;
+        for (int r = 1; r <= t.rows(); ++r)
+            for (int c = 1; c <= t.columns() && k < 6; ++c) {
+                const auto merge = t.mergeAt(r, c);
+                if (t.cell(r, c).text.isEmpty() &&
+                    (!merge || (merge->top == r && merge->left == c)))
+                    source.setCellText(r, c, texts[k++]);
+            }
+        ASSERT_EQ(k, 6);
+        QString written;
+        for (int r = 1; r <= source.table().rows(); ++r)
+            for (int c = 1; c <= source.table().columns(); ++c)
+                written += source.table().cell(r, c).text;
+        const QString pdf = dir.filePath(QStringLiteral("page.pdf"));
+        ASSERT_TRUE(renderPdf(source.table(), pdf, 300));
+        QProcess extract;
+        extract.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
+        ASSERT_TRUE(extract.waitForFinished(60000));
+        const QString layer = QString::fromUtf8(extract.readAllStandardOutput());
+        EXPECT_EQ(inkCharacters(layer).toStdString(), inkCharacters(written).toStdString());
+    }
+}
+
 TEST(GridView, ScrollsWhenTheTableIsLargerThanTheWidget) {
     DataSource source;
     GenericProvider provider;
@@ -123,6 +169,26 @@ TEST(GridView, ScrollsWhenTheTableIsLargerThanTheWidget) {
     const QImage top = view.viewport()->grab().toImage();
     view.verticalScrollBar()->setValue(view.verticalScrollBar()->maximum());
     EXPECT_NE(view.viewport()->grab().toImage(), top);
+}
+
+// The print dialog sets the printer's default paper; what prints is still the template's page.
+TEST(PrintPreview, PrintsOnTheTemplatesPaperWhateverTheDialogChose) {
+    QWidget owner;
+    DataSource source;
+    ASSERT_TRUE(source.loadTemplate(kSlip));
+    PrintPreview preview(source, &owner);
+    preview.open();
+    QTemporaryDir dir;
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(dir.filePath(QStringLiteral("slip.pdf")));
+    printer.setPageSize(QPageSize(QPageSize::A4));
+    emit preview.dialog()->paintRequested(&printer);
+    QProcess info;
+    info.start(QStringLiteral("pdfinfo"), {printer.outputFileName()});
+    ASSERT_TRUE(info.waitForFinished(60000));
+    EXPECT_THAT(info.readAllStandardOutput().toStdString(), testing::HasSubstr("pts (A5)"));
+    preview.dialog()->close();
 }
 
 TEST(PrintPreview, OpensMaximisedWithoutBlockingAndASecondOpenReusesIt) {
