@@ -12,6 +12,8 @@ packages=(
     fonts-noto-cjk fontconfig
     xvfb xauth imagemagick xdotool poppler-utils
     openbox x11-utils x11-xserver-utils qt6-translations-l10n python3-pyodbc
+    # The crash tests' random I/O faults; the fuzzers' compiler and libFuzzer.
+    libfiu-dev fiu-utils clang libclang-rt-dev
 )
 
 missing=()
