@@ -43,7 +43,8 @@ void PrintPreview::open() {
 void PrintPreview::paintPages(QPrinter* printer) {
     QPainter painter;
     if (!painter.begin(printer)) return;
-    paintTable(painter, source_.table(), printer->resolution() / 25.4);
+    paintTable(painter, source_.table(), printer->resolution() / 25.4, {},
+               pageArea(printer->pageLayout(), printer->resolution()));
     painter.end();
 }
 
