@@ -93,8 +93,8 @@ constexpr long long kQuickCheckBytes = 64LL << 20;
 // About 16 MB of log with the default pages; a clinic's day stays far below.
 constexpr int kWalRestartPages = 4000;
 constexpr std::chrono::milliseconds kWalRestartWait{1000};
-// Tries at cutting the log after a failed commit; each waits out readers
-// within the busy timeout, so more tries are for I/O errors of their own.
+// Tries at cutting the log after a failed commit; the first waits out readers
+// within the busy timeout, the others are for I/O errors of their own.
 constexpr int kDropAttempts = 5;
 
 long long fileSize(const std::string& path) {
@@ -353,9 +353,10 @@ void Database::dropFailedCommit(int rc) const {
     const int primary = rc & 0xff;
     if (!walMode_ || (primary != SQLITE_IOERR && primary != SQLITE_FULL)) return;
     for (int attempt = 0; attempt < kDropAttempts; ++attempt) {
-        if (sqlite3_wal_checkpoint_v2(db_, nullptr, SQLITE_CHECKPOINT_TRUNCATE, nullptr, nullptr) ==
-            SQLITE_OK)
-            return;
+        const int cut =
+            sqlite3_wal_checkpoint_v2(db_, nullptr, SQLITE_CHECKPOINT_TRUNCATE, nullptr, nullptr);
+        if (cut == SQLITE_OK) return;
+        if (isBusy(cut)) break;  // readers outlasted the busy timeout already
         std::this_thread::sleep_for(nextWait(attempt));
     }
     // Nothing more can be done through this file now; writing on would risk
