@@ -62,7 +62,11 @@ bool waitForLog(pid_t writer, const std::string& log, Done done) {
     for (auto until = std::chrono::steady_clock::now() + 120s;
          std::chrono::steady_clock::now() < until; std::this_thread::sleep_for(2ms)) {
         if (done(readLog(log))) return true;
-        if (::waitpid(writer, nullptr, WNOHANG) != 0) return false;
+        int status = 0;
+        if (::waitpid(writer, &status, WNOHANG) != 0) {
+            ADD_FAILURE() << "the writer ended, status " << status;
+            return false;
+        }
     }
     return false;
 }
@@ -184,6 +188,11 @@ TEST(CrashSafety, AFailedSyncLeavesTheSaveAbsent) {
 // libfiu fails reads, writes, truncations and syncs at random (1 %) during
 // the saves of ten writers in turn, each killed after its last save.
 TEST(CrashSafety, RandomIoFaultsLoseNothingAndBringNothingBack) {
+#if defined(__SANITIZE_ADDRESS__)
+    // libfiu's POSIX preload replaces malloc, which AddressSanitizer owns: the
+    // writer cannot start under both. The plain build runs this test.
+    GTEST_SKIP() << "libfiu's preload and AddressSanitizer both replace malloc";
+#endif
     rx::test::TempProgramDir dir;
     ASSERT_TRUE(dir.createPrescriptionDatabase());
     const std::string log = (dir.path() + QStringLiteral("/outcomes.log")).toStdString();
