@@ -20,6 +20,8 @@ packages=(
     fonts-arphic-uming fonts-dejavu-core
     # A private CUPS with a PDF queue for the printing tests
     cups printer-driver-cups-pdf
+    # The crash tests' random I/O faults; the fuzzers' compiler and libFuzzer.
+    libfiu-dev fiu-utils clang libclang-rt-dev
 )
 
 missing=()

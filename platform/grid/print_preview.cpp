@@ -46,7 +46,8 @@ void PrintPreview::paintPages(QPrinter* printer) {
     printer->setPageLayout(pageLayoutFor(source_.table().page()));
     QPainter painter;
     if (!painter.begin(printer)) return;
-    paintTable(painter, source_.table(), printer->resolution() / 25.4);
+    paintTable(painter, source_.table(), printer->resolution() / 25.4, {},
+               pageArea(printer->pageLayout(), printer->resolution()));
     painter.end();
 }
 

@@ -14,6 +14,7 @@
 #include <algorithm>
 
 #include "platform/grid/data_source.h"
+#include "platform/grid/grd_format.h"
 #include "platform/grid/grid_painter.h"
 #include "platform/grid/grid_view.h"
 #include "platform/grid/print_preview.h"
@@ -148,6 +149,55 @@ TEST(GridPainter, ThePdfTextLayerGivesBackEveryCellText) {
         const QString layer = QString::fromUtf8(extract.readAllStandardOutput());
         EXPECT_EQ(inkCharacters(layer).toStdString(), inkCharacters(written).toStdString());
     }
+}
+
+// The largest templates the format takes: a 4 096-character caption at 200
+// points over a range of the slip, 100 000 merged ranges, 100 000 cells with
+// text and borders, tall and wide. Each loads and prints its one page; the
+// caption overflows its cell and stays inside it.
+TEST(GridPainter, TheLargestTemplatesLoadAndPrintAPage) {
+    QFile slip(kSlip);
+    ASSERT_TRUE(slip.open(QIODevice::ReadOnly));
+    const QString caption(4096, QChar(u'药'));
+    QByteArray merges = "rxgrid 1\nsize 2000 50\n";
+    for (int r = 1; r <= 2000; ++r)
+        for (int c = 1; c <= 50; ++c)
+            merges += QStringLiteral("merge %1,%2\n").arg(r).arg(c).toUtf8();
+    const QByteArray filled = "\ncell all text=\"处方笺 12\" border=all\n";
+    const std::pair<const char*, QByteArray> templates[] = {
+        {"caption", slip.readAll() + "cell 7,1:23,2 text=\"" + caption.toUtf8() + "\" size=200\n"},
+        {"merges", merges},
+        {"tall", "rxgrid 1\nsize 2000 50" + filled},
+        {"wide", "rxgrid 1\nsize 200 500" + filled}};
+    QTemporaryDir dir;
+    for (const auto& [name, bytes] : templates) {
+        GrdError error;
+        const std::optional<GridTable> t = parseGrd(bytes, &error);
+        ASSERT_TRUE(t) << name << ": " << error.message.toStdString();
+        EXPECT_TRUE(
+            renderPdf(*t, dir.filePath(QString::fromUtf8(name) + QStringLiteral(".pdf")), 300))
+            << name;
+    }
+    GridTable many = *parseGrd(merges);
+    EXPECT_EQ(many.merges().size(), 100000u);
+    EXPECT_EQ(many.mergeAt(2000, 50), (CellRange{2000, 50, 2000, 50}));
+    EXPECT_FALSE(many.addMerge({1999, 49, 2000, 50}));
+
+    const GridTable withCaption = *parseGrd(templates[0].second);
+    const double pxPerMm = 4;
+    const QRectF cell = cellRect(withCaption, 7, 1, pxPerMm);
+    QImage device(10, 10, QImage::Format_RGB32);
+    EXPECT_FALSE(
+        fitText(caption, withCaption.cell(7, 1).style, cell.size(), pxPerMm, &device).fits);
+    const QImage image = paint(withCaption, pxPerMm);
+    EXPECT_GT(darkPixels(image, cell.toRect().adjusted(2, 2, -2, -2)), 20);
+    EXPECT_EQ(
+        darkPixels(image, cellRect(withCaption, 7, 3, pxPerMm).toRect().adjusted(2, 2, -2, -2)), 0);
+
+    GrdError error;
+    EXPECT_FALSE(parseGrd("rxgrid 1\nsize 2000 500\n", &error));
+    EXPECT_TRUE(error.message.contains(u"1000000 cells, at most 100000"))
+        << error.message.toStdString();
 }
 
 TEST(GridView, ScrollsWhenTheTableIsLargerThanTheWidget) {
