@@ -67,6 +67,7 @@ free_port() {
 server_processes() {
     local pm
     pm=$(head -n 1 "$base/data/postmaster.pid")
+    # shellcheck disable=SC2046 # one pid a word
     echo "$pm" $(ps -o pid= --ppid "$pm")
 }
 

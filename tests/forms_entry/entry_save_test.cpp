@@ -206,9 +206,9 @@ TEST_F(EntryWindowTest, NewVisitEmptiesTheFormAndAsksForTheListsAgain) {
 
     click(w.按钮_接诊);
     EXPECT_EQ(w.超级列表框1->rowCount(), 0);
-    for (QLineEdit* e : {w.编辑框_姓名, static_cast<QLineEdit*>(w.编辑框_年龄), w.编辑框_住址,
-                         w.编辑框_诊断, w.编辑框_处方号, w.编辑框_选择药品,
-                         static_cast<QLineEdit*>(w.编辑框_用量), w.编辑框_备注2})
+    for (QLineEdit* e : std::initializer_list<QLineEdit*>{
+             w.编辑框_姓名, w.编辑框_年龄, w.编辑框_住址, w.编辑框_诊断, w.编辑框_处方号,
+             w.编辑框_选择药品, w.编辑框_用量, w.编辑框_备注2})
         EXPECT_TRUE(e->text().isEmpty()) << e->objectName().toStdString();
     for (QComboBox* c :
          {w.组合框_性别, w.组合框_年龄单位, w.组合框_频率, w.组合框_用法, w.组合框_备注})

@@ -9,6 +9,8 @@
 //   rxdb --dsn NAME create-drugs [FILE]
 //   rxdb --dsn NAME copy FILE                     every row of FILE to that server
 //   rxdb --dsn NAME copy-back FILE                every row from the server into FILE
+//   rxdb import-access [--replace] [--codepage CP] ACCESS_FILE FILE   an old Access file's tables
+//   rxdb --dsn NAME import-access [--replace] [--codepage CP] ACCESS_FILE
 // --driver NAME|PATH picks the ODBC driver when it is not registered.
 
 #include <cctype>
@@ -16,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "tools/rxdb/import_access.h"
 #include "tools/rxdb/rxdb.h"
 
 namespace {
@@ -28,7 +31,9 @@ int usage() {
                  "       rxdb --dsn DSN create-prescriptions [FILE] [--rooms-role ROLE]\n"
                  "       rxdb --dsn DSN create-drugs [FILE]\n"
                  "       rxdb [--driver NAME|PATH] --dsn DSN copy FILE\n"
-                 "       rxdb [--driver NAME|PATH] --dsn DSN copy-back FILE\n";
+                 "       rxdb [--driver NAME|PATH] --dsn DSN copy-back FILE\n"
+                 "       rxdb [--driver NAME|PATH] [--dsn DSN] import-access [--replace]\n"
+                 "            [--codepage CP] ACCESS_FILE [FILE]\n";
     return 2;
 }
 
@@ -59,7 +64,11 @@ int main(int argc, char** argv) {
     }
     if (args.empty()) return usage();
     rx::rxdb::Status status;
-    if (!dsn.empty()) {
+    if (args[0] == "import-access") {
+        std::optional<rx::rxdb::Status> s = rx::rxdb::runImportAccess(args, dsn, driver);
+        if (!s) return usage();
+        status = *s;
+    } else if (!dsn.empty()) {
         const bool file = args.size() == 2;
         if (args[0] == "create-prescriptions" && args.size() <= 2)
             status = rx::rxdb::createPrescriptionTables(dsn, file ? args[1] : "sj.accdb");
