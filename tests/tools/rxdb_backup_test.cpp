@@ -107,7 +107,8 @@ class RxdbBackup : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(dir.createPrescriptionDatabase());
-        ASSERT_TRUE(dir.createDrugDatabase({{"DG", "当归", "1kg"}}, {{"AMXL", "阿莫西林", "0.25g"}}));
+        ASSERT_TRUE(
+            dir.createDrugDatabase({{"DG", "当归", "1kg"}}, {{"AMXL", "阿莫西林", "0.25g"}}));
         fs::create_directory(backups);
     }
     fs::path sj() const { return dir.prescriptionDatabasePath().toStdString(); }
@@ -238,7 +239,8 @@ TEST(RxdbBackupNames, StampsAndRestoredNames) {
 TEST(RxdbServerBackup, PrintsThePgDumpCommandForTheServer) {
     test::TempProgramDir dir;
     dir.setDataSourceKeys(
-        "PGHost = db.clinic\nPGPort = 5433\nPGDatabase = rx\nPGUser = o'neil\nPGPassword = s3cret\n");
+        "PGHost = db.clinic\nPGPort = 5433\nPGDatabase = rx\nPGUser = o'neil\nPGPassword = "
+        "s3cret\n");
     ASSERT_TRUE(dir.createPrescriptionDatabase());
     ASSERT_TRUE(dir.createDrugDatabase());
     const fs::path dest = dir.path().toStdString() + "/b";

@@ -30,8 +30,8 @@ constexpr int kBusyWaitMs = 10000;
 // Opens an existing file; workstations may hold it, so waits stay bounded.
 Db openFile(const fs::path& file, bool write, std::string& error) {
     sqlite3* raw = nullptr;
-    int rc = sqlite3_open_v2(file.c_str(), &raw, write ? SQLITE_OPEN_READWRITE : SQLITE_OPEN_READONLY,
-                             nullptr);
+    int rc = sqlite3_open_v2(file.c_str(), &raw,
+                             write ? SQLITE_OPEN_READWRITE : SQLITE_OPEN_READONLY, nullptr);
     Db db(raw);
     if (rc == SQLITE_OK) rc = sqlite3_busy_timeout(raw, kBusyWaitMs);
     if (rc != SQLITE_OK)
@@ -82,7 +82,8 @@ std::string describe(const TableCounts& counts) {
 TableCounts checkedCounts(sqlite3* db, std::string& error) {
     auto verdict = column(db, "PRAGMA integrity_check", error);
     if (error.empty() && (verdict.empty() || verdict[0] != "ok"))
-        error = "integrity check failed: " + (verdict.empty() ? std::string("no answer") : verdict[0]);
+        error =
+            "integrity check failed: " + (verdict.empty() ? std::string("no answer") : verdict[0]);
     return error.empty() ? countRows(db, error) : TableCounts{};
 }
 
@@ -99,7 +100,7 @@ std::string copyPages(sqlite3* from, sqlite3* to) {
 
 std::string execute(sqlite3* db, const char* sql) {
     return sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK ? std::string()
-                                                                          : sqlite3_errmsg(db);
+                                                                         : sqlite3_errmsg(db);
 }
 
 // What the source holds in one read transaction, copied within that same transaction.
@@ -148,8 +149,7 @@ std::string restoredName(const fs::path& backup) {
     for (const char* kind : {"sj", "xs"}) {
         const std::string target = std::string(kind) + (kind[0] == 's' ? ".accdb" : ".mdb");
         const bool extOk = ext == fs::path(target).extension().string();
-        if (name == target || (extOk && name.rfind(std::string(kind) + "-", 0) == 0))
-            return target;
+        if (name == target || (extOk && name.rfind(std::string(kind) + "-", 0) == 0)) return target;
     }
     return {};
 }
@@ -177,7 +177,8 @@ std::string pgDumpCommand(const std::vector<std::pair<std::string, std::string>>
     for (const auto& [k, v] : keywords) {
         if (k == "password") continue;
         std::string value;
-        for (char c : v) value += (c == '\'' || c == '\\') ? std::string("\\") + c : std::string(1, c);
+        for (char c : v)
+            value += (c == '\'' || c == '\\') ? std::string("\\") + c : std::string(1, c);
         conninfo += (conninfo.empty() ? "" : " ") + k + "='" + value + "'";
     }
     return "pg_dump --format=custom --file=" + shellQuoted(file.string()) +
@@ -217,7 +218,8 @@ namespace rx::rxdb {
 Status restoreDatabase(const fs::path& backup, const fs::path& dataDir, bool force) {
     const std::string name = restoredName(backup);
     if (name.empty())
-        return {false, backup.string() + ": its name is not that of a backup of sj.accdb or xs.mdb"};
+        return {false,
+                backup.string() + ": its name is not that of a backup of sj.accdb or xs.mdb"};
     std::string error;
     Db src = openFile(backup, false, error);
     TableCounts counts;
@@ -235,7 +237,8 @@ Status restoreDatabase(const fs::path& backup, const fs::path& dataDir, bool for
     TableCounts restored;
     if (dst) error = copyPages(src.get(), dst.get());
     if (error.empty()) restored = checkedCounts(dst.get(), error);
-    if (error.empty() && restored != counts) error = "it holds " + describe(restored) + " after the copy";
+    if (error.empty() && restored != counts)
+        error = "it holds " + describe(restored) + " after the copy";
     dst.reset();
     if (!error.empty()) {
         if (!existed) fs::remove(target, ec);

@@ -38,9 +38,8 @@ Status backupDatabase(const std::filesystem::path& file, const std::filesystem::
 // Both files of dataDir into the existing folder destDir, named by stamp.
 // With a dsn, a file whose rows the data source keeps on a server is not
 // copied: the message says the pg_dump command that backs that server up.
-Status backupDataFolder(const std::filesystem::path& dataDir,
-                        const std::filesystem::path& destDir, const std::string& stamp,
-                        const std::string& dsn = {});
+Status backupDataFolder(const std::filesystem::path& dataDir, const std::filesystem::path& destDir,
+                        const std::string& stamp, const std::string& dsn = {});
 
 // Puts a backup back as dataDir's sj.accdb or xs.mdb. A backup that fails
 // its checks is refused; an existing file is replaced only with force, and
