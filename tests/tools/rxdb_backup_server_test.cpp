@@ -50,7 +50,8 @@ TEST(RxdbBackupServer, ThePrintedPgDumpCommandDumpsTheServersVisits) {
     const std::string lead = "back it up with:\n  ";
     const size_t at = s.message.find(lead);
     ASSERT_NE(at, std::string::npos) << s.message;
-    const std::string command = s.message.substr(at + lead.size(), s.message.find('\n', at + lead.size()) - at - lead.size());
+    const std::string command = s.message.substr(
+        at + lead.size(), s.message.find('\n', at + lead.size()) - at - lead.size());
     ASSERT_EQ(std::system(command.c_str()), 0) << command;
     const fs::path dump = dest / "sj-20261208-221503.pgdump";
     EXPECT_THAT(output("pg_restore --data-only --table=检索 --file=- '" + dump.string() + "'"),

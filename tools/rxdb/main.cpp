@@ -36,8 +36,9 @@ int usage(std::ostream& out = std::cerr) {
            "       rxdb restore [--force] FILE [DATA_DIR]\n"
            "DATA_DIR is "
         << rx::rxdb::defaultDataDir().string()
-        << " unless named. Every file rxdb writes is 0660, or 0600 when the\n"
-           "umask keeps the group out; see rxdb(1).\n";
+        << " unless named.\n"
+           "Every file rxdb writes is 0660, or 0600 when the umask keeps the group out.\n"
+           "See rxdb(1).\n";
     return 2;
 }
 
