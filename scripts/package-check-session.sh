@@ -4,11 +4,14 @@
 # launcher on the PATH, log in, save a visit, find it in 处方查询, and print
 # its A4 sheet to a PDF file. Uses the end-to-end scenarios' steps (lib.sh).
 # Environment: RX_E2E_OUT, where the screenshots and logs go.
+# Window titles and the database's texts are UTF-8, whatever su's login left.
+export LANG=C.UTF-8 LC_ALL=C.UTF-8
 E2E_NAME=session
 source "$(dirname "$0")/lib.sh"
 E2E_NAME=package-session
 E2E_DIR="$RX_E2E_OUT/$E2E_NAME"
 PROGRAM_DIR=/usr/lib/rx-workstation
+PDF="$HOME/rx_workstation.pdf"
 
 begin_display() {
     mkdir -p "$E2E_DIR"
@@ -59,18 +62,33 @@ find_and_preview() {
     wait_for_title "打印预览"
 }
 
-# The preview's print button opens Qt's print dialog; with no printer on the
-# machine its only choice is a PDF file, which Enter writes.
-print_to_pdf() {
-    local preview=$1 dialog
+# The preview's print button (the last of its toolbar) opens Qt's print dialog,
+# whose only printer on a machine without CUPS queues is a PDF file; prints its id.
+open_print_dialog() {
+    local preview=$1 before w
     sleep 1
     shot preview
-    key ctrl+p
-    dialog=$(wait_for_title "Print" 10 2>/dev/null || wait_for_title "打印" 10)
+    before=$(xdotool search --onlyvisible --pid "$PROGRAM_PID" 2>/dev/null | sort)
+    xdotool mousemove --sync 672 37 click 1
+    for _ in $(seq 100); do
+        for w in $(xdotool search --onlyvisible --pid "$PROGRAM_PID" 2>/dev/null); do
+            grep -qx "$w" <<<"$before" || { echo "$w"; return 0; }
+        done
+        sleep 0.1
+    done
+    fail "expected a dialog after the preview's print button, saw: $(describe_windows)"
+}
+
+print_to_pdf() {
+    local dialog
+    dialog=$(open_print_dialog "$1")
     wait_active "$dialog"
+    sleep 0.5
     shot print-dialog
-    key ctrl+a; xdotool type --delay 20 "$HOME/visit.pdf"; key Return
-    wait_until 20 test -s "$HOME/visit.pdf" || fail "expected $HOME/visit.pdf after printing"
+    e2e_log "print dialog: \"$(xdotool getwindowname "$dialog")\" $(client_size "$dialog")"
+    # Its printer is 打印到文件(PDF) and its file ~/rx_workstation.pdf: Enter prints.
+    key Return
+    wait_until 20 test -s "$PDF" || fail "expected $PDF after printing"
 }
 
 begin_display
@@ -82,6 +100,6 @@ expect_equal "the saved herbal prescription" "炙黄芪10g,炙甘草6g," \
     "$(sqlite3 -batch -noheader "$PROGRAM_DIR/data/sj.accdb" "select 中药处方 from 基本资料")"
 preview=$(find_and_preview "$entry")
 print_to_pdf "$preview"
-pdftotext "$HOME/visit.pdf" - | tr -d ' \n' | grep -q 张三 ||
-    fail "expected 张三 in the printed PDF, saw: $(pdftotext "$HOME/visit.pdf" - | head -c 300)"
-e2e_log "saved, found and printed: $HOME/visit.pdf"
+pdftotext "$PDF" - | tr -d ' \n' | grep -q 张三 ||
+    fail "expected 张三 in the printed PDF, saw: $(pdftotext "$PDF" - | head -c 300)"
+e2e_log "saved, found and printed: $PDF"

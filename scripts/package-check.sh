@@ -129,9 +129,8 @@ step "doc saves a visit, finds it in 处方查询 and prints it to PDF"
 as_user doc "RX_E2E_OUT=/tmp/doc-session bash /opt/check/package-check-session.sh" \
     >"$out/session.log" 2>&1 || { cat "$out/session.log"; cp -r "$root/tmp/doc-session" "$out/" || true; fail "the doctor's session"; }
 cp -r "$root/tmp/doc-session/package-session" "$out/session"
-cp "$root/home/doc/visit.pdf" "$out/visit.pdf"
+cp "$root/home/doc/rx_workstation.pdf" "$out/visit.pdf"
 expect_visit "the doctor's save"
-ls -l /dev/null >/dev/null
 in_root ls -la /var/lib/rx-workstation | tee "$out/data-folder.txt"
 
 step "outsider reads the data folder and sj.accdb"
