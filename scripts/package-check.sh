@@ -118,6 +118,8 @@ in_root apt-get install -y -qq --no-install-recommends xvfb xauth openbox xdotoo
     x11-xserver-utils imagemagick poppler-utils sqlite3 >"$out/tools.log" 2>&1 ||
     { tail -30 "$out/tools.log"; fail "installing the test tools"; }
 
+# x11-common makes the X servers' socket folder at boot; this root never booted.
+in_root install -d -m 1777 /tmp/.X11-unix
 step "accounts: doc in rx-clinic, outsider not"
 in_root useradd -m -s /bin/bash -G rx-clinic doc
 in_root useradd -m -s /bin/bash outsider
