@@ -12,6 +12,8 @@ packages=(
     fonts-noto-cjk fontconfig
     xvfb xauth imagemagick xdotool poppler-utils
     openbox x11-utils x11-xserver-utils qt6-translations-l10n python3-pyodbc
+    # rxdb import-access reads old Access files with mdbtools' libmdb
+    mdbtools-dev
     # Chinese input end to end: fcitx5's pinyin engine and Qt 6 frontend on a D-Bus session
     fcitx5 fcitx5-chinese-addons fcitx5-frontend-qt6 dbus-daemon dbus-bin
 )

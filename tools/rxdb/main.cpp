@@ -9,6 +9,8 @@
 //   rxdb --dsn NAME copy-back FILE                every row from the server into FILE
 //   rxdb [--dsn NAME] backup DEST [DATA_DIR]       online copies of both files, dated
 //   rxdb restore [--force] FILE [DATA_DIR]        a checked backup back into the data folder
+//   rxdb import-access [--replace] [--codepage CP] ACCESS_FILE FILE   an old Access file's tables
+//   rxdb --dsn NAME import-access [--replace] [--codepage CP] ACCESS_FILE
 // --driver NAME|PATH picks the ODBC driver when it is not registered.
 
 #include <ctime>
@@ -18,6 +20,7 @@
 #include <vector>
 
 #include "tools/rxdb/backup.h"
+#include "tools/rxdb/import_access.h"
 #include "tools/rxdb/private_files.h"
 #include "tools/rxdb/rxdb.h"
 
@@ -32,6 +35,8 @@ int usage(std::ostream& out = std::cerr) {
            "       rxdb --dsn DSN create-drugs [FILE]\n"
            "       rxdb [--driver NAME|PATH] --dsn DSN copy FILE\n"
            "       rxdb [--driver NAME|PATH] --dsn DSN copy-back FILE\n"
+           "       rxdb [--driver NAME|PATH] [--dsn DSN] import-access [--replace]\n"
+           "            [--codepage CP] ACCESS_FILE [FILE]\n"
            "       rxdb [--dsn DSN] backup DEST [DATA_DIR]\n"
            "       rxdb restore [--force] FILE [DATA_DIR]\n"
            "DATA_DIR is "
@@ -41,8 +46,6 @@ int usage(std::ostream& out = std::cerr) {
            "See rxdb(1).\n";
     return 2;
 }
-
-}  // namespace
 
 // backup and restore, with or without a data source; nullopt when args are neither.
 std::optional<rx::rxdb::Status> backupCommand(std::vector<std::string> args,
@@ -59,6 +62,8 @@ std::optional<rx::rxdb::Status> backupCommand(std::vector<std::string> args,
     return r::restoreDatabase(
         args[1], args.size() == 3 ? std::filesystem::path(args[2]) : r::defaultDataDir(), force);
 }
+
+}  // namespace
 
 int main(int argc, char** argv) {
     rx::rxdb::keepFilesPrivate();
@@ -78,6 +83,10 @@ int main(int argc, char** argv) {
     rx::rxdb::Status status;
     if (auto done = backupCommand(args, dsn)) {
         status = *done;
+    } else if (args[0] == "import-access") {
+        std::optional<rx::rxdb::Status> s = rx::rxdb::runImportAccess(args, dsn, driver);
+        if (!s) return usage();
+        status = *s;
     } else if (!dsn.empty()) {
         const bool file = args.size() == 2;
         if (args[0] == "create-prescriptions" && args.size() <= 2)
