@@ -98,6 +98,8 @@ wait_active "$entry"
 save_visit "$entry"
 expect_equal "the saved herbal prescription" "炙黄芪10g,炙甘草6g," \
     "$(sqlite3 -batch -noheader "$PROGRAM_DIR/data/sj.accdb" "select 中药处方 from 基本资料")"
+# While the program runs: its -wal and -shm files beside sj.accdb, as the group's.
+ls -l "$PROGRAM_DIR/data/" | tee "$E2E_DIR/data-while-running.txt" >&2
 preview=$(find_and_preview "$entry")
 print_to_pdf "$preview"
 pdftotext "$PDF" - | tr -d ' \n' | grep -q 张三 ||

@@ -67,6 +67,9 @@ LIST
     mount_at --bind /dev "$root/dev"
     mount_at -t devpts -o newinstance,ptmxmode=0666 devpts "$root/dev/pts"
     mount_at -t tmpfs tmpfs "$root/dev/shm"
+    # Downloaded packages are kept between runs.
+    mkdir -p "$work/apt-archives/partial"
+    mount_at --bind "$work/apt-archives" "$root/var/cache/apt/archives"
 }
 
 # The same package with a higher version number, for the upgrade.
@@ -132,6 +135,8 @@ as_user doc "RX_E2E_OUT=/tmp/doc-session bash /opt/check/package-check-session.s
     >"$out/session.log" 2>&1 || { cat "$out/session.log"; cp -r "$root/tmp/doc-session" "$out/" || true; fail "the doctor's session"; }
 cp -r "$root/tmp/doc-session/package-session" "$out/session"
 cp "$root/home/doc/rx_workstation.pdf" "$out/visit.pdf"
+echo "   the data folder while doc's program ran:"
+sed 's/^/   /' "$out/session/data-while-running.txt"
 expect_visit "the doctor's save"
 in_root ls -la /var/lib/rx-workstation | tee "$out/data-folder.txt"
 
