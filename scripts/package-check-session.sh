@@ -93,6 +93,11 @@ print_to_pdf() {
 
 begin_display
 start_installed
+# A first start on a fresh machine may wait for the fonts' caches (the CJK
+# fonts are large); later starts take a second.
+started=$SECONDS
+wait_for_title "门诊处方登陆" 120 >/dev/null
+e2e_log "login window after $((SECONDS - started)) s"
 entry=$(log_in)
 wait_active "$entry"
 save_visit "$entry"
