@@ -24,6 +24,8 @@ packages=(
     cups printer-driver-cups-pdf
     # The crash tests' random I/O faults; the fuzzers' compiler and libFuzzer.
     libfiu-dev fiu-utils clang libclang-rt-dev
+    # Chinese input end to end: fcitx5's pinyin engine and Qt 6 frontend on a D-Bus session
+    fcitx5 fcitx5-chinese-addons fcitx5-frontend-qt6 dbus-daemon dbus-bin
 )
 
 missing=()

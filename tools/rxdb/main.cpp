@@ -9,38 +9,69 @@
 //   rxdb --dsn NAME create-drugs [FILE]
 //   rxdb --dsn NAME copy FILE                     every row of FILE to that server
 //   rxdb --dsn NAME copy-back FILE                every row from the server into FILE
+//   rxdb [--dsn NAME] backup DEST [DATA_DIR]       online copies of both files, dated
+//   rxdb restore [--force] FILE [DATA_DIR]        a checked backup back into the data folder
 //   rxdb import-access [--replace] [--codepage CP] ACCESS_FILE FILE   an old Access file's tables
 //   rxdb --dsn NAME import-access [--replace] [--codepage CP] ACCESS_FILE
 // --driver NAME|PATH picks the ODBC driver when it is not registered.
 
 #include <cctype>
+#include <ctime>
 #include <iostream>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "tools/rxdb/backup.h"
 #include "tools/rxdb/import_access.h"
+#include "tools/rxdb/private_files.h"
 #include "tools/rxdb/rxdb.h"
 
 namespace {
 
-int usage() {
-    std::cerr << "usage: rxdb [--driver NAME|PATH] create-prescriptions FILE\n"
-                 "       rxdb [--driver NAME|PATH] create-drugs FILE\n"
-                 "       rxdb [--driver NAME|PATH] import-drugs FILE TABLE CSV\n"
-                 "       rxdb [--driver NAME|PATH] settle-drugs FILE\n"
-                 "       rxdb --dsn DSN create-prescriptions [FILE] [--rooms-role ROLE]\n"
-                 "       rxdb --dsn DSN create-drugs [FILE]\n"
-                 "       rxdb [--driver NAME|PATH] --dsn DSN copy FILE\n"
-                 "       rxdb [--driver NAME|PATH] --dsn DSN copy-back FILE\n"
-                 "       rxdb [--driver NAME|PATH] [--dsn DSN] import-access [--replace]\n"
-                 "            [--codepage CP] ACCESS_FILE [FILE]\n";
+int usage(std::ostream& out = std::cerr) {
+    out << "usage: rxdb [--driver NAME|PATH] create-prescriptions FILE\n"
+           "       rxdb [--driver NAME|PATH] create-drugs FILE\n"
+           "       rxdb [--driver NAME|PATH] import-drugs FILE TABLE CSV\n"
+           "       rxdb [--driver NAME|PATH] settle-drugs FILE\n"
+           "       rxdb --dsn DSN create-prescriptions [FILE] [--rooms-role ROLE]\n"
+           "       rxdb --dsn DSN create-drugs [FILE]\n"
+           "       rxdb [--driver NAME|PATH] --dsn DSN copy FILE\n"
+           "       rxdb [--driver NAME|PATH] --dsn DSN copy-back FILE\n"
+           "       rxdb [--driver NAME|PATH] [--dsn DSN] import-access [--replace]\n"
+           "            [--codepage CP] ACCESS_FILE [FILE]\n"
+           "       rxdb [--dsn DSN] backup DEST [DATA_DIR]\n"
+           "       rxdb restore [--force] FILE [DATA_DIR]\n"
+           "DATA_DIR is "
+        << rx::rxdb::defaultDataDir().string()
+        << " unless named.\n"
+           "Every file rxdb writes is 0660, or 0600 when the umask keeps the group out.\n"
+           "See rxdb(1).\n";
     return 2;
+}
+
+// backup and restore, with or without a data source; nullopt when args are neither.
+std::optional<rx::rxdb::Status> backupCommand(std::vector<std::string> args,
+                                              const std::string& dsn) {
+    namespace r = rx::rxdb;
+    if (args.size() >= 2 && args.size() <= 3 && args[0] == "backup")
+        return r::backupDataFolder(
+            args.size() == 3 ? std::filesystem::path(args[2]) : r::defaultDataDir(), args[1],
+            r::backupStamp(std::time(nullptr)), dsn);
+    if (args.empty() || args[0] != "restore" || !dsn.empty()) return std::nullopt;
+    const bool force = args.size() > 1 && args[1] == "--force";
+    if (force) args.erase(args.begin() + 1);
+    if (args.size() < 2 || args.size() > 3) return std::nullopt;
+    return r::restoreDatabase(
+        args[1], args.size() == 3 ? std::filesystem::path(args[2]) : r::defaultDataDir(), force);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+    rx::rxdb::keepFilesPrivate();
     std::vector<std::string> args(argv + 1, argv + argc);
+    if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) return usage(std::cout), 0;
     std::string driver = rx::rxdb::kDriverName;
     if (args.size() >= 2 && args[0] == "--driver") {
         driver = args[1];
@@ -64,7 +95,9 @@ int main(int argc, char** argv) {
     }
     if (args.empty()) return usage();
     rx::rxdb::Status status;
-    if (args[0] == "import-access") {
+    if (auto done = backupCommand(args, dsn)) {
+        status = *done;
+    } else if (args[0] == "import-access") {
         std::optional<rx::rxdb::Status> s = rx::rxdb::runImportAccess(args, dsn, driver);
         if (!s) return usage();
         status = *s;

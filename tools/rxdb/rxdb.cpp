@@ -1,15 +1,14 @@
 #include "tools/rxdb/rxdb.h"
 
-#include <fcntl.h>
 #include <sql.h>
 #include <sqlext.h>
-#include <unistd.h>
 
 #include <fstream>
 #include <sstream>
 
 #include "platform/odbc/odbc.h"
 #include "platform/text/gb18030.h"
+#include "tools/rxdb/private_files.h"
 
 namespace rx::rxdb {
 namespace {
@@ -90,15 +89,7 @@ void removeDatabase(const fs::path& file) {
 
 Status createWith(const fs::path& file, const std::vector<std::string>& schema,
                   const std::string& driver, Sharing sharing) {
-    // O_EXCL: never overwrite; an empty file is an empty database to SQLite.
-    int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644);
-    if (fd < 0) {
-        std::error_code ec;
-        bool exists = fs::exists(file, ec);
-        return {false, file.string() +
-                           (exists ? ": already exists, not overwritten" : ": cannot be created")};
-    }
-    ::close(fd);
+    if (std::string refused = createPrivateFile(file); !refused.empty()) return {false, refused};
     std::string error;
     {
         Session s(file, driver, sharing, true);
