@@ -79,10 +79,11 @@ public:
         return backend_.query(sql_, params);
     }
     long long run(const std::vector<BoundValue>& params) override {
-        PgResult r = backend_.run(sql_, params, kind_);
-        const long long changed = std::atoll(PQcmdTuples(r.get()));
-        if (!counterTable_.empty()) backend_.settleCounter(counterTable_, counterColumn_);
-        return changed;
+        std::optional<PgCommand> settle;
+        if (!counterTable_.empty())
+            settle = backend_.counterSettlement(counterTable_, counterColumn_);
+        PgResult r = backend_.run(sql_, params, kind_, settle ? &*settle : nullptr);
+        return std::atoll(PQcmdTuples(r.get()));
     }
     void reset() override {}
 
@@ -279,16 +280,17 @@ void PgBackend::linkFailed(PgReply::Link link, const std::string& what) const {
 void PgBackend::transactionLostBy(PgReply::Link link) const {
     transactionLost_ = true;
     transaction_.reset();
+    owed_.clear();
     linkFailed(link, "during a transaction; the server rolled it back and nothing of it was saved");
 }
 
-PgResult PgBackend::run(const std::string& sql, const std::vector<BoundValue>& params,
-                        Kind kind) const {
+PgResult PgBackend::run(const std::string& sql, const std::vector<BoundValue>& params, Kind kind,
+                        const PgCommand* follow) const {
     finishStream();
     ensureConnected();
-    if (transaction_) return runInTransaction(sql, params, kind);
-    if (kind == Kind::Read) return runRead(sql, params);
-    return runAlone(sql, params, kind);
+    if (transaction_) return runInTransaction(sql, params, kind, follow);
+    if (kind == Kind::Read && !follow) return runRead(sql, params);
+    return runAlone(sql, params, kind, follow);
 }
 
 PgResult PgBackend::runRead(const std::string& sql, const std::vector<BoundValue>& params) const {
@@ -303,39 +305,24 @@ PgResult PgBackend::runRead(const std::string& sql, const std::vector<BoundValue
     return std::move(r.result);
 }
 
-// A failed statement aborts a server's transaction as a whole; the file keeps
-// what came before it. A savepoint around each statement keeps that here too.
-PgResult PgBackend::runInTransaction(const std::string& sql, const std::vector<BoundValue>& params,
-                                     Kind kind) const {
-    const auto until = deadline();
-    if (kind != Kind::Read) markFirstWrite(*transaction_, until);
-    PgReply mark = call("SAVEPOINT rx_statement", nullptr, until);
-    if (mark.link != PgReply::Link::Ok) transactionLostBy(mark.link);
-    if (!succeeded(mark.result.get())) fail(mark.result.get());
-    PgReply r = call(sql, kind == Kind::Schema && params.empty() ? nullptr : &params, until);
-    if (r.link != PgReply::Link::Ok) transactionLostBy(r.link);
-    const bool ok = succeeded(r.result.get());
-    PgReply end = call(ok ? "RELEASE SAVEPOINT rx_statement" : "ROLLBACK TO SAVEPOINT rx_statement",
-                       nullptr, until);
-    if (end.link != PgReply::Link::Ok) transactionLostBy(end.link);
-    if (!ok) fail(r.result.get());
-    return std::move(r.result);
-}
-
 // A change the application did not put in a transaction gets one of its own,
 // whose number is known before the COMMIT goes out: a link that breaks before
 // the COMMIT leaves nothing saved, and one that breaks during it is settled
 // by asking the server what became of that number.
 PgResult PgBackend::runAlone(const std::string& sql, const std::vector<BoundValue>& params,
-                             Kind kind) const {
+                             Kind kind, const PgCommand* follow) const {
     const auto until = deadline();
     const Xact x = openTransaction(until, true);
     PgReply r = call(sql, kind == Kind::Schema && params.empty() ? nullptr : &params, until);
-    if (r.link != PgReply::Link::Ok)
-        linkFailed(r.link, "before the change was committed; nothing of it was saved");
-    if (!succeeded(r.result.get())) {
+    PgReply after;
+    const bool then = follow && r.link == PgReply::Link::Ok && succeeded(r.result.get());
+    if (then) after = call(follow->sql, &follow->params, until);
+    const PgReply& last = then ? after : r;
+    if (last.link != PgReply::Link::Ok)
+        linkFailed(last.link, "before the change was committed; nothing of it was saved");
+    if (!succeeded(last.result.get())) {
         call("ROLLBACK", nullptr, until);
-        fail(r.result.get());
+        fail(last.result.get());
     }
     commit(x, until);
     return std::move(r.result);
@@ -500,7 +487,8 @@ std::vector<std::string> PgBackend::tableNames() const {
 // without this the next save would be given a number already taken. The
 // sequence only ever moves forward, so a workstation that drew a number in
 // the meantime keeps it.
-void PgBackend::settleCounter(const std::string& table, const std::string& column) const {
+std::optional<PgCommand> PgBackend::counterSettlement(const std::string& table,
+                                                      const std::string& column) const {
     const std::string key = table + '\n' + column;
     auto it = sequences_.find(key);
     if (it == sequences_.end()) {
@@ -509,10 +497,11 @@ void PgBackend::settleCounter(const std::string& table, const std::string& colum
                 {BoundValue::ofText(quoted(table)), BoundValue::ofText(column)}, Kind::Read);
         it = sequences_.emplace(key, PQntuples(r.get()) ? PQgetvalue(r.get(), 0, 0) : "").first;
     }
-    if (it->second.empty()) return;
-    run("SELECT setval($1::regclass, greatest((SELECT max(" + quoted(column) + ") FROM " +
-            quoted(table) + "), (SELECT last_value FROM " + it->second + ")))",
-        {BoundValue::ofText(it->second)}, Kind::Write);
+    if (it->second.empty()) return std::nullopt;
+    return PgCommand{"SELECT setval($1::regclass, greatest((SELECT max(" + quoted(column) +
+                         ") FROM " + quoted(table) + "), (SELECT last_value FROM " + it->second +
+                         ")))",
+                     {BoundValue::ofText(it->second)}};
 }
 
 std::unique_ptr<Execution> PgBackend::compile(const Translation& t) {
@@ -524,6 +513,7 @@ bool PgBackend::inTransaction() const {
 }
 
 void PgBackend::begin(bool writes) {
+    owed_.clear();
     finishStream();
     ensureConnected();
     transaction_ = openTransaction(deadline(), writes);
@@ -544,6 +534,7 @@ void PgBackend::endTransaction(bool commit) {
     finishStream();
     const auto until = deadline();
     if (!commit || broken()) {
+        owed_.clear();
         call("ROLLBACK", nullptr, until);  // a broken connection's transaction is rolled back
         if (commit)
             raise(ErrorKind::LinkFailure,
@@ -554,6 +545,12 @@ void PgBackend::endTransaction(bool commit) {
     if (PQtransactionStatus(conn_) == PQTRANS_INERROR) {
         call("ROLLBACK", nullptr, until);
         raise(ErrorKind::General, "The transaction had failed and was rolled back");
+    }
+    if (std::optional<PgReply> settled = settleOwed(until)) {
+        if (settled->link != PgReply::Link::Ok)
+            linkFailed(settled->link, "before the commit; nothing of the transaction was saved");
+        call("ROLLBACK", nullptr, until);
+        fail(settled->result.get());
     }
     this->commit(x, until);
 }

@@ -60,6 +60,12 @@ struct PgReply {
     Link link = Link::Ok;
 };
 
+// A statement and its values.
+struct PgCommand {
+    std::string sql;
+    std::vector<BoundValue> params;
+};
+
 class PgBackend final : public Backend {
 public:
     // Connects at once; throws DriverError 08001 when the server cannot be reached.
@@ -90,12 +96,18 @@ public:
 
     enum class Kind { Read, Write, Schema };
     // One statement with its values; throws the DriverError its SQLSTATE maps to.
-    PgResult run(const std::string& sql, const std::vector<BoundValue>& params, Kind kind) const;
+    // A follow-up is a counter's settlement: alone, it runs in the statement's
+    // own transaction; in the application's, it is owed until a statement of
+    // another kind or the commit, and then runs once for all rows before it.
+    PgResult run(const std::string& sql, const std::vector<BoundValue>& params, Kind kind,
+                 const PgCommand* follow = nullptr) const;
     // A query whose rows are read as they arrive.
     std::unique_ptr<Cursor> query(const std::string& sql,
                                   const std::vector<BoundValue>& params) const;
-    // Moves a COUNTER's sequence past the values rows were given explicitly.
-    void settleCounter(const std::string& table, const std::string& column) const;
+    // What moves a COUNTER's sequence past the values rows were given
+    // explicitly; nothing for a column without a sequence.
+    std::optional<PgCommand> counterSettlement(const std::string& table,
+                                               const std::string& column) const;
 
     // For PgRows: the next row of the result being read, an empty result after the last.
     PgResult streamRow(PgRows& rows) const;
@@ -120,10 +132,18 @@ private:
                  Clock::time_point until) const;
     bool send(const std::string& sql, const std::vector<BoundValue>* params) const;
     PgReply collect(Clock::time_point until) const;
-    PgResult runAlone(const std::string& sql, const std::vector<BoundValue>& params,
-                      Kind kind) const;
+    struct Batch {
+        std::vector<PgResult> results;  // one for each command sent
+        PgReply::Link link = PgReply::Link::Ok;
+    };
+    Batch pipeline(const std::vector<const PgCommand*>& commands, Clock::time_point until) const;
+    bool readBatch(Batch& batch, Clock::time_point until) const;
+    PgResult runAlone(const std::string& sql, const std::vector<BoundValue>& params, Kind kind,
+                      const PgCommand* follow) const;
     PgResult runInTransaction(const std::string& sql, const std::vector<BoundValue>& params,
-                              Kind kind) const;
+                              Kind kind, const PgCommand* follow) const;
+    PgResult runStepwise(const std::string& sql, Clock::time_point until) const;
+    std::optional<PgReply> settleOwed(Clock::time_point until) const;
     PgResult runRead(const std::string& sql, const std::vector<BoundValue>& params) const;
     Xact openTransaction(Clock::time_point until, bool writes) const;
     std::string markStatements(Xact& x) const;
@@ -155,6 +175,8 @@ private:
     mutable unsigned generation_ = 0;
     mutable std::map<std::string, std::unique_ptr<TableInfo>> tables_;
     mutable std::map<std::string, std::string> sequences_;
+    // Counter settlements the application's transaction owes, by their text.
+    mutable std::map<std::string, PgCommand> owed_;
 };
 
 }  // namespace rx::access

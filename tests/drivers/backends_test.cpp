@@ -178,11 +178,15 @@ TEST_P(OnBothStores, AFailedStatementLeavesTheTransactionAsItWas) {
     ASSERT_TRUE(db.execute("INSERT INTO 检索 (姓名) values ('甲')").ok());
     EXPECT_EQ(db.execute("INSERT INTO 检索 (时间) values ('不是日期')").state, "22018");
     EXPECT_EQ(db.execute("select * from 病人").state, "42S02");
-    ASSERT_TRUE(db.execute("INSERT INTO 检索 (姓名) values ('乙')").ok());
+    ASSERT_TRUE(db.execute("INSERT INTO 检索 (编号, 姓名) values (10, '乙')").ok());
+    // Refused by the store itself, with the counter's move that goes with it.
+    EXPECT_EQ(db.execute("INSERT INTO 检索 (编号, 姓名) values (10, '丁')").state, "23000");
+    ASSERT_TRUE(db.execute("INSERT INTO 检索 (姓名) values ('戊')").ok());
     ASSERT_TRUE(SQL_SUCCEEDED(SQLEndTran(SQL_HANDLE_DBC, db.dbc(), SQL_COMMIT)));
     ASSERT_TRUE(db.execute("INSERT INTO 检索 (姓名) values ('丙')").ok());
     ASSERT_TRUE(SQL_SUCCEEDED(SQLEndTran(SQL_HANDLE_DBC, db.dbc(), SQL_ROLLBACK)));
-    EXPECT_EQ(db.query("select 姓名 from 检索 order by 编号"), (Rows{{"甲"}, {"乙"}}));
+    EXPECT_EQ(db.query("select 姓名 from 检索 order by 编号"), (Rows{{"甲"}, {"乙"}, {"戊"}}));
+    EXPECT_EQ(db.query("select 编号 from 检索 where 姓名 = '戊'"), (Rows{{"11"}}));
 }
 
 // A text with a NUL in it is refused whole on both stores, in a value and in
