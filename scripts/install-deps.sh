@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
 # Installs every Debian package the project needs that is not there yet.
+#   scripts/install-deps.sh         # everything: the workstation, its tests and benchmarks
+#   scripts/install-deps.sh --run   # only what building and running the workstation needs
 # Works as root; uses sudo otherwise. Nothing else is ever downloaded.
 set -euo pipefail
 
@@ -13,6 +15,17 @@ packages=(
     xvfb xauth imagemagick xdotool poppler-utils
     openbox x11-utils x11-xserver-utils qt6-translations-l10n python3-pyodbc
 )
+
+# --run: the toolchain, libraries, fonts and translations of the workstation
+# alone; no database server, test framework or test tool.
+if [ "${1:-}" = --run ]; then
+    packages=(
+        build-essential g++ cmake ninja-build pkg-config
+        qt6-base-dev qt6-base-dev-tools libqt6printsupport6 libgl-dev libxcb1-dev
+        unixodbc unixodbc-dev odbcinst libsqlite3-dev libpq-dev
+        fonts-noto-cjk fontconfig qt6-translations-l10n
+    )
+fi
 
 missing=()
 for p in "${packages[@]}"; do
