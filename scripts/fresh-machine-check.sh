@@ -76,6 +76,8 @@ make_root() {
     printf '#!/bin/sh\nexit 101\n' >"$root/usr/sbin/policy-rc.d"
     chmod +x "$root/usr/sbin/policy-rc.d"
     cp /etc/resolv.conf "$root/etc/resolv.conf"
+    # What the installer would have written besides.
+    [ -e "$root/etc/hosts" ] || printf '127.0.0.1\tlocalhost\n::1\t\tlocalhost\n' >"$root/etc/hosts"
     mount_in_root /proc -t proc proc
     mount_in_root /sys -t sysfs sysfs
     mount_in_root /dev --bind /dev
