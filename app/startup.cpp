@@ -10,6 +10,7 @@
 #include "forms/login/login_window.h"
 #include "platform/program/program_directory.h"
 #include "platform/ui/fixed_window.h"
+#include "platform/ui/song_face.h"
 
 namespace rx {
 
@@ -47,6 +48,7 @@ LoginWindow* openLoginWindow(const ProgramContext& context) {
 
 int runProgram(int argc, char** argv, Build build) {
     QApplication app(argc, argv);
+    ui::useDefaultGuiFont();
     installQtChineseTexts(app);
     const ProgramContext context(executableFolder(), build);
     enterProgramDirectory(context);

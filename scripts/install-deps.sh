@@ -14,6 +14,18 @@ packages=(
     fonts-noto-cjk fontconfig
     xvfb xauth imagemagick xdotool poppler-utils
     openbox x11-utils x11-xserver-utils qt6-translations-l10n python3-pyodbc
+    # the TLS test's throwaway CA and server certificate (scripts/pg-cluster.sh)
+    openssl
+    # rxdb import-access reads old Access files with mdbtools' libmdb
+    mdbtools-dev
+    # Xlib decodes a host frame's COMPOUND_TEXT title; XInput 2 clicks on blocked windows
+    libx11-dev libxcb-xinput-dev
+    # The Song face with SimSun's metrics, and the TrueType Latin face printed pages use
+    fonts-arphic-uming fonts-dejavu-core
+    # A private CUPS with a PDF queue for the printing tests
+    cups printer-driver-cups-pdf
+    # The crash tests' random I/O faults; the fuzzers' compiler and libFuzzer.
+    libfiu-dev fiu-utils clang libclang-rt-dev
 )
 
 # --run: the toolchain, libraries, fonts and translations of the workstation
@@ -23,7 +35,8 @@ if [ "${1:-}" = --run ]; then
         build-essential g++ cmake ninja-build pkg-config
         qt6-base-dev qt6-base-dev-tools libqt6printsupport6 libgl-dev libxcb1-dev
         unixodbc unixodbc-dev odbcinst libsqlite3-dev libpq-dev
-        fonts-noto-cjk fontconfig qt6-translations-l10n
+        mdbtools-dev libx11-dev libxcb-xinput-dev
+        fonts-noto-cjk fontconfig qt6-translations-l10n fonts-arphic-uming fonts-dejavu-core
     )
 fi
 

@@ -7,6 +7,7 @@
 // PostgreSQL server holding the same visits (a private cluster on a Unix
 // socket, started for the run), side by side.
 #include <benchmark/benchmark.h>
+#include <sys/resource.h>
 
 #include <QApplication>
 #include <QLineEdit>
@@ -36,7 +37,13 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-constexpr int kRows = 100000;
+// RX_QUERY_BENCH_ROWS=1000000 for the million-visit run; peak_rss_MB then
+// tells each store's memory when one store is run per process
+// (--benchmark_filter=all_rows_file, then all_rows_server).
+const int kRows = [] {
+    const int n = qEnvironmentVariableIntValue("RX_QUERY_BENCH_ROWS");
+    return n > 0 ? n : 100000;
+}();
 constexpr int kNamed = 50;  // rows whose name holds kFoundName
 const QString kFoundName = QStringLiteral("欧阳雪");
 const QDate kFirstDay(2019, 1, 1);
@@ -165,11 +172,21 @@ struct Fixture {
     }
 };
 
+// Each store is filled only when first measured, so that a run of one store
+// alone shows that store's memory.
 Fixture& fixture(Store store) {
-    static Fixture file(Store::File);
-    if (store == Store::File) return file;
+    if (store == Store::File) {
+        static Fixture file(Store::File);
+        return file;
+    }
     static Fixture server(Store::Server);
     return server;
+}
+
+double peakRssMegabytes() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return static_cast<double>(usage.ru_maxrss) / 1024.0;
 }
 
 void BM_Query(benchmark::State& state, const QString& filter, int expected, Store store) {
@@ -181,6 +198,7 @@ void BM_Query(benchmark::State& state, const QString& filter, int expected, Stor
     if (w.超级列表框1->rowCount() != expected)
         state.SkipWithError("the list is not what was saved");
     state.counters["rows"] = w.超级列表框1->rowCount();
+    state.counters["peak_rss_MB"] = peakRssMegabytes();
 }
 BENCHMARK_CAPTURE(BM_Query, all_rows_file, QString(), kRows, Store::File)
     ->Unit(benchmark::kMillisecond);

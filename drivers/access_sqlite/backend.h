@@ -60,6 +60,8 @@ public:
     virtual std::vector<std::string> tableNames() const = 0;
 
     virtual std::unique_ptr<Execution> compile(const Translation& t) = 0;
+    // The bound on the statements that follow, in seconds; 0 for the store's own.
+    virtual void setQueryTimeout(int seconds) { (void)seconds; }
 
     virtual bool inTransaction() const = 0;
     // An explicit transaction; one that starts with a write takes its locks at once.

@@ -20,6 +20,7 @@ constexpr Entry kStates[] = {
     {ErrorKind::Conversion, "22018"},
     {ErrorKind::NumericRange, "22003"},
     {ErrorKind::StringTooLong, "22001"},
+    {ErrorKind::InvalidCharacter, "22021"},
     {ErrorKind::Constraint, "23000"},
     {ErrorKind::ValueCount, "21S01"},
     {ErrorKind::DataTruncated, "01004"},

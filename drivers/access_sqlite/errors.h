@@ -18,6 +18,7 @@ enum class ErrorKind {
     Conversion,               // 22018
     NumericRange,             // 22003
     StringTooLong,            // 22001
+    InvalidCharacter,         // 22021: a NUL, which a server's text cannot hold
     Constraint,               // 23000
     ValueCount,               // 21S01
     DataTruncated,            // 01004 (a warning)

@@ -112,9 +112,10 @@ struct Statement {
     PieceState piece;
     SQLULEN* rowsFetched = nullptr;
     SQLUSMALLINT* rowStatus = nullptr;
-    SQLULEN maxRows = 0;     // SQL_ATTR_MAX_ROWS, 0 for all
-    SQLULEN rowLimit = 0;    // maxRows as it was when the open query ran
-    SQLULEN rowsServed = 0;  // of the open result
+    SQLULEN maxRows = 0;       // SQL_ATTR_MAX_ROWS, 0 for all
+    SQLULEN queryTimeout = 0;  // SQL_ATTR_QUERY_TIMEOUT in seconds, 0 for the store's own bound
+    SQLULEN rowLimit = 0;      // maxRows as it was when the open query ran
+    SQLULEN rowsServed = 0;    // of the open result
     SQLULEN rowArraySize = 1;
 
     void prepare(const std::string& utf8Sql);

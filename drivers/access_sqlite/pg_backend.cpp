@@ -2,18 +2,20 @@
 
 #include <poll.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <thread>
 
 #include "drivers/access_sqlite/errors.h"
+#include "drivers/access_sqlite/pg_rows.h"
 
 namespace rx::access {
 namespace {
 
-// Type OIDs of pg_type that come back as numbers rather than text.
-constexpr Oid kBool = 16, kInt8 = 20, kInt2 = 21, kInt4 = 23, kFloat4 = 700, kFloat8 = 701,
-              kNumeric = 1700;
+// Type OIDs of pg_type for the values sent.
+constexpr Oid kInt8 = 20, kFloat8 = 701;
 
 std::string trimmed(const char* s) {
     std::string out = s ? s : "";
@@ -31,6 +33,13 @@ std::string quoted(std::string_view name) {
 }
 
 void ignoreNotice(void*, const char*) {}
+
+// The server ended the session (terminated, shut down, crashed): the
+// connection is as good as broken, whatever libpq says yet.
+bool endedSession(const PGresult* r) {
+    const char* state = r ? PQresultErrorField(r, PG_DIAG_SQLSTATE) : nullptr;
+    return state && (std::strncmp(state, "57P", 3) == 0 || std::strncmp(state, "08", 2) == 0);
+}
 
 bool succeeded(const PGresult* r) {
     const ExecStatusType s = PQresultStatus(r);
@@ -55,43 +64,6 @@ ColumnType fromServerType(const std::string& type, bool identity) {
     return {AccessType::LongText, 0};
 }
 
-class PgCursor final : public Cursor {
-public:
-    explicit PgCursor(PgResult r) : r_(std::move(r)), rows_(PQntuples(r_.get())) {
-        for (int c = 0, n = PQnfields(r_.get()); c < n; ++c) {
-            const Oid t = PQftype(r_.get(), c);
-            kinds_.push_back(
-                t == kBool || t == kInt2 || t == kInt4 || t == kInt8 ? CellView::Kind::Integer
-                : t == kFloat4 || t == kFloat8 || t == kNumeric      ? CellView::Kind::Real
-                                                                     : CellView::Kind::Text);
-        }
-    }
-    bool next() override { return ++row_ < rows_; }
-    CellView cell(int column) const override {
-        CellView v;
-        if (PQgetisnull(r_.get(), row_, column)) return v;
-        const char* text = PQgetvalue(r_.get(), row_, column);
-        v.kind = kinds_[static_cast<size_t>(column)];
-        if (v.kind == CellView::Kind::Integer)
-            v.integer = text[0] == 't' ? 1 : text[0] == 'f' ? 0 : std::strtoll(text, nullptr, 10);
-        else if (v.kind == CellView::Kind::Real)
-            // A SINGLE is read back as the float it is, as the file keeps it.
-            v.real = PQftype(r_.get(), column) == kFloat4
-                         ? static_cast<float>(std::strtod(text, nullptr))
-                         : std::strtod(text, nullptr);
-        else
-            v.text =
-                std::string_view(text, static_cast<size_t>(PQgetlength(r_.get(), row_, column)));
-        return v;
-    }
-
-private:
-    PgResult r_;
-    int rows_;
-    int row_ = -1;
-    std::vector<CellView::Kind> kinds_;
-};
-
 class PgExecution final : public Execution {
 public:
     PgExecution(const PgBackend& backend, const Translation& t)
@@ -104,7 +76,7 @@ public:
           counterColumn_(t.counterColumn) {}
 
     std::unique_ptr<Cursor> open(const std::vector<BoundValue>& params) override {
-        return std::make_unique<PgCursor>(backend_.run(sql_, params, kind_));
+        return backend_.query(sql_, params);
     }
     long long run(const std::vector<BoundValue>& params) override {
         PgResult r = backend_.run(sql_, params, kind_);
@@ -122,10 +94,20 @@ private:
     std::string counterColumn_;
 };
 
+// libpq keywords the driver sets unless the data source does. verify-full:
+// visits cross a clinic's network only to a server whose certificate the
+// configured root vouches for (libpq uses no TLS on a Unix socket). The
+// keepalives find a dead link in about a minute of silence, the user timeout
+// one that swallows what is sent in 20 s.
+constexpr std::pair<const char*, const char*> kDefaults[] = {
+    {"sslmode", "verify-full"},    {"keepalives", "1"},       {"keepalives_idle", "30"},
+    {"keepalives_interval", "10"}, {"keepalives_count", "3"}, {"tcp_user_timeout", "20000"}};
+
 }  // namespace
 
 PgBackend::PgBackend(ServerSettings settings, const PgOptions& options)
     : settings_(std::move(settings)), options_(options) {
+    if (settings_.statementTimeoutS > 0) options_.statementTimeoutS = settings_.statementTimeoutS;
     connect();
 }
 
@@ -137,28 +119,32 @@ void PgBackend::connect() const {
     PQfinish(conn_);
     conn_ = nullptr;
     std::vector<const char*> keys, values;
-    bool timeoutGiven = false;
+    auto given = [&](std::string_view key) {
+        for (const auto& kv : settings_.keywords)
+            if (kv.first == key) return true;
+        return false;
+    };
     for (const auto& [k, v] : settings_.keywords) {
         keys.push_back(k.c_str());
         values.push_back(v.c_str());
-        timeoutGiven |= k == "connect_timeout";
     }
     // Dates come back as the file stores them; a lock held by another
-    // workstation for longer than a save may wait fails as a timeout.
+    // workstation for longer than a save may wait fails as a timeout, and so
+    // does a statement that runs past its bound.
     std::string serverOptions =
-        "-c DateStyle=ISO -c lock_timeout=" + std::to_string(options_.lockTimeoutMs);
+        "-c DateStyle=ISO -c lock_timeout=" + std::to_string(options_.lockTimeoutMs) +
+        " -c statement_timeout=" + std::to_string(options_.statementTimeoutS * 1000);
     if (options_.readOnly) serverOptions += " -c default_transaction_read_only=on";
     const std::string timeout = std::to_string(options_.connectTimeoutS);
-    const std::pair<const char*, const char*> ours[] = {{"client_encoding", "UTF8"},
-                                                        {"application_name", "rx_workstation"},
-                                                        {"options", serverOptions.c_str()}};
+    std::vector<std::pair<const char*, const char*>> ours = {{"client_encoding", "UTF8"},
+                                                             {"application_name", "rx_workstation"},
+                                                             {"options", serverOptions.c_str()},
+                                                             {"connect_timeout", timeout.c_str()}};
+    ours.insert(ours.end(), std::begin(kDefaults), std::end(kDefaults));
     for (const auto& [k, v] : ours) {
+        if (given(k)) continue;
         keys.push_back(k);
         values.push_back(v);
-    }
-    if (!timeoutGiven) {
-        keys.push_back("connect_timeout");
-        values.push_back(timeout.c_str());
     }
     keys.push_back(nullptr);
     values.push_back(nullptr);
@@ -174,12 +160,12 @@ void PgBackend::connect() const {
 }
 
 bool PgBackend::alive() const {
-    return conn_ && PQstatus(conn_) == CONNECTION_OK && !transactionLost_;
+    return !broken() && !transactionLost_;
 }
 
 // A server that restarted, or dropped an idle connection, has closed the
 // socket; reading what is there without waiting finds that out before a
-// statement is sent into a dead connection, where its fate would be unknown.
+// statement is sent into a dead connection.
 bool PgBackend::closedWhileIdle() const {
     if (PQtransactionStatus(conn_) != PQTRANS_IDLE) return false;
     for (int i = 0; i < 2; ++i) {
@@ -196,18 +182,43 @@ void PgBackend::ensureConnected() const {
         raise(ErrorKind::LinkFailure,
               "The connection to the server broke during a transaction, which the server rolled "
               "back; end the transaction before going on");
-    if (conn_ && PQstatus(conn_) == CONNECTION_OK && !closedWhileIdle()) return;
+    if (!broken() && !closedWhileIdle()) return;
     connect();
 }
 
-PgResult PgBackend::send(const std::string& sql, const std::vector<BoundValue>& params,
-                         Kind kind) const {
-    if (kind == Kind::Schema && params.empty()) return PgResult(PQexec(conn_, sql.c_str()));
-    std::vector<std::string> texts(params.size());
-    std::vector<const char*> values(params.size());
-    std::vector<Oid> types(params.size(), 0);
-    for (size_t i = 0; i < params.size(); ++i) {
-        const BoundValue& v = params[i];
+// A server that stopped answering is left behind; the next statement connects again.
+void PgBackend::abandon() const {
+    PQfinish(conn_);
+    conn_ = nullptr;
+}
+
+PgBackend::Clock::time_point PgBackend::deadline() const {
+    if (queryTimeoutS_ > 0) return Clock::now() + std::chrono::seconds(queryTimeoutS_);
+    // The server's own statement_timeout fires first and keeps the connection.
+    return Clock::now() + std::chrono::seconds(options_.statementTimeoutS + 2);
+}
+
+// False once the deadline passed with the answer still missing.
+bool PgBackend::waitForResult(Clock::time_point until) const {
+    while (PQisBusy(conn_)) {
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(until - Clock::now()).count();
+        if (left <= 0) return false;
+        pollfd p{PQsocket(conn_), POLLIN, 0};
+        const int n = ::poll(&p, 1, static_cast<int>(std::min<long long>(left, 1000)));
+        if (n < 0 && errno != EINTR) return true;  // PQgetResult tells what went wrong
+        if (n > 0 && !PQconsumeInput(conn_)) return true;
+    }
+    return true;
+}
+
+bool PgBackend::send(const std::string& sql, const std::vector<BoundValue>* params) const {
+    if (!params) return PQsendQuery(conn_, sql.c_str());
+    std::vector<std::string> texts(params->size());
+    std::vector<const char*> values(params->size());
+    std::vector<Oid> types(params->size(), 0);
+    for (size_t i = 0; i < params->size(); ++i) {
+        const BoundValue& v = (*params)[i];
         switch (v.kind) {
             case BoundValue::Kind::Null:
                 values[i] = nullptr;
@@ -231,57 +242,177 @@ PgResult PgBackend::send(const std::string& sql, const std::vector<BoundValue>& 
         }
         values[i] = texts[i].c_str();
     }
-    return PgResult(PQexecParams(conn_, sql.c_str(), static_cast<int>(params.size()), types.data(),
-                                 values.data(), nullptr, nullptr, 0));
+    return PQsendQueryParams(conn_, sql.c_str(), static_cast<int>(params->size()), types.data(),
+                             values.data(), nullptr, nullptr, 0);
 }
 
-PgResult PgBackend::plain(const char* sql) const {
-    PgResult r(PQexec(conn_, sql));
-    if (!succeeded(r.get())) {
-        if (PQstatus(conn_) != CONNECTION_OK) lost(Kind::Write, true);
-        fail(r.get());
+// Every result of what was sent; the last counts unless an earlier one failed.
+PgReply PgBackend::collect(Clock::time_point until) const {
+    PgReply out;
+    for (;;) {
+        if (!waitForResult(until)) {
+            abandon();
+            return {PgResult(), PgReply::Link::Silent};
+        }
+        PgResult r(PQgetResult(conn_));
+        if (!r.get()) break;
+        if (!out.result.get() || succeeded(out.result.get())) out.result = std::move(r);
     }
-    return r;
+    if (broken() || endedSession(out.result.get())) out.link = PgReply::Link::Broken;
+    return out;
+}
+
+PgReply PgBackend::call(const std::string& sql, const std::vector<BoundValue>* params,
+                        Clock::time_point until) const {
+    if (!conn_) return {PgResult(), PgReply::Link::Broken};
+    if (!send(sql, params))
+        return {PgResult(), broken() ? PgReply::Link::Broken : PgReply::Link::Ok};
+    return collect(until);
+}
+
+void PgBackend::linkFailed(PgReply::Link link, const std::string& what) const {
+    if (link == PgReply::Link::Silent)
+        raise(ErrorKind::Busy, "The server did not answer in time " + what);
+    raise(ErrorKind::LinkFailure, "The connection to the server broke " + what);
+}
+
+void PgBackend::transactionLostBy(PgReply::Link link) const {
+    transactionLost_ = true;
+    transaction_.reset();
+    linkFailed(link, "during a transaction; the server rolled it back and nothing of it was saved");
 }
 
 PgResult PgBackend::run(const std::string& sql, const std::vector<BoundValue>& params,
                         Kind kind) const {
+    finishStream();
     ensureConnected();
-    // A failed statement aborts a server's transaction as a whole; the file
-    // keeps what came before it. A savepoint around each statement of an
-    // explicit transaction keeps that on the server too.
-    const bool inTx = PQtransactionStatus(conn_) == PQTRANS_INTRANS;
-    if (inTx) plain("SAVEPOINT rx_statement");
-    PgResult r = send(sql, params, kind);
-    if (succeeded(r.get())) {
-        if (inTx) plain("RELEASE SAVEPOINT rx_statement");
-        return r;
-    }
-    if (PQstatus(conn_) != CONNECTION_OK) {
-        // A query changes nothing and may run again on a new connection.
-        if (inTx || kind != Kind::Read) lost(kind, inTx);
+    if (transaction_) return runInTransaction(sql, params, kind);
+    if (kind == Kind::Read) return runRead(sql, params);
+    return runAlone(sql, params, kind);
+}
+
+PgResult PgBackend::runRead(const std::string& sql, const std::vector<BoundValue>& params) const {
+    const auto until = deadline();
+    PgReply r = call(sql, &params, until);
+    if (r.link == PgReply::Link::Broken) {  // a query changes nothing and may run again
         connect();
-        r = send(sql, params, kind);
-        if (succeeded(r.get())) return r;
-        if (PQstatus(conn_) != CONNECTION_OK) lost(kind, false);
-    } else if (inTx) {
-        plain("ROLLBACK TO SAVEPOINT rx_statement");
+        r = call(sql, &params, until);
     }
+    if (r.link != PgReply::Link::Ok) linkFailed(r.link, "during the query");
+    if (!succeeded(r.result.get())) fail(r.result.get());
+    return std::move(r.result);
+}
+
+// A failed statement aborts a server's transaction as a whole; the file keeps
+// what came before it. A savepoint around each statement keeps that here too.
+PgResult PgBackend::runInTransaction(const std::string& sql, const std::vector<BoundValue>& params,
+                                     Kind kind) const {
+    const auto until = deadline();
+    if (kind != Kind::Read) markFirstWrite(*transaction_, until);
+    PgReply mark = call("SAVEPOINT rx_statement", nullptr, until);
+    if (mark.link != PgReply::Link::Ok) transactionLostBy(mark.link);
+    if (!succeeded(mark.result.get())) fail(mark.result.get());
+    PgReply r = call(sql, kind == Kind::Schema && params.empty() ? nullptr : &params, until);
+    if (r.link != PgReply::Link::Ok) transactionLostBy(r.link);
+    const bool ok = succeeded(r.result.get());
+    PgReply end = call(ok ? "RELEASE SAVEPOINT rx_statement" : "ROLLBACK TO SAVEPOINT rx_statement",
+                       nullptr, until);
+    if (end.link != PgReply::Link::Ok) transactionLostBy(end.link);
+    if (!ok) fail(r.result.get());
+    return std::move(r.result);
+}
+
+// A change the application did not put in a transaction gets one of its own,
+// whose number is known before the COMMIT goes out: a link that breaks before
+// the COMMIT leaves nothing saved, and one that breaks during it is settled
+// by asking the server what became of that number.
+PgResult PgBackend::runAlone(const std::string& sql, const std::vector<BoundValue>& params,
+                             Kind kind) const {
+    const auto until = deadline();
+    const Xact x = openTransaction(until, true);
+    PgReply r = call(sql, kind == Kind::Schema && params.empty() ? nullptr : &params, until);
+    if (r.link != PgReply::Link::Ok)
+        linkFailed(r.link, "before the change was committed; nothing of it was saved");
+    if (!succeeded(r.result.get())) {
+        call("ROLLBACK", nullptr, until);
+        fail(r.result.get());
+    }
+    commit(x, until);
+    return std::move(r.result);
+}
+
+std::unique_ptr<Cursor> PgBackend::query(const std::string& sql,
+                                         const std::vector<BoundValue>& params) const {
+    finishStream();
+    ensureConnected();
+    if (transaction_) return std::make_unique<PgRows>(run(sql, params, Kind::Read));
+    const auto until = deadline();
+    for (int attempt = 0;; ++attempt) {
+        if (!send(sql, &params) || !PQsetSingleRowMode(conn_)) {
+            if (broken() && attempt == 0) {
+                connect();
+                continue;
+            }
+            if (broken()) linkFailed(PgReply::Link::Broken, "during the query");
+            fail(nullptr);
+        }
+        if (!waitForResult(until)) {
+            abandon();
+            linkFailed(PgReply::Link::Silent, "during the query");
+        }
+        PgResult first(PQgetResult(conn_));
+        const ExecStatusType status = first.get() ? PQresultStatus(first.get()) : PGRES_FATAL_ERROR;
+        if (status == PGRES_SINGLE_TUPLE) {
+            auto rows = std::make_unique<PgRows>(*this, std::move(first));
+            stream_ = rows.get();
+            return rows;
+        }
+        PgReply rest = collect(until);  // the end of an empty result, or what follows a failure
+        if (status == PGRES_TUPLES_OK && rest.link == PgReply::Link::Ok)
+            return std::make_unique<PgRows>(std::move(first));
+        if ((broken() || endedSession(first.get())) && attempt == 0) {  // a query may run again
+            connect();
+            continue;
+        }
+        if (rest.link != PgReply::Link::Ok || broken()) linkFailed(rest.link, "during the query");
+        fail(first.get());
+    }
+}
+
+PgResult PgBackend::streamRow(PgRows& rows) const {
+    if (!waitForResult(deadline())) {
+        stream_ = nullptr;
+        rows.ended();
+        abandon();
+        linkFailed(PgReply::Link::Silent, "during the query");
+    }
+    PgResult r(PQgetResult(conn_));
+    if (r.get() && PQresultStatus(r.get()) == PGRES_SINGLE_TUPLE) return r;
+    stream_ = nullptr;
+    rows.ended();
+    if (!r.get()) return r;
+    const PgReply rest = collect(deadline());
+    if (PQresultStatus(r.get()) == PGRES_TUPLES_OK) return {};
+    if (broken()) linkFailed(PgReply::Link::Broken, "during the query");
     fail(r.get());
 }
 
-void PgBackend::lost(Kind kind, bool inTransaction) const {
-    if (inTransaction) {
-        transactionLost_ = true;
-        raise(ErrorKind::LinkFailure,
-              "The connection to the server broke; the server rolled back the open transaction "
-              "and nothing of it was saved");
+void PgBackend::endStream(PgRows& rows) const {
+    if (stream_ != &rows) return;
+    stream_ = nullptr;
+    rows.ended();
+    const auto until = deadline();
+    while (conn_) {
+        if (!waitForResult(until)) return abandon();
+        PgResult r(PQgetResult(conn_));
+        if (!r.get()) return;
     }
-    raise(ErrorKind::LinkFailure,
-          kind == Kind::Read
-              ? "The connection to the server broke during the query"
-              : "The connection to the server broke while the change was sent; whether the "
-                "server saved it is not known, and it is not sent a second time");
+}
+
+// Another statement needs the connection: the rows of a result still being
+// read are taken into memory first.
+void PgBackend::finishStream() const {
+    if (stream_) stream_->bufferRest();
 }
 
 void PgBackend::fail(const PGresult* r) const {
@@ -358,7 +489,7 @@ std::vector<std::string> PgBackend::tableNames() const {
     PgResult r =
         run("SELECT c.relname FROM pg_class c JOIN pg_namespace n ON n.oid = c.relnamespace "
             "WHERE n.nspname = current_schema() AND c.relkind IN ('r', 'p') "
-            "ORDER BY c.relname COLLATE \"C\"",
+            "AND c.relname <> 'rx_saves' ORDER BY c.relname COLLATE \"C\"",
             {}, Kind::Read);
     std::vector<std::string> names;
     for (int i = 0; i < PQntuples(r.get()); ++i) names.emplace_back(PQgetvalue(r.get(), i, 0));
@@ -389,15 +520,13 @@ std::unique_ptr<Execution> PgBackend::compile(const Translation& t) {
 }
 
 bool PgBackend::inTransaction() const {
-    if (transactionLost_) return true;
-    if (!conn_) return false;
-    const PGTransactionStatusType s = PQtransactionStatus(conn_);
-    return s == PQTRANS_INTRANS || s == PQTRANS_INERROR || s == PQTRANS_ACTIVE;
+    return transactionLost_ || transaction_.has_value();
 }
 
-void PgBackend::begin(bool) {
+void PgBackend::begin(bool writes) {
+    finishStream();
     ensureConnected();
-    plain("BEGIN");
+    transaction_ = openTransaction(deadline(), writes);
 }
 
 void PgBackend::endTransaction(bool commit) {
@@ -409,25 +538,24 @@ void PgBackend::endTransaction(bool commit) {
                   "it back and nothing of it was saved");
         return;
     }
-    if (!conn_) return;
-    if (PQtransactionStatus(conn_) == PQTRANS_INERROR) {
-        plain("ROLLBACK");
-        if (commit) raise(ErrorKind::General, "The transaction had failed and was rolled back");
+    if (!transaction_) return;
+    const Xact x = *transaction_;
+    transaction_.reset();
+    finishStream();
+    const auto until = deadline();
+    if (!commit || broken()) {
+        call("ROLLBACK", nullptr, until);  // a broken connection's transaction is rolled back
+        if (commit)
+            raise(ErrorKind::LinkFailure,
+                  "The connection to the server broke during the transaction; nothing of it "
+                  "was saved");
         return;
     }
-    PgResult r(PQexec(conn_, commit ? "COMMIT" : "ROLLBACK"));
-    if (!succeeded(r.get())) {
-        if (PQstatus(conn_) != CONNECTION_OK) {
-            if (!commit) return;  // the server rolls back what a broken connection left
-            raise(ErrorKind::LinkFailure,
-                  "The connection to the server broke during the commit; whether the "
-                  "transaction was saved is not known");
-        }
-        fail(r.get());
-    }
-    // The server answers a COMMIT of a failed transaction with ROLLBACK.
-    if (commit && std::strcmp(PQcmdStatus(r.get()), "ROLLBACK") == 0)
+    if (PQtransactionStatus(conn_) == PQTRANS_INERROR) {
+        call("ROLLBACK", nullptr, until);
         raise(ErrorKind::General, "The transaction had failed and was rolled back");
+    }
+    this->commit(x, until);
 }
 
 }  // namespace rx::access

@@ -1,5 +1,7 @@
 #include "drivers/access_sqlite/server_settings.h"
 
+#include <cstdlib>
+
 #include "drivers/access_sqlite/catalog.h"
 
 namespace rx::access {
@@ -10,10 +12,24 @@ struct Key {
     const char* libpq;
 };
 
-constexpr Key kKeys[] = {{"PGService", "service"}, {"PGHost", "host"},
-                         {"PGPort", "port"},       {"PGDatabase", "dbname"},
-                         {"PGUser", "user"},       {"PGPassword", "password"},
-                         {"PGSSLMode", "sslmode"}, {"PGConnectTimeout", "connect_timeout"}};
+constexpr Key kKeys[] = {{"PGService", "service"},
+                         {"PGHost", "host"},
+                         {"PGPort", "port"},
+                         {"PGDatabase", "dbname"},
+                         {"PGUser", "user"},
+                         {"PGPassword", "password"},
+                         {"PGSSLMode", "sslmode"},
+                         {"PGConnectTimeout", "connect_timeout"},
+                         {"PGSSLRootCert", "sslrootcert"},
+                         {"PGKeepalivesIdle", "keepalives_idle"},
+                         {"PGKeepalivesInterval", "keepalives_interval"},
+                         {"PGKeepalivesCount", "keepalives_count"},
+                         {"PGTCPUserTimeout", "tcp_user_timeout"}};
+
+// Only these name the server in catalog names and tools; the rest is tuning.
+bool namesServer(std::string_view kw) {
+    return kw == "service" || kw == "host" || kw == "port" || kw == "dbname" || kw == "user";
+}
 
 std::string baseName(const std::string& path) {
     const size_t cut = path.find_last_of("/\\");
@@ -61,11 +77,13 @@ std::optional<ServerSettings> serverSettings(const std::string& dsn, const std::
         s.keywords.emplace_back(k.libpq, std::move(v));
     }
     if (!named) return std::nullopt;
+    if (const std::string t = value("PGStatementTimeout"); !t.empty())
+        s.statementTimeoutS = std::atoi(t.c_str());
     std::string files = value("PGFiles");
     if (files.empty()) files = "sj.accdb";
     if (!dbq.empty() && !listed(files, dbq)) return std::nullopt;
     for (const auto& [k, v] : s.keywords) {
-        if (k == "password") continue;
+        if (!namesServer(k)) continue;
         s.location += (s.location.empty() ? "" : " ") + k + "=" + v;
     }
     s.location = "PostgreSQL " + s.location;

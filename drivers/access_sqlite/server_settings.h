@@ -17,6 +17,8 @@ struct ServerSettings {
     std::vector<std::pair<std::string, std::string>> keywords;
     // The server and database as catalog functions and tools show them; no password.
     std::string location;
+    // PGStatementTimeout: seconds any statement may take; 0 for the driver's default.
+    int statementTimeoutS = 0;
 };
 
 // Reads one key of one ini section ("odbc.ini" or "odbcinst.ini"); empty when unset.

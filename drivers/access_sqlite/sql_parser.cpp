@@ -228,10 +228,24 @@ private:
         } while (moreItems(s.columns.size() + s.primaryKey.size()));
         expectSymbol(")");
         if (s.columns.empty()) fail("a table needs at least one column");
+        checkKeys(s);
         return s;
     }
 
+    // A table has one key and one AutoNumber; a second of either would reach
+    // the store and be refused there, as a failure that is not the user's syntax.
+    void checkKeys(const CreateTableStmt& s) {
+        int keys = s.primaryKey.empty() ? 0 : 1, counters = 0;
+        for (const ColumnDef& c : s.columns) {
+            keys += c.primaryKey;
+            counters += c.type.type == AccessType::Counter;
+        }
+        if (keys > 1) fail("a table has only one primary key");
+        if (counters > 1) fail("a table has only one AutoNumber column");
+    }
+
     void tablePrimaryKey(CreateTableStmt& s) {
+        if (!s.primaryKey.empty()) fail("a table has only one primary key");
         if (acceptWord("CONSTRAINT")) name();
         expectWord("PRIMARY");
         expectWord("KEY");

@@ -25,7 +25,10 @@ public:
         try {
             bindParameters(db_, stmt_.get(), params);
             int rc = db_.stepWrite(stmt_.get());
-            if (rc != SQLITE_DONE && rc != SQLITE_ROW) db_.fail(rc);
+            if (rc != SQLITE_DONE && rc != SQLITE_ROW) {
+                if (db_.inTransaction()) db_.fail(rc);
+                db_.failCommit(rc);
+            }
         } catch (const DriverError&) {
             sqlite3_reset(stmt_.get());
             throw;
@@ -60,7 +63,12 @@ void Database::begin(bool writes) {
 }
 
 void Database::endTransaction(bool commit) {
-    execute(commit ? "COMMIT" : "ROLLBACK");
+    if (!commit) return execute("ROLLBACK");
+    SqliteStatement s = prepare("COMMIT");
+    const int rc = sqlite3_step(s.get());
+    if (rc == SQLITE_DONE) return;
+    if (inTransaction()) fail(rc);
+    failCommit(rc);
 }
 
 }  // namespace rx::access

@@ -1,3 +1,5 @@
+#include <algorithm>
+
 #include "drivers/access_sqlite/data_conversion.h"
 #include "drivers/access_sqlite/handles.h"
 #include "drivers/access_sqlite/sql_parser.h"
@@ -14,6 +16,16 @@ void resetPiece(PieceState& piece) {
     piece.offset = 0;
     piece.finished = false;
     piece.stalled = false;
+}
+
+// A server keeps text as C strings and would cut a value at its first NUL;
+// the file could keep it, but a value must read back the same wherever the
+// administrator put the rows, so neither store takes one.
+void refuseNul(const std::vector<BoundValue>& params) {
+    for (const BoundValue& v : params)
+        if (v.kind == BoundValue::Kind::Text && v.text.find('\0') != std::string::npos)
+            raise(ErrorKind::InvalidCharacter,
+                  "A text value holds a NUL character, which cannot be stored");
 }
 
 }  // namespace
@@ -61,6 +73,8 @@ void Statement::execute() {
     if (!t.isQuery && db.damaged())
         raise(ErrorKind::Storage, "The database file is damaged: nothing more is written to it",
               SQLITE_CORRUPT);
+    refuseNul(t.params);
+    db.setQueryTimeout(static_cast<int>(std::min<SQLULEN>(queryTimeout, 86400)));
     conn->beginIfManual(!t.isQuery);
     try {
         if (t.isQuery) {
@@ -176,6 +190,8 @@ void Statement::setAttribute(SQLINTEGER attr, SQLPOINTER value) {
                 raise(ErrorKind::OptionValueChanged, "Cursor is read only");
             return;
         case SQL_ATTR_QUERY_TIMEOUT:
+            queryTimeout = number;
+            return;
         case SQL_ATTR_NOSCAN:
         case SQL_ATTR_MAX_LENGTH:
         case SQL_ATTR_RETRIEVE_DATA:
@@ -211,6 +227,8 @@ bool Statement::getAttribute(SQLINTEGER attr, SQLPOINTER value, SQLINTEGER* leng
             v = SQL_CONCUR_READ_ONLY;
             break;
         case SQL_ATTR_QUERY_TIMEOUT:
+            v = queryTimeout;
+            break;
         case SQL_ATTR_MAX_LENGTH:
         case SQL_ATTR_ROW_BIND_TYPE:
             v = 0;

@@ -90,11 +90,12 @@ bool isBusy(int rc) {
 // 100 000 visits (23 MB) when it is in the page cache, growing with the file.
 // Larger files are checked as SQLite meets them.
 constexpr long long kQuickCheckBytes = 64LL << 20;
-// SQLite's default for its passive checkpoint after a commit.
-constexpr int kWalAutoCheckpointPages = 1000;
 // About 16 MB of log with the default pages; a clinic's day stays far below.
 constexpr int kWalRestartPages = 4000;
 constexpr std::chrono::milliseconds kWalRestartWait{1000};
+// Tries at cutting the log after a failed commit; the first waits out readers
+// within the busy timeout, the others are for I/O errors of their own.
+constexpr int kDropAttempts = 5;
 
 long long fileSize(const std::string& path) {
     struct stat st {};
@@ -247,7 +248,7 @@ void Database::setUp(const OpenOptions& options) {
                   "The file is in use by another user and cannot be opened exclusively");
         execute("PRAGMA locking_mode=EXCLUSIVE");
     } else if (!readOnly_) {
-        execute("PRAGMA journal_mode=WAL");
+        walMode_ = sameName(pragmaText("PRAGMA journal_mode=WAL"), "wal");
         sqlite3_wal_hook(db_, &onWalCommit, this);
     }
     if (!readOnly_) execute("PRAGMA synchronous=FULL");
@@ -259,7 +260,16 @@ Database::~Database() {
 }
 
 void Database::fail(int rc) const {
-    std::string message = sqlite3_errmsg(db_);
+    failWith(rc, sqlite3_errmsg(db_));
+}
+
+void Database::failCommit(int rc) const {
+    std::string message = sqlite3_errmsg(db_);  // before the clean-up says something else
+    dropFailedCommit(rc);
+    failWith(rc, std::move(message));
+}
+
+void Database::failWith(int rc, std::string message) const {
     const int primary = rc & 0xff;
     switch (primary) {
         case SQLITE_CONSTRAINT:
@@ -268,6 +278,8 @@ void Database::fail(int rc) const {
         case SQLITE_LOCKED:
             raise(ErrorKind::Busy, "The database file is locked by another user: " + message,
                   primary);
+        case SQLITE_INTERRUPT:
+            raise(ErrorKind::Busy, "The statement ran past its query timeout", primary);
         case SQLITE_READONLY:
             raise(ErrorKind::ReadOnly, "Cannot update. Database or object is read-only: " + message,
                   primary);
@@ -304,30 +316,83 @@ void Database::execute(const char* sql) const {
     if (rc != SQLITE_DONE) fail(rc);
 }
 
-// SQLite's own checkpoint after a commit is a passive one: it copies what no
-// reader still needs and never waits. Readers that search back to back leave
-// no moment without one, so the log would never start over and grows without
-// end (half a gigabyte for a 9 MB file under three writers and two searching
-// readers). Past kWalRestartPages a commit therefore also waits, briefly, for
-// the readers on older snapshots, and the log starts over from nothing.
-void Database::afterWalCommit(int pages) {
-    if (pages < kWalAutoCheckpointPages) return;
-    if (pages < kWalRestartPages) {
-        sqlite3_wal_checkpoint_v2(db_, nullptr, SQLITE_CHECKPOINT_PASSIVE, nullptr, nullptr);
-        return;
+// A copy of the main file alone (a clinic's backup, the file of a killed
+// workstation) must hold every acknowledged save, so each commit copies its
+// frames from the log into the main file before the save is answered. The
+// checkpoint is a passive one: it never blocks readers or other writers; a
+// reader still on an older snapshot, or another connection's checkpoint,
+// only delays it, within the busy timeout. A log that has restarted since the
+// commit was copied whole before it restarted.
+void Database::afterWalCommit(int frames) {
+    if (frames >= kWalRestartPages) restartLog();
+    for (int attempt = 0;; ++attempt) {
+        int log = -1, copied = -1;
+        const int rc =
+            sqlite3_wal_checkpoint_v2(db_, nullptr, SQLITE_CHECKPOINT_PASSIVE, &log, &copied);
+        if (rc == SQLITE_OK && (copied >= frames || log < frames)) return;
+        if (!waitForLock(attempt)) return;  // stays in the log; the next commit copies it
     }
+}
+
+// Readers that search back to back may leave no moment without one on an
+// older snapshot, so the log would never start over and grows without end
+// (half a gigabyte for a 9 MB file under three writers and two searching
+// readers). Past kWalRestartPages a commit therefore waits, briefly, for them,
+// and the log starts over from nothing.
+void Database::restartLog() {
     const auto saved = busyTimeout_;
     busyTimeout_ = std::min(busyTimeout_, kWalRestartWait);
     sqlite3_wal_checkpoint_v2(db_, nullptr, SQLITE_CHECKPOINT_TRUNCATE, nullptr, nullptr);
     busyTimeout_ = saved;
 }
 
+// A commit whose log write or sync failed may have left its frames, commit
+// mark and all, in the -wal file. SQLite does not count them, but its
+// recovery after a crash reads the file and would bring the "failed" save
+// back. So the log is copied into the main file and cut to nothing before
+// the failure is reported: failed means absent.
+void Database::dropFailedCommit(int rc) const {
+    const int primary = rc & 0xff;
+    if (!walMode_ || (primary != SQLITE_IOERR && primary != SQLITE_FULL)) return;
+    for (int attempt = 0; attempt < kDropAttempts; ++attempt) {
+        const int cut =
+            sqlite3_wal_checkpoint_v2(db_, nullptr, SQLITE_CHECKPOINT_TRUNCATE, nullptr, nullptr);
+        if (cut == SQLITE_OK) return;
+        if (isBusy(cut)) break;  // readers outlasted the busy timeout already
+        std::this_thread::sleep_for(nextWait(attempt));
+    }
+    // Nothing more can be done through this file now; writing on would risk
+    // a save that was reported failed coming back.
+    damaged_ = true;
+}
+
 bool Database::waitForLock(int attempt) const {
     const auto now = std::chrono::steady_clock::now();
     if (attempt == 0) busySince_ = now;
-    if (now - busySince_ >= busyTimeout_) return false;
+    // The application's query timeout can only shorten the wait.
+    const std::chrono::milliseconds limit =
+        queryTimeout_.count() > 0 ? std::min<std::chrono::milliseconds>(queryTimeout_, busyTimeout_)
+                                  : busyTimeout_;
+    if (now - busySince_ >= limit) return false;
     std::this_thread::sleep_for(nextWait(attempt));
     return true;
+}
+
+void Database::setQueryTimeout(int seconds) {
+    queryTimeout_ = std::chrono::seconds(seconds);
+    if (seconds <= 0) {
+        sqlite3_progress_handler(db_, 0, nullptr, nullptr);
+        return;
+    }
+    queryDeadline_ = std::chrono::steady_clock::now() + queryTimeout_;
+    sqlite3_progress_handler(
+        db_, 10000,
+        [](void* self) {
+            return std::chrono::steady_clock::now() > static_cast<Database*>(self)->queryDeadline_
+                       ? 1
+                       : 0;
+        },
+        this);
 }
 
 // SQLite waits through the busy handler only when a statement takes its locks

@@ -82,6 +82,8 @@ public:
     void execute(const char* sql) const;
     // Throws the DriverError that matches SQLite's result code.
     [[noreturn]] void fail(int rc) const;
+    // The same for a failed commit, once what it wrote cannot come back.
+    [[noreturn]] void failCommit(int rc) const;
     // Set once SQLite found the file damaged; from then on nothing is written.
     bool damaged() const override { return damaged_; }
     // Steps a statement that writes, waiting for the write lock where SQLite
@@ -90,8 +92,11 @@ public:
     // One wait of a lock that someone else holds: false once the busy timeout
     // has passed since the first attempt (attempt 0).
     bool waitForLock(int attempt) const;
-    // Called by SQLite after each commit with the pages in the write-ahead log.
-    void afterWalCommit(int pages);
+    // SQL_ATTR_QUERY_TIMEOUT: a lock is waited for no longer, and a statement
+    // still running when it has passed is interrupted (HYT00).
+    void setQueryTimeout(int seconds) override;
+    // Called by SQLite after each commit with the frames in the write-ahead log.
+    void afterWalCommit(int frames);
 
 private:
     int open(const std::string& name, int flags, int busyTimeoutMs);
@@ -100,14 +105,20 @@ private:
     [[noreturn]] void failOpen(int rc);
     void close();
     void setUp(const OpenOptions& options);
+    void restartLog();
+    void dropFailedCommit(int rc) const;
+    [[noreturn]] void failWith(int rc, std::string message) const;
     std::string pragmaText(const char* sql) const;
     void checkIntact(const std::string& path);
 
     sqlite3* db_ = nullptr;
     bool readOnly_ = false;
+    bool walMode_ = false;
     std::string readOnlyReason_;
     std::chrono::milliseconds busyTimeout_{5000};
     mutable std::chrono::steady_clock::time_point busySince_;
+    std::chrono::seconds queryTimeout_{0};
+    std::chrono::steady_clock::time_point queryDeadline_;
     std::string path_;
     SqliteStatement schemaVersion_;
     int knownVersion_ = -1;

@@ -9,13 +9,13 @@
 #include "db/odbc_connection.h"
 #include "db/visit.h"
 #include "platform/program/program_context.h"
+#include "platform/ui/basic_controls.h"
 #include "platform/ui/fixed_window.h"
 
 class QComboBox;
 class QDateTimeEdit;
 class QGroupBox;
 class QLabel;
-class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
@@ -42,28 +42,28 @@ public:
 
     // Patient fields.
     QLabel* 标签_姓名;
-    QLineEdit* 编辑框_姓名;
+    ui::EditBox* 编辑框_姓名;
     QLabel* 标签_性别;
     QComboBox* 组合框_性别;
     QLabel* 标签_年龄;
     ui::WholeNumberEdit* 编辑框_年龄;
     QComboBox* 组合框_年龄单位;
     QLabel* 标签_住址;
-    QLineEdit* 编辑框_住址;
+    ui::EditBox* 编辑框_住址;
     QLabel* 标签4;
     QComboBox* 组合框_新纪录;
     QLabel* 标签_诊断;
-    QLineEdit* 编辑框_诊断;
+    ui::EditBox* 编辑框_诊断;
     QLabel* 标签_登记时间;
     QDateTimeEdit* 日期框1;
     QLabel* 标签_处方号;
-    QLineEdit* 编辑框_处方号;
+    ui::EditBox* 编辑框_处方号;
     QLabel* 标签_现病史;
     QPlainTextEdit* 编辑框_现病史;
     QLabel* 标签2;
     QComboBox* 组合框_备注;
     QLabel* 标签3;
-    QLineEdit* 编辑框_备注2;
+    ui::EditBox* 编辑框_备注2;
     QLabel* 标签_中药处方;
     QPlainTextEdit* 编辑框_中药处方;
 
@@ -71,11 +71,11 @@ public:
     QRadioButton* 单选框1;
     QRadioButton* 单选框2;
     QLabel* 标签_选择药品;
-    QLineEdit* 编辑框_选择药品;
+    ui::EditBox* 编辑框_选择药品;
     QLabel* 标签_西药;
-    QLineEdit* 编辑框_西药;
+    ui::EditBox* 编辑框_西药;
     QLabel* 标签1;
-    QLineEdit* 编辑框_药品名称;
+    ui::EditBox* 编辑框_药品名称;
     QLabel* 标签_用量;
     ui::WholeNumberEdit* 编辑框_用量;
     QLabel* 标签_剂量单位;

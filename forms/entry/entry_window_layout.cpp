@@ -27,8 +27,8 @@ using ui::make;
 
 using namespace entry_texts;
 
-QLineEdit* edit(QWidget* parent, const QString& name, QRect at) {
-    return make(parent, name, at, ui::withoutLengthLimit(new QLineEdit));
+ui::EditBox* edit(QWidget* parent, const QString& name, QRect at) {
+    return make(parent, name, at, new ui::EditBox);
 }
 
 QPlainTextEdit* multiLineEdit(QWidget* parent, const QString& name, QRect at) {

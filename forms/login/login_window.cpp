@@ -44,7 +44,7 @@ LoginWindow::LoginWindow(const ProgramContext& context, QWidget* parent)
     透明标签2 =
         ui::named(new ui::TransparentLabel(texts().password, this), QStringLiteral("透明标签2"));
     ui::place(透明标签2, 200, 213, 40, 24);
-    编辑框1 = ui::named(ui::withoutLengthLimit(new QLineEdit(this)), QStringLiteral("编辑框1"));
+    编辑框1 = ui::named(new ui::EditBox(this), QStringLiteral("编辑框1"));
     ui::place(编辑框1, 260, 150, 110, 30);
     编辑框2 = ui::named(new ui::PasswordEdit(this), QStringLiteral("编辑框2"));
     ui::place(编辑框2, 260, 206, 110, 30);

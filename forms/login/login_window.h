@@ -8,7 +8,6 @@
 #include "platform/ui/basic_controls.h"
 #include "platform/ui/fixed_window.h"
 
-class QLineEdit;
 class QPushButton;
 
 namespace rx {
@@ -28,7 +27,7 @@ public:
 
     ui::TransparentLabel* 透明标签1;
     ui::TransparentLabel* 透明标签2;
-    QLineEdit* 编辑框1;
+    ui::EditBox* 编辑框1;
     ui::PasswordEdit* 编辑框2;
     QPushButton* 按钮1;
 

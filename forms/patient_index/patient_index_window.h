@@ -8,12 +8,12 @@
 #include "db/drug_recordset.h"
 #include "db/odbc_connection.h"
 #include "platform/program/program_context.h"
+#include "platform/ui/basic_controls.h"
 #include "platform/ui/fixed_window.h"
 
 class QDateTimeEdit;
 class QGroupBox;
 class QLabel;
-class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
 
@@ -35,8 +35,8 @@ public:
 
     // Entry of one index row (in 分组框1).
     QLabel* 标签1;
-    QLineEdit* 编辑框_姓名;
-    QLineEdit* 编辑框2;  // the initials, rebuilt from every change of the name
+    ui::EditBox* 编辑框_姓名;
+    ui::EditBox* 编辑框2;  // the initials, rebuilt from every change of the name
     QLabel* 标签2;
     QPlainTextEdit* 编辑框_主诉;
     QLabel* 标签3;
@@ -50,7 +50,7 @@ public:
     QLabel* 标签5;
     QDateTimeEdit* 日期框3;
     QLabel* 标签6;
-    QLineEdit* 编辑框_检索姓名;
+    ui::EditBox* 编辑框_检索姓名;
     QPushButton* 按钮2;
     ui::ReportListView* 超级列表框1;
 

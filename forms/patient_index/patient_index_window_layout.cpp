@@ -27,8 +27,8 @@ QGroupBox* groupBox(QWidget* window, const QString& name, QRect at, const QStrin
     return make(window, name, at, new QGroupBox(caption));
 }
 
-QLineEdit* edit(QWidget* parent, const QString& name, QRect at) {
-    return make(parent, name, at, ui::withoutLengthLimit(new QLineEdit));
+ui::EditBox* edit(QWidget* parent, const QString& name, QRect at) {
+    return make(parent, name, at, new ui::EditBox);
 }
 
 QPushButton* button(QWidget* parent, const QString& name, QRect at, const QString& caption) {

@@ -28,7 +28,7 @@ QString boxText(const QWidget* box) {
 }
 
 void setBoxText(QWidget* box, const QString& text) {
-    if (auto* line = qobject_cast<QLineEdit*>(box)) {
+    if (auto* line = qobject_cast<ui::EditBox*>(box)) {
         line->setText(text);
         line->setCursorPosition(0);  // a long text shows from its start
         return;

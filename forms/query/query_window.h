@@ -8,11 +8,11 @@
 #include "db/odbc_connection.h"
 #include "db/visit.h"
 #include "platform/program/program_context.h"
+#include "platform/ui/basic_controls.h"
 #include "platform/ui/fixed_window.h"
 
 class QGroupBox;
 class QLabel;
-class QLineEdit;
 class QListWidget;
 class QPlainTextEdit;
 class QPushButton;
@@ -45,32 +45,32 @@ public:
     QLabel* 标签_结束时间;
     ui::DatePicker* 日期框2;
     QLabel* 标签1;
-    QLineEdit* 编辑框1;
+    ui::EditBox* 编辑框1;
     QPushButton* 按钮_查询;
     ui::ReportListView* 超级列表框1;
 
     // One visit in full; every box is disabled.
     QLabel* 标签_姓名;
-    QLineEdit* 编辑框_姓名;
+    ui::EditBox* 编辑框_姓名;
     QLabel* 标签_性别;
-    QLineEdit* 编辑框_性别;
+    ui::EditBox* 编辑框_性别;
     QLabel* 标签_年龄;
-    QLineEdit* 编辑框_年龄;
-    QLineEdit* 编辑框_年龄单位;
+    ui::EditBox* 编辑框_年龄;
+    ui::EditBox* 编辑框_年龄单位;
     QLabel* 标签_住址;
-    QLineEdit* 编辑框_住址;
+    ui::EditBox* 编辑框_住址;
     QLabel* 标签_诊断;
-    QLineEdit* 编辑框_诊断;
+    ui::EditBox* 编辑框_诊断;
     QLabel* 标签_登记时间;
-    QLineEdit* 编辑框_登记时间;
+    ui::EditBox* 编辑框_登记时间;
     QLabel* 标签_处方号;
-    QLineEdit* 编辑框_处方号;
+    ui::EditBox* 编辑框_处方号;
     QLabel* 标签_频率;
-    QLineEdit* 编辑框_频率;
+    ui::EditBox* 编辑框_频率;
     QLabel* 标签_用法;
-    QLineEdit* 编辑框_用法;
+    ui::EditBox* 编辑框_用法;
     QLabel* 标签_用量;
-    QLineEdit* 编辑框_用量单位;
+    ui::EditBox* 编辑框_用量单位;
     QLabel* 标签_现病史;
     QPlainTextEdit* 编辑框_现病史;
     QLabel* 标签_中药处方;

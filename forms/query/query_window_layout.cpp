@@ -40,10 +40,12 @@ ui::DatePicker* datePicker(QWidget* parent, const QString& name, QRect at) {
     return d;
 }
 
-// The detail boxes only display: greyed, out of the Tab order, never typed into.
-QLineEdit* detailBox(QWidget* parent, const QString& name, QRect at) {
-    auto* e = make(parent, name, at, ui::withoutLengthLimit(new QLineEdit));
+// The detail boxes only display: greyed, out of the Tab order, never typed into,
+// and still readable, for this is the prescription the doctor reads back.
+ui::EditBox* detailBox(QWidget* parent, const QString& name, QRect at) {
+    auto* e = make(parent, name, at, new ui::EditBox);
     e->setEnabled(false);
+    ui::readableWhenDisabled(e);
     return e;
 }
 
@@ -53,6 +55,7 @@ QPlainTextEdit* detailText(QWidget* parent, const QString& name, QRect at) {
     e->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     e->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     e->setEnabled(false);
+    ui::readableWhenDisabled(e);
     return e;
 }
 
@@ -84,7 +87,7 @@ void QueryWindow::buildSearchControls() {
     日期框2 = datePicker(g, u"日期框2"_s, {243, 20, 112, 20});
     日期框2->setDateTime(context_.now());  // the time of day too, as the window opens
     标签1 = label(g, u"标签1"_s, {370, 24, 30, 16}, kNameFilterLabel);
-    编辑框1 = make(g, u"编辑框1"_s, {400, 20, 112, 20}, ui::withoutLengthLimit(new QLineEdit));
+    编辑框1 = make(g, u"编辑框1"_s, {400, 20, 112, 20}, new ui::EditBox);
     按钮_查询 = button(g, u"按钮_查询"_s, {522, 16, 80, 30}, kSearchButton);
     超级列表框1 = make(g, u"超级列表框1"_s, {8, 56, 616, 136}, new ui::ReportListView);
     超级列表框1->setTextColour(Qt::black);

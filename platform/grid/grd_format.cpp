@@ -280,7 +280,12 @@ void Parser::size(const std::vector<QString>& w) {
     if (sized_ || w.size() != 3) throw Fault{QStringLiteral("size: rows columns, once")};
     const int rows = integer(w[1], 1, GridTable::kMaxRows);
     const int columns = integer(w[2], 1, GridTable::kMaxColumns);
-    if (static_cast<qint64>(rows) * columns > kMaxGrdCells) throw Fault{QStringLiteral("too big")};
+    if (static_cast<qint64>(rows) * columns > kMaxGrdCells)
+        throw Fault{QStringLiteral("size: %1 × %2 is %3 cells, at most %4 are allowed")
+                        .arg(rows)
+                        .arg(columns)
+                        .arg(static_cast<qint64>(rows) * columns)
+                        .arg(kMaxGrdCells)};
     table_ = GridTable(rows, columns);
     sized_ = true;
 }

@@ -7,22 +7,38 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/ui/song_face.h"
+
 namespace rx::grid {
 namespace {
 
 constexpr double kMmPerPoint = 25.4 / 72.0;
 
-// For every cell, the index of the merged range it lies in, or -1.
-std::vector<int> mergeOwners(const GridTable& t) {
-    std::vector<int> owners(static_cast<std::size_t>(t.rows()) * t.columns(), -1);
-    for (std::size_t i = 0; i < t.merges().size(); ++i) {
-        const CellRange& m = t.merges()[i];
-        for (int r = m.top; r <= m.bottom; ++r)
-            for (int c = m.left; c <= m.right; ++c)
-                owners[static_cast<std::size_t>((r - 1) * t.columns() + c - 1)] =
-                    static_cast<int>(i);
-    }
-    return owners;
+// A Latin face for letters and digits on paper: the Song face's own digits come
+// out of a PostScript print queue without their text ("2026" as "2 2"), and
+// DejaVu Serif is a TrueType face every Debian desktop has. Chinese comes from
+// the Song face, a TrueType face too: Qt's PDF writer makes no usable text
+// layer from CFF-outlined faces (Noto CJK), whose shared glyphs also read back
+// as Kangxi radicals (⽇ for 日).
+const QString kPrintLatinFace = QStringLiteral("DejaVu Serif");
+
+QStringList printFamilies(const QString& family) {
+    if (ui::isSongFamily(family)) return {kPrintLatinFace, ui::kSongFace};
+    return {family, kPrintLatinFace, ui::kSongFace};
+}
+
+// No glyph of a cell's face is narrower than this share of its size, and no
+// line lower; so no more characters than visibleCharacters can show in a box.
+// Laying out, measuring or drawing more (a 4 096-character caption at 200
+// points took seconds a cell) only feeds the clip.
+constexpr double kNarrowestGlyphEm = 0.15;
+constexpr double kLowestLineEm = 0.8;
+
+qsizetype visibleCharacters(QSizeF box, int pixelSize) {
+    const double em = std::max(1, pixelSize);
+    const double perLine = std::floor(box.width() / (kNarrowestGlyphEm * em)) + 1;
+    const double lines = std::floor(box.height() / (kLowestLineEm * em)) + 1;
+    return static_cast<qsizetype>(std::min(perLine * lines, 1e9));
 }
 
 // A merged range draws a side when any of its cells along that side has it,
@@ -78,7 +94,10 @@ void drawCell(QPainter& p, const GridTable& t, const CellRange& area, QRectF rec
             p.save();
             p.setClipRect(rect, Qt::IntersectClip);
             p.setFont(fit.font);
-            p.drawText(inner, fit.flags, anchor.text);
+            p.drawText(
+                inner, fit.flags,
+                fit.fits ? anchor.text
+                         : anchor.text.left(visibleCharacters(inner.size(), fit.font.pixelSize())));
             p.restore();
         }
     }
@@ -88,11 +107,8 @@ void drawCell(QPainter& p, const GridTable& t, const CellRange& area, QRectF rec
 }  // namespace
 
 QFont fontFor(const CellFont& f, double pxPerMm) {
-    // The template's family first; where fontconfig has no such face the Song-style
-    // CJK face keeps Chinese text in a serif hand rather than whatever comes first.
     QFont font(f.family);
-    font.setFamilies(
-        {f.family, QStringLiteral("Noto Serif CJK SC"), QStringLiteral("Noto Sans CJK SC")});
+    font.setFamilies(printFamilies(f.family));
     font.setStyleHint(QFont::Serif);
     font.setPixelSize(
         std::max(1, static_cast<int>(std::lround(f.pointSize * kMmPerPoint * pxPerMm))));
@@ -113,6 +129,7 @@ TextFit fitText(const QString& text, const CellStyle& style, QSizeF inner, doubl
          f.pointSize -= std::max(0.5, style.font.pointSize / 20)) {
         fit.font = fontFor(f, pxPerMm);
         fit.shrunk = f.pointSize < style.font.pointSize;
+        if (text.size() > visibleCharacters(inner, fit.font.pixelSize())) continue;
         if (!text.contains(u'\n') && fitsAt(fit.font, text, inner, oneLine, device)) {
             fit.flags = oneLine;
             return fit;
@@ -136,7 +153,6 @@ QRectF cellRect(const GridTable& t, int row, int column, double pxPerMm) {
 
 void paintTable(QPainter& p, const GridTable& t, double pxPerMm, QPointF origin,
                 const QRectF& exposed) {
-    const std::vector<int> owners = mergeOwners(t);
     std::vector<double> xs(1, 0.0), ys(1, 0.0);  // edges in device pixels, index 0 = first edge
     for (int c = 1; c <= t.columns(); ++c) xs.push_back(xs.back() + t.columnWidthMm(c) * pxPerMm);
     for (int r = 1; r <= t.rows(); ++r) ys.push_back(ys.back() + t.rowHeightMm(r) * pxPerMm);
@@ -149,8 +165,7 @@ void paintTable(QPainter& p, const GridTable& t, double pxPerMm, QPointF origin,
     for (int r = 1; r <= t.rows(); ++r) {
         if (!visible.isEmpty() && ys[r - 1] > visible.bottom() + 2) break;
         for (int c = 1; c <= t.columns(); ++c) {
-            const int owner = owners[static_cast<std::size_t>((r - 1) * t.columns() + c - 1)];
-            const CellRange area = owner < 0 ? CellRange{r, c, r, c} : t.merges()[owner];
+            const CellRange area = t.mergeAt(r, c).value_or(CellRange{r, c, r, c});
             if (area.top != r || area.left != c) continue;  // drawn with its range
             const QRectF rect(QPointF(xs[c - 1], ys[r - 1]),
                               QPointF(xs[area.right], ys[area.bottom]));
@@ -167,6 +182,10 @@ QPageLayout pageLayoutFor(const PageSetup& page) {
                        page.marginsMm, QPageLayout::Millimeter);
 }
 
+QRectF pageArea(const QPageLayout& layout, int dpi) {
+    return QRectF(QPointF(0, 0), layout.paintRectPixels(dpi).size());
+}
+
 bool renderPdf(const GridTable& table, const QString& path, int dpi) {
     QPdfWriter writer(path);
     writer.setResolution(dpi);
@@ -174,7 +193,7 @@ bool renderPdf(const GridTable& table, const QString& path, int dpi) {
     writer.setCreator(QStringLiteral("rx_workstation"));
     QPainter painter;
     if (!painter.begin(&writer)) return false;
-    paintTable(painter, table, dpi / 25.4);
+    paintTable(painter, table, dpi / 25.4, {}, pageArea(writer.pageLayout(), dpi));
     return painter.end();
 }
 

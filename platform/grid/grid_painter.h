@@ -45,6 +45,11 @@ void paintTable(QPainter& painter, const GridTable& table, double pxPerMm, QPoin
 // The page of a template for a printer or PDF writer.
 QPageLayout pageLayoutFor(const PageSetup& page);
 
+// What a page shows of a table drawn at its top-left corner, in device pixels:
+// the `exposed` rectangle for paintTable, so that rows and columns beyond the
+// page are not drawn only to be cut away.
+QRectF pageArea(const QPageLayout& layout, int dpi);
+
 // Renders the table as a one-page PDF at `dpi`; false when the file cannot be written.
 bool renderPdf(const GridTable& table, const QString& path, int dpi = 600);
 

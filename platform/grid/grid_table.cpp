@@ -66,17 +66,22 @@ double GridTable::rowOffsetMm(int row) const {
 bool GridTable::addMerge(const CellRange& range) {
     if (range.top > range.bottom || range.left > range.right) return false;
     if (!contains(range.top, range.left) || !contains(range.bottom, range.right)) return false;
-    const bool overlaps = std::any_of(merges_.begin(), merges_.end(),
-                                      [&](const CellRange& m) { return m.intersects(range); });
-    if (overlaps) return false;
+    if (mergeOwners_.empty()) mergeOwners_.assign(cells_.size(), -1);
+    for (int r = range.top; r <= range.bottom; ++r)
+        for (int c = range.left; c <= range.right; ++c)
+            if (mergeOwners_[static_cast<std::size_t>(index(r, c))] >= 0) return false;
+    for (int r = range.top; r <= range.bottom; ++r)
+        for (int c = range.left; c <= range.right; ++c)
+            mergeOwners_[static_cast<std::size_t>(index(r, c))] = static_cast<int>(merges_.size());
     merges_.push_back(range);
     return true;
 }
 
 std::optional<CellRange> GridTable::mergeAt(int row, int column) const {
-    for (const CellRange& m : merges_)
-        if (m.contains(row, column)) return m;
-    return std::nullopt;
+    if (mergeOwners_.empty() || !contains(row, column)) return std::nullopt;
+    const int owner = mergeOwners_[static_cast<std::size_t>(index(row, column))];
+    if (owner < 0) return std::nullopt;
+    return merges_[static_cast<std::size_t>(owner)];
 }
 
 }  // namespace rx::grid

@@ -114,6 +114,9 @@ private:
     std::vector<double> columnWidths_;
     std::vector<double> rowHeights_;
     std::vector<CellRange> merges_;
+    // For each cell, the index in merges_ of the range it lies in, or -1; made
+    // with the first merge, so that adding and finding one is not a search.
+    std::vector<int> mergeOwners_;
     PageSetup page_;
 };
 

@@ -41,9 +41,13 @@ void PrintPreview::open() {
 }
 
 void PrintPreview::paintPages(QPrinter* printer) {
+    // The print dialog puts the chosen printer's default paper in place of the
+    // template's (an A5 slip came out on A4); the page is the template's.
+    printer->setPageLayout(pageLayoutFor(source_.table().page()));
     QPainter painter;
     if (!painter.begin(printer)) return;
-    paintTable(painter, source_.table(), printer->resolution() / 25.4);
+    paintTable(painter, source_.table(), printer->resolution() / 25.4, {},
+               pageArea(printer->pageLayout(), printer->resolution()));
     painter.end();
 }
 

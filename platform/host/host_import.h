@@ -21,8 +21,10 @@ inline constexpr std::size_t kTextCap = 50000;
 Window findHostControl(HostAccess& host, int last);
 
 // The control's whole text (GB18030 bytes). With no window: one space. A text
-// of kTextCap bytes or more is cut to its first kTextCap bytes, less a
-// character the cut broke, and a note of how many bytes were left off.
+// of kTextCap bytes or more is cut to its first kTextCap bytes and a note of
+// how many bytes were left off. The cut deliberately keeps whole characters:
+// it ends after the last character that fits whole, and never leaves a lone
+// lead byte (a broken character) to be stored.
 std::string readHostText(HostAccess& host, Window control);
 
 // The patient's name and complaint as the frame shows them now.

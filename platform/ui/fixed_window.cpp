@@ -10,6 +10,8 @@
 #include <QWindow>
 #include <iterator>
 
+#include "platform/ui/modal_activation.h"
+
 namespace rx::ui {
 namespace {
 
@@ -33,6 +35,7 @@ FixedWindow::FixedWindow(QSize outerSize, TitleButtons buttons, QWidget* owner)
     // title bar empty until a window sets a title of its own.
     setWindowTitle(QStringLiteral(" "));
     WindowLifetime::instance().windowCreated();
+    keepModalWindowsInFront();
 }
 
 FixedWindow::~FixedWindow() {

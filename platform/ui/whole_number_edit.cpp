@@ -37,7 +37,7 @@ bool isWholeNumberCharacter(QChar c) {
     return (c >= u'0' && c <= u'9') || c == u'-';
 }
 
-WholeNumberEdit::WholeNumberEdit(QWidget* parent) : QLineEdit(parent) {
+WholeNumberEdit::WholeNumberEdit(QWidget* parent) : EditBox(parent) {
     // Dropped text would bypass the rewrite; a whole-number box needs no drops.
     setAcceptDrops(false);
 }

@@ -3,7 +3,7 @@
 // be typed, and the text is rewritten into plain decimal when the box loses the
 // focus or receives pasted text.
 
-#include <QLineEdit>
+#include "platform/ui/basic_controls.h"
 
 namespace rx::ui {
 
@@ -15,7 +15,7 @@ QString wholeNumberText(const QString& text);
 // Whether a typed character may enter the box.
 bool isWholeNumberCharacter(QChar c);
 
-class WholeNumberEdit final : public QLineEdit {
+class WholeNumberEdit final : public EditBox {
     Q_OBJECT
 public:
     explicit WholeNumberEdit(QWidget* parent = nullptr);

@@ -19,6 +19,7 @@
 #include "platform/ui/message_box.h"
 #include "tests/support/temp_program_dir.h"
 #include "tests/support/test_program.h"
+#include "tests/support/text_fit.h"
 #include "tests/support/typing.h"
 
 namespace {
@@ -207,6 +208,10 @@ TEST(LoginCheck, ComparesBothTextsWithTheCode) {
     EXPECT_EQ(rx::checkLogin(QStringLiteral("794"), QStringLiteral("794")), LoginVerdict::Accepted);
     EXPECT_EQ(rx::checkLogin(QStringLiteral("794"), QString()), LoginVerdict::MissingInput);
     EXPECT_EQ(rx::checkLogin(QStringLiteral(" 794"), QStringLiteral("794")), LoginVerdict::Refused);
+}
+
+TEST_F(LoginWindowTest, NoTextIsCutOff) {
+    EXPECT_EQ(rx::test::cutOffTexts(window_), "");
 }
 
 }  // namespace

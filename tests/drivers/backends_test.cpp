@@ -183,6 +183,23 @@ TEST_P(OnBothStores, AFailedStatementLeavesTheTransactionAsItWas) {
     EXPECT_EQ(db.query("select 姓名 from 检索 order by 编号"), (Rows{{"甲"}, {"乙"}}));
 }
 
+// A text with a NUL in it is refused whole on both stores, in a value and in
+// a filter, and nothing of it is kept.
+TEST_P(OnBothStores, ATextWithANulIsRefusedAndNothingStored) {
+    using namespace std::string_literals;
+    for (const std::string& sql : {"INSERT INTO 检索 (姓名,主诉) values ('张\0三','x')"s,
+                                   "INSERT INTO 基本资料 (住址) values ('地址\0秘密')"s,
+                                   "UPDATE 检索 SET 主诉 = 'a\0' WHERE 姓名 = '甲'"s}) {
+        OdbcOutcome o = db.execute(sql);
+        EXPECT_EQ(o.state, "22021") << o.message;
+    }
+    OdbcOutcome filter;
+    db.query("select 姓名 from 检索 where 姓名 like '%\0%'"s, &filter);
+    EXPECT_EQ(filter.state, "22021");
+    EXPECT_EQ(db.query("select count(*) from 检索"), (Rows{{"0"}}));
+    EXPECT_EQ(db.query("select count(*) from 基本资料"), (Rows{{"0"}}));
+}
+
 // A save that waits for a lock another workstation holds gives up with HYT00
 // after the driver's five seconds, and the row is not written.
 TEST_P(OnBothStores, ALockHeldTooLongIsATimeout) {
@@ -196,6 +213,61 @@ TEST_P(OnBothStores, ALockHeldTooLongIsATimeout) {
     EXPECT_EQ(o.state, "HYT00") << o.message;
     ASSERT_TRUE(SQL_SUCCEEDED(SQLEndTran(SQL_HANDLE_DBC, holder.dbc(), SQL_ROLLBACK)));
     EXPECT_EQ(db.query("select 主诉 from 检索"), (Rows{{std::nullopt}}));
+}
+
+// The application's own query timeout bounds the same wait, well inside the
+// five seconds, and the connection saves again once the lock is gone.
+TEST_P(OnBothStores, TheApplicationsQueryTimeoutBoundsTheWait) {
+    ASSERT_TRUE(db.execute("INSERT INTO 检索 (姓名) values ('甲')").ok());
+    OdbcConnection holder;
+    ASSERT_TRUE(holder.driverConnect(store.text()).ok());
+    ASSERT_TRUE(SQL_SUCCEEDED(SQLSetConnectAttr(
+        holder.dbc(), SQL_ATTR_AUTOCOMMIT, reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_OFF), 0)));
+    ASSERT_TRUE(holder.execute("UPDATE 检索 SET 主诉 = 'held' WHERE 姓名 = '甲'").ok());
+    OdbcStatement waiting(db);
+    ASSERT_TRUE(SQL_SUCCEEDED(
+        SQLSetStmtAttr(waiting.get(), SQL_ATTR_QUERY_TIMEOUT, reinterpret_cast<SQLPOINTER>(1), 0)));
+    SQLULEN timeout = 0;
+    SQLGetStmtAttr(waiting.get(), SQL_ATTR_QUERY_TIMEOUT, &timeout, 0, nullptr);
+    EXPECT_EQ(timeout, 1u);
+    const auto start = std::chrono::steady_clock::now();
+    OdbcOutcome o = waiting.execDirect("UPDATE 检索 SET 主诉 = 'mine' WHERE 姓名 = '甲'");
+    const auto waited = std::chrono::steady_clock::now() - start;
+    EXPECT_EQ(o.state, "HYT00") << o.message;
+    EXPECT_LT(waited, std::chrono::seconds(4));  // the lock's own bound is 5 s
+    ASSERT_TRUE(SQL_SUCCEEDED(SQLEndTran(SQL_HANDLE_DBC, holder.dbc(), SQL_ROLLBACK)));
+    ASSERT_TRUE(db.execute("INSERT INTO 检索 (姓名) values ('乙')").ok());
+    EXPECT_EQ(db.query("select 姓名, 主诉 from 检索 order by 编号"),
+              (Rows{{"甲", std::nullopt}, {"乙", std::nullopt}}));
+}
+
+// A result read only in part does not hold the connection: another statement
+// runs in between, the rest of the result is still there, and one left
+// halfway is let go of.
+TEST_P(OnBothStores, AResultReadInPartLeavesTheConnectionFree) {
+    ASSERT_TRUE(SQL_SUCCEEDED(SQLSetConnectAttr(
+        db.dbc(), SQL_ATTR_AUTOCOMMIT, reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_OFF), 0)));
+    for (int i = 0; i < 300; ++i)
+        ASSERT_TRUE(
+            db.execute("INSERT INTO 检索 (姓名) values ('" + std::to_string(i) + "')").ok());
+    ASSERT_TRUE(SQL_SUCCEEDED(SQLEndTran(SQL_HANDLE_DBC, db.dbc(), SQL_COMMIT)));
+    ASSERT_TRUE(SQL_SUCCEEDED(SQLSetConnectAttr(
+        db.dbc(), SQL_ATTR_AUTOCOMMIT, reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_ON), 0)));
+    OdbcStatement reading(db), halfway(db);
+    ASSERT_TRUE(reading.execDirect("select 姓名 from 检索 order by 编号").ok());
+    for (int i = 0; i < 10; ++i) {
+        ASSERT_TRUE(SQL_SUCCEEDED(SQLFetch(reading.get())));
+        EXPECT_EQ(reading.text(1), std::to_string(i));
+    }
+    ASSERT_TRUE(halfway.execDirect("select 姓名 from 检索").ok());
+    ASSERT_TRUE(SQL_SUCCEEDED(SQLFetch(halfway.get())));
+    ASSERT_TRUE(db.execute("INSERT INTO 基本资料 (姓名) values ('甲')").ok());
+    ASSERT_TRUE(SQL_SUCCEEDED(SQLFreeStmt(halfway.get(), SQL_CLOSE)));
+    int next = 10;
+    while (SQL_SUCCEEDED(SQLFetch(reading.get())))
+        EXPECT_EQ(reading.text(1), std::to_string(next++));
+    EXPECT_EQ(next, 300);
+    EXPECT_EQ(db.query("select 姓名 from 基本资料"), (Rows{{"甲"}}));
 }
 
 // Three workstations saving at once, each in its own process: on the server

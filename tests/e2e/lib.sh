@@ -243,6 +243,10 @@ add_drugs() {
     done
 }
 
+# Clicks the first row of QueryWindow's ($1) result list, in its 姓名 column:
+# below the header, both one line of the 12-pixel Song face high.
+click_first_query_row() { click_at "$1" $((8 + 8 + 97)) $((8 + 56 + 22)); }
+
 # Clicks a button of EntryWindow ($1) by its place in the group box ($2, $3: left, top).
 click_entry_button() { click_at "$1" $((8 + $2 + 40)) $((9 + $3 + 15)); }
 
@@ -253,4 +257,57 @@ click_close_box() {
     read -r -a ext <<<"$(frame_extents "$1")"
     xdotool mousemove --sync $((pos[0] + $(client_size "$1" | cut -dx -f1) - 8)) $((pos[1] - ext[2] / 2)) click 1
     sleep 0.3
+}
+
+# Printing through the private CUPS queue (scripts/cups-pdf-queue.sh, started by
+# CTest's cups_queue fixture): the program finds it as the default destination.
+cups_begin() {
+    [ -f "${RX_CUPS_ENV:?}" ] || fail "expected the cups_queue fixture's $RX_CUPS_ENV"
+    if grep -q RX_CUPS_UNAVAILABLE "$RX_CUPS_ENV"; then
+        e2e_log "skipped: $(cat "$RX_CUPS_ENV")"; exit 77
+    fi
+    CUPS_SERVER=$(sed -n 's/^CUPS_SERVER=//p' "$RX_CUPS_ENV")
+    CUPS_OUT=$(sed -n 's/^RX_CUPS_OUT=//p' "$RX_CUPS_ENV")
+    export CUPS_SERVER
+}
+
+# The print button, last on the maximised preview's tool bar (client coordinates).
+PREVIEW_PRINT_X=648
+PREVIEW_PRINT_Y=18
+
+printed_count() { find "$CUPS_OUT" -name '*.pdf' | wc -l; }
+printed_more_than() { [ "$(printed_count)" -gt "$1" ]; }
+
+# In the maximised preview ($1): the print button, then 打印 in the print
+# dialog, which names the default queue by itself. Prints the path of the PDF
+# the queue produced.
+print_from_preview() {
+    local before dialog
+    before=$(printed_count)
+    click_at "$1" "$PREVIEW_PRINT_X" "$PREVIEW_PRINT_Y"
+    dialog=$(wait_for_title "打印" 30)
+    wait_active "$dialog"
+    shot "$2-dialog"
+    key Return
+    wait_until 60 printed_more_than "$before" ||
+        fail "expected a PDF from the queue, saw none in $CUPS_OUT: $(lpstat -W all -o 2>&1 | tail -n 3)"
+    sleep 1  # cups-pdf writes the file, then sets its mode
+    cp "$(ls -t "$CUPS_OUT"/*.pdf | head -n 1)" "$E2E_DIR/$2.pdf"
+    pdftoppm -r 60 -png -singlefile "$E2E_DIR/$2.pdf" "$E2E_DIR/$2-page"
+    echo "$E2E_DIR/$2.pdf"
+}
+
+# The printed page $1: its paper ($2, "A5 portrait"), every font embedded,
+# and each cell of $4 (lines "row column text") holding exactly its text where
+# template $3 puts that cell.
+check_printed_page() {
+    local size faults
+    size=$(pdfinfo "$1" | awk '/^Page size:/ {
+        gsub(/[()]/, "", $7); print $7, ($3 > $5 ? "landscape" : "portrait") }')
+    expect_equal "the printed paper" "$2" "$size"
+    pdffonts "$1" | awk 'NR > 2 && $(NF-4) != "yes" {bad = 1} END {exit bad}' ||
+        fail "expected every font embedded, saw: $(pdffonts "$1")"
+    "${RX_GRID_PDF:?}" --boxes "$PROGRAM_DIR/$3" >"$E2E_DIR/boxes.txt"
+    faults=$(python3 "$(dirname "${BASH_SOURCE[0]}")/pdf_cells.py" "$1" "$E2E_DIR/boxes.txt" "$4") ||
+        fail "expected each printed cell to hold its text: $faults"
 }

@@ -3,6 +3,7 @@
 #include <QLabel>
 
 #include "tests/forms_entry/entry_fixture.h"
+#include "tests/support/text_fit.h"
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -269,6 +270,13 @@ TEST_F(EntryWindowTest, SecondButtonClickedDoesNothing) {
     EXPECT_EQ(endedWith(), -1);
     EXPECT_EQ(w.编辑框_姓名->text(), u"李四"_s);
     EXPECT_EQ(rx::ui::FixedWindow::liveWindows(), 1);
+}
+
+// The date keeps its final 日 for a two-digit month and day; every caption fits.
+TEST_F(EntryWindowTest, NoTextIsCutOff) {
+    EntryWindow& w = open();
+    w.日期框1->setDate(QDate(2026, 11, 30));
+    EXPECT_EQ(rx::test::cutOffTexts(&w), "");
 }
 
 }  // namespace

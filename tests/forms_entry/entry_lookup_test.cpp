@@ -291,6 +291,24 @@ TEST_F(DrugLookupTest, BothBuildsSideBySide) {
     EXPECT_TRUE(hostProgram.shown().empty());
 }
 
+// A code set again, the same as it was, still looks up: the other box's lookup
+// in between filled the shared result list with its own drugs.
+TEST_F(DrugLookupTest, SettingEitherCodeAgainLooksUpAgain) {
+    EntryWindow& w = open();
+    w.编辑框_选择药品->setText(u"DG"_s);
+    const QStringList herbal = columnOf(w.查询列表框);
+    w.编辑框_西药->setText(u"AMXL"_s);
+    const QStringList western = columnOf(w.查询列表框);
+    ASSERT_FALSE(herbal.isEmpty() || western.isEmpty() || herbal == western);
+    const std::pair<rx::ui::EditBox*, QStringList> boxes[] = {
+        {w.编辑框_选择药品, herbal}, {w.编辑框_西药, western}, {w.编辑框_选择药品, herbal}};
+    for (const auto& [box, results] : boxes) {
+        box->setText(box->text());
+        EXPECT_EQ(columnOf(w.查询列表框), results) << box->objectName().toStdString();
+    }
+    EXPECT_TRUE(shown().empty());
+}
+
 TEST_F(DrugLookupTest, FailedLookupReportsEachTimeAndKeepsFailingInBothModes) {
     changeDrugDatabase(u"DROP TABLE 西药"_s);
     EntryWindow& w = open();

@@ -3,6 +3,10 @@
 // server is down a save fails as any failed save does and the lists stay
 // empty, and once it is back the next save goes through, once.
 
+#include <atomic>
+#include <chrono>
+#include <thread>
+
 #include "forms/query/query_window.h"
 #include "tests/forms_entry/entry_fixture.h"
 #include "tests/support/test_server.h"
@@ -19,7 +23,7 @@ protected:
         RX_REQUIRE_CLUSTER(cluster_);
         EntryWindowTest::SetUp();
         // The drug catalogue stays the local file; the visits go to the server.
-        dir_.setDataSourceKeys(cluster_.dataSourceKeys());
+        dir_.setDataSourceKeys(cluster_.dataSourceKeys() + "PGStatementTimeout = 2\n");
         rxdb::Status s =
             rxdb::createPrescriptionTables(TempProgramDir::dataSourceName().toStdString(),
                                            dir_.prescriptionDatabasePath().toStdString());
@@ -65,6 +69,38 @@ TEST_F(EntryOnServer, AVisitSavedInOneRoomIsFoundInAnotherAndSurvivesTheServerGo
     EXPECT_EQ(found(*query), 2);
     EXPECT_EQ(savedRows().size(), 2u);
     delete query;
+}
+
+// A hung server (every process stopped): the save fails within the data
+// source's two-second bound, not when the server comes back, with the
+// program's own message; the window stays usable and the save after the
+// server is back goes through, once.
+TEST_F(EntryOnServer, ASaveAgainstAHungServerFailsInTimeAndTheWindowGoesOn) {
+    EntryWindow& entry = open();
+    fillRequired();
+    addDrug(u"当归"_s, u"10"_s, u"g"_s);
+    ASSERT_TRUE(cluster_.freeze());
+    std::atomic<bool> returned{false}, thawedByWatchdog{false};
+    std::thread watchdog([&] {
+        for (int i = 0; i < 600 && !returned; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        if (!returned) thawedByWatchdog = cluster_.thaw();
+    });
+    click(entry.按钮_保存);
+    returned = true;
+    watchdog.join();
+    EXPECT_FALSE(thawedByWatchdog) << "the save waited for the server to come back";
+    ASSERT_EQ(shown().size(), 1u);
+    EXPECT_EQ(shown()[0].text, u"添加资料失败"_s);
+
+    if (!thawedByWatchdog) {
+        ASSERT_TRUE(cluster_.thaw());
+    }
+    program_.clearShown();
+    click(entry.按钮_保存);
+    ASSERT_EQ(shown().size(), 1u);
+    EXPECT_EQ(shown()[0].text, u"添加资料成功"_s);
+    EXPECT_EQ(savedRows().size(), 1u);
 }
 
 }  // namespace

@@ -8,6 +8,8 @@
 #include <QPushButton>
 #include <QTest>
 
+#include "db/connection_texts.h"
+#include "db/odbc_connection.h"
 #include "forms/patient_index/patient_index_window.h"
 #include "platform/host/host_import.h"
 #include "platform/text/gb18030.h"
@@ -45,6 +47,17 @@ protected:
         EXPECT_TRUE(QTest::qWaitForWindowActive(w.get()));
         return w;
     }
+    // 首拼 of every row of 检索, as stored.
+    QStringList storedInitials() {
+        rx::db::OdbcConnection connection;
+        EXPECT_TRUE(connection.Open(rx::db::prescriptionConnectionText(dir_.path())));
+        QStringList initials;
+        const int handle = connection.Query(u"select 首拼 from 检索"_s);
+        for (connection.MoveFirst(handle); !connection.AtEnd(handle); connection.MoveNext(handle))
+            initials.append(rx::db::valueText(connection.ReadColumn(handle, 1)));
+        connection.CloseResult(handle);
+        return initials;
+    }
     rx::test::TempProgramDir dir_;
 };
 
@@ -77,6 +90,29 @@ TEST_F(HostLinkedIndex, QuickButtonOnlyInTheHostLinkedBuildAndFromTheFrame) {
         EXPECT_EQ(w->编辑框_主诉->toPlainText(), c.complaint) << c.what;
         EXPECT_TRUE(program.shown().empty()) << c.what;
     }
+}
+
+// The host's patient is the one already typed: setting the same name still
+// rebuilds the initials, so the hand-typed ones are not stored.
+TEST_F(HostLinkedIndex, QuickButtonWithTheTypedNameStillRebuildsTheInitials) {
+    FakeHost host;
+    rx::host::Window w = host.addFrame(rx::host::kFrameClass, rx::host::frameTitle());
+    for (int step : rx::host::kPathSteps) w = host.addControl(w, step);
+    host.addControl(w, rx::host::kNameControl, gb("李建国"));
+    rx::test::TestProgram program(dir_.path(), rx::Build::HostLinked);
+    program.context().withHost(host);
+    auto index = open(program);
+    index->编辑框_姓名->setFocus();
+    rx::test::typeText(index->编辑框_姓名, u"李建国"_s);
+    index->编辑框2->setFocus();
+    index->编辑框2->selectAll();
+    rx::test::typeText(index->编辑框2, u"XYZ"_s);
+    QTest::mouseClick(index->按钮_快捷, Qt::LeftButton);
+    EXPECT_EQ(index->编辑框2->text(), u"LJG"_s);
+    QTest::mouseClick(index->按钮1, Qt::LeftButton);
+    ASSERT_EQ(program.shown().size(), 1u);
+    EXPECT_EQ(program.shown()[0].text, u"添加资料成功"_s);
+    EXPECT_EQ(storedInitials(), QStringList{u"LJG"_s});
 }
 
 TEST_F(HostLinkedIndex, EnterInTheNameSavesAtOnceAndTheComplaintTakesNewLines) {

@@ -26,6 +26,7 @@
 #include "platform/ui/report_list_view.h"
 #include "tests/support/temp_program_dir.h"
 #include "tests/support/test_program.h"
+#include "tests/support/text_fit.h"
 #include "tests/support/typing.h"
 
 using namespace Qt::Literals::StringLiterals;
@@ -281,12 +282,15 @@ TEST_F(PatientIndexTest, EnterChainEntersARunOfPatientsOfOneDay) {
     search(w, QDate(2024, 3, 1), QDate(2024, 3, 1), u"O'N"_s);
     EXPECT_EQ(listed(w), (std::vector<Line>{{u"O'Neil"_s, u"2024年3月1日"_s, u"头痛"_s}}));
 
-    // Without a name the add is refused, and the complaint is emptied all the same.
+    // Without a name the add is refused, and the complaint is emptied all the same;
+    // emptying the empty name is still a setting of it, so hand-typed initials go too.
     program_.clearShown();
+    typeInto(w.编辑框2, u"XX"_s);
     typeInto(w.编辑框_主诉, u"发热"_s);
     QTest::keyClick(w.编辑框_主诉, Qt::Key_Return);
     EXPECT_EQ(program_.shown(), std::vector{info(u"姓名不能为空"_s)});
     EXPECT_TRUE(w.编辑框_主诉->toPlainText().isEmpty());
+    EXPECT_EQ(w.编辑框2->text(), QString());
     EXPECT_EQ(w.focusWidget(), w.编辑框_姓名);
     EXPECT_EQ(storedRows().size(), 3u);
 }
@@ -405,6 +409,12 @@ TEST_F(PatientIndexTest, EntryWindowOpensAFreshModalIndexWindowEachTime) {
     }
     EXPECT_EQ(rowsAtOpen, (std::vector{0, 0}));
     EXPECT_EQ(storedRows().size(), 2u);
+}
+
+TEST_F(PatientIndexTest, NoTextIsCutOff) {
+    PatientIndexWindow& w = open();
+    for (QDateTimeEdit* d : {w.日期框1, w.日期框2, w.日期框3}) d->setDate(QDate(2026, 11, 30));
+    EXPECT_EQ(rx::test::cutOffTexts(&w), "");
 }
 
 }  // namespace

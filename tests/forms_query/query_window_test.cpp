@@ -12,6 +12,7 @@
 #include "forms/query/query_columns.h"
 #include "platform/ui/basic_controls.h"
 #include "tests/forms_query/query_fixture.h"
+#include "tests/support/text_fit.h"
 #include "tests/support/typing.h"
 
 using namespace Qt::Literals::StringLiterals;
@@ -167,6 +168,27 @@ TEST_F(QueryWindowTest, EveryControlInItsPlaceWithItsCaption) {
     EXPECT_FALSE(w.超级列表框1->isSorted());
     EXPECT_EQ(w.超级列表框1->palette().color(QPalette::Text), QColor(Qt::black));
     EXPECT_EQ(w.超级列表框1->palette().color(QPalette::Base), QColor(Qt::white));
+}
+
+// Display only, yet readable: the prescription the doctor reads back keeps its
+// disabled look and takes no focus, with text at least 4.5 : 1 on its background.
+TEST_F(QueryWindowTest, DetailBoxesStayDisabledButReadable) {
+    using rx::ui::contrastRatio;
+    EXPECT_DOUBLE_EQ(contrastRatio(Qt::black, Qt::white), 21.0);
+    EXPECT_DOUBLE_EQ(contrastRatio(Qt::white, Qt::white), 1.0);
+    EXPECT_NEAR(contrastRatio(QColor(0xBE, 0xBE, 0xBE), QColor(0xEF, 0xEF, 0xEF)), 1.6, 0.05);
+
+    QueryWindow& w = open();
+    for (QWidget* box : detailBoxes(w)) {
+        const std::string name = box->objectName().toStdString();
+        EXPECT_FALSE(box->isEnabled()) << name;
+        box->setFocus(Qt::MouseFocusReason);
+        EXPECT_FALSE(box->hasFocus()) << name;
+        const QPalette& p = box->palette();
+        const QColor text = p.color(QPalette::Disabled, QPalette::Text);
+        EXPECT_GE(contrastRatio(text, p.color(QPalette::Disabled, QPalette::Base)), 4.5) << name;
+        EXPECT_NE(text, p.color(QPalette::Active, QPalette::Text)) << name << " still greyed";
+    }
 }
 
 TEST_F(QueryWindowTest, TabWalksTheControlsThatTakeTheFocus) {
@@ -388,6 +410,14 @@ TEST_F(QueryWindowTest, ExitClosesAndDestroysTheWindow) {
     EXPECT_TRUE(window_.isNull());
     EXPECT_EQ(rx::ui::FixedWindow::liveWindows(), before - 1);
     EXPECT_EQ(program_.endedWith(), -1);
+}
+
+TEST_F(QueryWindowTest, NoTextIsCutOff) {
+    QueryWindow& w = open();
+    w.日期框1->setDate(QDate(2026, 11, 30));
+    w.日期框2->setDate(QDate(2026, 12, 31));
+    w.编辑框_登记时间->setText(QStringLiteral("2026年3月10日0时0分7秒"));
+    EXPECT_EQ(rx::test::cutOffTexts(&w), "");
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
 // The painter, the grid view and the print preview, headless.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -6,11 +7,14 @@
 #include <QImage>
 #include <QPainter>
 #include <QPrinter>
+#include <QProcess>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QWidget>
+#include <algorithm>
 
 #include "platform/grid/data_source.h"
+#include "platform/grid/grd_format.h"
 #include "platform/grid/grid_painter.h"
 #include "platform/grid/grid_view.h"
 #include "platform/grid/print_preview.h"
@@ -104,6 +108,98 @@ TEST(GridPainter, RendersTheSlipToAOnePagePdf) {
     EXPECT_FALSE(renderPdf(source.table(), dir.filePath(QStringLiteral("no/such/dir/x.pdf"))));
 }
 
+// Every character other than white space, sorted: what a search of the page finds.
+QString inkCharacters(const QString& text) {
+    QString ink;
+    for (const QChar c : text)
+        if (!c.isSpace()) ink.append(c);
+    std::sort(ink.begin(), ink.end());
+    return ink;
+}
+
+TEST(GridPainter, ThePdfTextLayerGivesBackEveryCellText) {
+    const QString texts[] = {QStringLiteral("日月方"),        QStringLiteral("D01"),
+                             QStringLiteral("2026年3月10日"), QStringLiteral("当归10g"),
+                             QStringLiteral("张三丰"),        QStringLiteral("O'Neil 35岁")};
+    for (const QString& name : {QStringLiteral("处方笺.grd"), QStringLiteral("A4.grd")}) {
+        SCOPED_TRACE(name.toStdString());
+        QTemporaryDir dir;
+        DataSource source;
+        ASSERT_TRUE(source.loadTemplate(QStringLiteral(RX_TEMPLATE_DIR "/") + name));
+        // Into empty cells that are drawn: a cell inside a merged range shows only its anchor.
+        const GridTable& t = source.table();
+        int k = 0;
+        for (int r = 1; r <= t.rows(); ++r)
+            for (int c = 1; c <= t.columns() && k < 6; ++c) {
+                const auto merge = t.mergeAt(r, c);
+                if (t.cell(r, c).text.isEmpty() &&
+                    (!merge || (merge->top == r && merge->left == c)))
+                    source.setCellText(r, c, texts[k++]);
+            }
+        ASSERT_EQ(k, 6);
+        QString written;
+        for (int r = 1; r <= source.table().rows(); ++r)
+            for (int c = 1; c <= source.table().columns(); ++c)
+                written += source.table().cell(r, c).text;
+        const QString pdf = dir.filePath(QStringLiteral("page.pdf"));
+        ASSERT_TRUE(renderPdf(source.table(), pdf, 300));
+        QProcess extract;
+        extract.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
+        ASSERT_TRUE(extract.waitForFinished(60000));
+        const QString layer = QString::fromUtf8(extract.readAllStandardOutput());
+        EXPECT_EQ(inkCharacters(layer).toStdString(), inkCharacters(written).toStdString());
+    }
+}
+
+// The largest templates the format takes: a 4 096-character caption at 200
+// points over a range of the slip, 100 000 merged ranges, 100 000 cells with
+// text and borders, tall and wide. Each loads and prints its one page; the
+// caption overflows its cell and stays inside it.
+TEST(GridPainter, TheLargestTemplatesLoadAndPrintAPage) {
+    QFile slip(kSlip);
+    ASSERT_TRUE(slip.open(QIODevice::ReadOnly));
+    const QString caption(4096, QChar(u'药'));
+    QByteArray merges = "rxgrid 1\nsize 2000 50\n";
+    for (int r = 1; r <= 2000; ++r)
+        for (int c = 1; c <= 50; ++c)
+            merges += QStringLiteral("merge %1,%2\n").arg(r).arg(c).toUtf8();
+    const QByteArray filled = "\ncell all text=\"处方笺 12\" border=all\n";
+    const std::pair<const char*, QByteArray> templates[] = {
+        {"caption", slip.readAll() + "cell 7,1:23,2 text=\"" + caption.toUtf8() + "\" size=200\n"},
+        {"merges", merges},
+        {"tall", "rxgrid 1\nsize 2000 50" + filled},
+        {"wide", "rxgrid 1\nsize 200 500" + filled}};
+    QTemporaryDir dir;
+    for (const auto& [name, bytes] : templates) {
+        GrdError error;
+        const std::optional<GridTable> t = parseGrd(bytes, &error);
+        ASSERT_TRUE(t) << name << ": " << error.message.toStdString();
+        EXPECT_TRUE(
+            renderPdf(*t, dir.filePath(QString::fromUtf8(name) + QStringLiteral(".pdf")), 300))
+            << name;
+    }
+    GridTable many = *parseGrd(merges);
+    EXPECT_EQ(many.merges().size(), 100000u);
+    EXPECT_EQ(many.mergeAt(2000, 50), (CellRange{2000, 50, 2000, 50}));
+    EXPECT_FALSE(many.addMerge({1999, 49, 2000, 50}));
+
+    const GridTable withCaption = *parseGrd(templates[0].second);
+    const double pxPerMm = 4;
+    const QRectF cell = cellRect(withCaption, 7, 1, pxPerMm);
+    QImage device(10, 10, QImage::Format_RGB32);
+    EXPECT_FALSE(
+        fitText(caption, withCaption.cell(7, 1).style, cell.size(), pxPerMm, &device).fits);
+    const QImage image = paint(withCaption, pxPerMm);
+    EXPECT_GT(darkPixels(image, cell.toRect().adjusted(2, 2, -2, -2)), 20);
+    EXPECT_EQ(
+        darkPixels(image, cellRect(withCaption, 7, 3, pxPerMm).toRect().adjusted(2, 2, -2, -2)), 0);
+
+    GrdError error;
+    EXPECT_FALSE(parseGrd("rxgrid 1\nsize 2000 500\n", &error));
+    EXPECT_TRUE(error.message.contains(u"1000000 cells, at most 100000"))
+        << error.message.toStdString();
+}
+
 TEST(GridView, ScrollsWhenTheTableIsLargerThanTheWidget) {
     DataSource source;
     GenericProvider provider;
@@ -123,6 +219,26 @@ TEST(GridView, ScrollsWhenTheTableIsLargerThanTheWidget) {
     const QImage top = view.viewport()->grab().toImage();
     view.verticalScrollBar()->setValue(view.verticalScrollBar()->maximum());
     EXPECT_NE(view.viewport()->grab().toImage(), top);
+}
+
+// The print dialog sets the printer's default paper; what prints is still the template's page.
+TEST(PrintPreview, PrintsOnTheTemplatesPaperWhateverTheDialogChose) {
+    QWidget owner;
+    DataSource source;
+    ASSERT_TRUE(source.loadTemplate(kSlip));
+    PrintPreview preview(source, &owner);
+    preview.open();
+    QTemporaryDir dir;
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(dir.filePath(QStringLiteral("slip.pdf")));
+    printer.setPageSize(QPageSize(QPageSize::A4));
+    emit preview.dialog()->paintRequested(&printer);
+    QProcess info;
+    info.start(QStringLiteral("pdfinfo"), {printer.outputFileName()});
+    ASSERT_TRUE(info.waitForFinished(60000));
+    EXPECT_THAT(info.readAllStandardOutput().toStdString(), testing::HasSubstr("pts (A5)"));
+    preview.dialog()->close();
 }
 
 TEST(PrintPreview, OpensMaximisedWithoutBlockingAndASecondOpenReusesIt) {

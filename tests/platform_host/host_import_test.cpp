@@ -7,10 +7,12 @@
 
 #include <QProcess>
 #include <QTemporaryDir>
-#include <QThread>
 #include <functional>
+#include <memory>
 
 #include "platform/text/gb18030.h"
+
+using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
@@ -39,7 +41,7 @@ struct Frame {
     }
 };
 
-TEST(HostImport, ReadsNameAndComplaintOrSpacesWhenAbsent) {
+TEST(HostImport, ReadsNameAndComplaintCappedAtWholeCharactersOrSpacesWhenAbsent) {
     const std::string a(kTextCap - 1, 'a');
     struct Case {
         const char* what;
@@ -53,9 +55,25 @@ TEST(HostImport, ReadsNameAndComplaintOrSpacesWhenAbsent) {
          std::string(kTextCap, 'x') + note(0), gb("头痛三天，发热")},
         {"one byte over", [](Frame& f) { f.host.setText(f.name, std::string(kTextCap + 1, 'x')); },
          std::string(kTextCap, 'x') + note(1), gb("头痛三天，发热")},
-        // The cut falls between the two bytes of 张: the half is dropped, not kept.
-        {"cut inside a character", [&](Frame& f) { f.host.setText(f.name, a + gb("张三")); },
-         a + note(3), gb("头痛三天，发热")},
+        // The cap deliberately keeps whole characters: a cut between the two
+        // bytes of 张 drops the lead byte too, where a byte-wise cut would leave
+        // a broken character to be stored.
+        {"whole-character cap, cut inside a character",
+         [&](Frame& f) { f.host.setText(f.name, a + gb("张三")); }, a + note(3),
+         gb("头痛三天，发热")},
+        {"whole-character cap, 25 001 × 张 keeps 25 000",
+         [](Frame& f) {
+             std::string zhang;
+             for (int i = 0; i < 25001; ++i) zhang += gb("张");
+             f.host.setText(f.name, zhang);
+         },
+         [] {
+             std::string zhang;
+             for (int i = 0; i < 25000; ++i) zhang += gb("张");
+             return zhang;
+         }() +
+             note(2),
+         gb("头痛三天，发热")},
         // The cut falls just after a whole 张: it stays whole.
         {"cut after a character",
          [&](Frame& f) { f.host.setText(f.name, a.substr(1) + gb("张三")); },
@@ -78,44 +96,92 @@ TEST(HostImport, ReadsNameAndComplaintOrSpacesWhenAbsent) {
     EXPECT_EQ(readHostPatient(broken.host).complaint, "   ");
 }
 
-// The stand-in frame on a real X server, read through X11.
-TEST(HostImport, ReadsTheStandInFrameThroughX11) {
-    QTemporaryDir dir;
-    QProcess xvfb;
-    xvfb.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    xvfb.start(QStringLiteral("Xvfb"), {QStringLiteral("-displayfd"), QStringLiteral("1"),
-                                        QStringLiteral("-nolisten"), QStringLiteral("tcp")});
-    if (!xvfb.waitForStarted(5000)) GTEST_SKIP() << "no Xvfb here";
-    ASSERT_TRUE(xvfb.waitForReadyRead(10000));
-    const QByteArray display = ":" + xvfb.readLine().trimmed();
-    qputenv("DISPLAY", display);
+// A private Xvfb display, DISPLAY pointing at it while the object lives.
+class PrivateDisplay {
+public:
+    PrivateDisplay() {
+        xvfb_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        xvfb_.start(u"Xvfb"_s, {u"-displayfd"_s, u"1"_s, u"-nolisten"_s, u"tcp"_s});
+        if (!xvfb_.waitForStarted(5000) || !xvfb_.waitForReadyRead(10000)) return;
+        name_ = ":" + xvfb_.readLine().trimmed();
+        qputenv("DISPLAY", name_);
+    }
+    ~PrivateDisplay() {
+        xvfb_.kill();
+        xvfb_.waitForFinished();
+        qunsetenv("DISPLAY");
+    }
+    bool running() const { return !name_.isEmpty(); }
+    QString name() const { return QString::fromLatin1(name_); }
+
+private:
+    QProcess xvfb_;
+    QByteArray name_;
+};
+
+// The stand-in frame started with `arguments`, once it says it has published all.
+std::unique_ptr<QProcess> startFrame(const QString& display, const QStringList& arguments) {
+    auto frame = std::make_unique<QProcess>();
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(u"QT_QPA_PLATFORM"_s, u"xcb"_s);
+    env.insert(u"DISPLAY"_s, display);
+    frame->setProcessEnvironment(env);
+    frame->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    frame->start(QStringLiteral(RX_HOST_FRAME), arguments);
+    while (frame->waitForReadyRead(30000))
+        if (frame->readAll().contains("ready")) return frame;
+    ADD_FAILURE() << "the stand-in frame never got ready: " << arguments.join(u' ').toStdString();
+    return frame;
+}
+
+// The stand-in frame on a real X server, read through X11 the way the Win32
+// calls read a frame: the title in any of the properties and text types
+// toolkits write it in, the class in any spelling, an unset field empty.
+TEST(HostImport, FindsAndReadsTheStandInFrameThroughX11AsWin32Would) {
+    PrivateDisplay display;
+    if (!display.running()) GTEST_SKIP() << "no Xvfb here";
     std::unique_ptr<HostAccess> x11 = openX11Host();
     ASSERT_NE(x11, nullptr);
     EXPECT_EQ(readHostPatient(*x11).name, " ");  // no frame yet
     EXPECT_EQ(readHostPatient(*x11).complaint, "   ");
 
-    QProcess frame;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-    env.insert(QStringLiteral("DISPLAY"), QString::fromLatin1(display));
-    frame.setProcessEnvironment(env);
-    const QString outsideGbk = QStringLiteral("𠮷");
-    frame.start(
-        QStringLiteral(RX_HOST_FRAME),
-        {QStringLiteral("--patient"), QStringLiteral("王小") + outsideGbk,
-         QStringLiteral("--complaint1"), QStringLiteral("咳嗽"), QStringLiteral("--complaint2"),
-         QString(int(kTextCap) + 1, u'x'), QStringLiteral("--complaint3"), QStringLiteral("两天")});
-    ASSERT_TRUE(frame.waitForStarted(5000));
-    for (int i = 0; i < 600 && !findHostControl(*x11, kComplaintControls[2]); ++i)
-        QThread::msleep(50);
-    const HostPatient p = readHostPatient(*x11);
-    EXPECT_EQ(p.name, gb("王小𠮷"));
-    EXPECT_EQ(p.complaint, gb("咳嗽") + std::string(kTextCap, 'x') + note(1) + gb("两天"));
-    frame.kill();
-    frame.waitForFinished();
-    xvfb.kill();
-    xvfb.waitForFinished();
-    qunsetenv("DISPLAY");
+    const QString over(int(kTextCap) + 1, u'x');
+    struct Case {
+        const char* what;
+        QStringList arguments;
+        std::string name, complaint;
+    };
+    const Case cases[] = {
+        {"title in _NET_WM_NAME, a name beyond GBK, a piece over the cap",
+         {u"--patient"_s, u"王小𠮷"_s, u"--complaint1"_s, u"咳嗽"_s, u"--complaint2"_s, over,
+          u"--complaint3"_s, u"两天"_s},
+         gb("王小𠮷"),
+         gb("咳嗽") + std::string(kTextCap, 'x') + note(1) + gb("两天")},
+        {"title only in WM_NAME as UTF8_STRING",
+         {u"--title-in"_s, u"wm-name-utf8"_s, u"--patient"_s, u"张三"_s, u"--complaint1"_s,
+          u"头痛"_s, u"--complaint2"_s, QString(), u"--complaint3"_s, QString()},
+         gb("张三"),
+         gb("头痛")},
+        {"title only in WM_NAME as COMPOUND_TEXT",
+         {u"--title-in"_s, u"wm-name-compound"_s, u"--patient"_s, u"李四"_s, u"--complaint1"_s,
+          QString(), u"--complaint2"_s, QString(), u"--complaint3"_s, u"发热"_s},
+         gb("李四"),
+         gb("发热")},
+        {"class spelt in capitals",
+         {u"--class"_s, u"HIS_FRAME"_s, u"--patient"_s, u"王五"_s, u"--complaint1"_s, QString(),
+          u"--complaint2"_s, QString(), u"--complaint3"_s, QString()},
+         gb("王五"),
+         ""},
+        {"fields never given a text", {}, "", ""},
+    };
+    for (const Case& c : cases) {
+        std::unique_ptr<QProcess> frame = startFrame(display.name(), c.arguments);
+        const HostPatient p = readHostPatient(*x11);
+        EXPECT_EQ(p.name, c.name) << c.what;
+        EXPECT_EQ(p.complaint, c.complaint) << c.what;
+        frame->kill();
+        frame->waitForFinished();
+    }
 }
 
 }  // namespace

@@ -22,11 +22,32 @@ std::map<std::string, std::string> readEnvFile(const std::string& path) {
     return out;
 }
 
-PGconn* connectTo(const TestServer& s, const std::string& database) {
+PGconn* connectTo(const std::string& host, const std::string& port, const std::string& user,
+                  const std::string& database) {
     const char* keys[] = {"host", "port", "user", "dbname", "client_encoding", nullptr};
-    const char* values[] = {s.host.c_str(),   s.port.c_str(), s.user.c_str(),
-                            database.c_str(), "UTF8",         nullptr};
+    const char* values[] = {host.c_str(),     port.c_str(), user.c_str(),
+                            database.c_str(), "UTF8",       nullptr};
     return PQconnectdbParams(keys, values, 0);
+}
+
+PGconn* connectTo(const TestServer& s, const std::string& database) {
+    return connectTo(s.host, s.port, s.user, database);
+}
+
+std::vector<std::vector<std::string>> rowsOf(PGconn* c, const std::string& sql) {
+    std::vector<std::vector<std::string>> rows;
+    PGresult* r = PQexec(c, sql.c_str());
+    if (PQresultStatus(r) == PGRES_TUPLES_OK) {
+        for (int i = 0; i < PQntuples(r); ++i) {
+            rows.emplace_back();
+            for (int j = 0; j < PQnfields(r); ++j) rows.back().emplace_back(PQgetvalue(r, i, j));
+        }
+    } else if (PQresultStatus(r) != PGRES_COMMAND_OK) {
+        rows.push_back({std::string("ERROR: ") + PQerrorMessage(c)});
+    }
+    PQclear(r);
+    PQfinish(c);
+    return rows;
 }
 
 std::string runAdmin(const std::string& sql) {
@@ -94,20 +115,11 @@ std::string ServerDatabase::dataSourceKeys(const std::string& files) const {
 }
 
 std::vector<std::vector<std::string>> ServerDatabase::query(const std::string& sql) const {
-    std::vector<std::vector<std::string>> rows;
-    PGconn* c = connectTo(TestServer::get(), name_);
-    PGresult* r = PQexec(c, sql.c_str());
-    if (PQresultStatus(r) == PGRES_TUPLES_OK) {
-        for (int i = 0; i < PQntuples(r); ++i) {
-            rows.emplace_back();
-            for (int j = 0; j < PQnfields(r); ++j) rows.back().emplace_back(PQgetvalue(r, i, j));
-        }
-    } else if (PQresultStatus(r) != PGRES_COMMAND_OK) {
-        rows.push_back({std::string("ERROR: ") + PQerrorMessage(c)});
-    }
-    PQclear(r);
-    PQfinish(c);
-    return rows;
+    return rowsOf(connectTo(TestServer::get(), name_), sql);
+}
+
+std::vector<std::vector<std::string>> PrivateCluster::query(const std::string& sql) const {
+    return rowsOf(connectTo(host_, port_, user_, "postgres"), sql);
 }
 
 bool ServerDatabase::dropConnections() const {
@@ -120,14 +132,14 @@ bool ServerDatabase::dropConnections() const {
         .empty();
 }
 
-PrivateCluster::PrivateCluster() {
+PrivateCluster::PrivateCluster(Tls tls) {
     char pattern[] = "/tmp/rx_test_pg.XXXXXX";
     if (!mkdtemp(pattern)) {
         unavailable_ = "no temporary folder";
         return;
     }
     state_ = pattern;
-    if (run("start") != 0) {
+    if (run("start", tls == Tls::On ? "RX_PG_TLS=1 " : "") != 0) {
         unavailable_ = "scripts/pg-cluster.sh start failed";
         return;
     }
@@ -136,6 +148,9 @@ PrivateCluster::PrivateCluster() {
     host_ = env["PGHOST"];
     port_ = env["PGPORT"];
     user_ = env["PGUSER"];
+    tcpPort_ = env["RX_PG_TCP_PORT"];
+    ca_ = env["RX_PG_CA"];
+    otherCa_ = env["RX_PG_OTHER_CA"];
 }
 
 PrivateCluster::~PrivateCluster() {
@@ -150,9 +165,9 @@ std::string PrivateCluster::dataSourceKeys() const {
            "\nPGDatabase = postgres\nPGUser = " + user_ + "\nPGConnectTimeout = 2\n";
 }
 
-int PrivateCluster::run(const char* action) const {
-    const std::string command =
-        std::string("'") + RX_PG_CLUSTER_SCRIPT + "' " + action + " '" + state_ + "' >&2";
+int PrivateCluster::run(const char* action, const char* environment) const {
+    const std::string command = std::string(environment) + "'" + RX_PG_CLUSTER_SCRIPT + "' " +
+                                action + " '" + state_ + "' >&2";
     return std::system(command.c_str());
 }
 

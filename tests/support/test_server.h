@@ -49,7 +49,9 @@ private:
 // "postgres" database; the destructor stops it and removes its folder.
 class PrivateCluster {
 public:
-    PrivateCluster();
+    enum class Tls { Off, On };
+    // Tls::On: it also listens on 127.0.0.1 with a certificate of a throwaway CA.
+    explicit PrivateCluster(Tls tls = Tls::Off);
     ~PrivateCluster();
     PrivateCluster(const PrivateCluster&) = delete;
     PrivateCluster& operator=(const PrivateCluster&) = delete;
@@ -58,11 +60,22 @@ public:
     std::string dataSourceKeys() const;
     bool pause() const { return run("pause") == 0; }  // the server goes down, its data stays
     bool resume() const { return run("resume") == 0; }
+    bool freeze() const { return run("freeze") == 0; }  // every server process stops: a hang
+    bool thaw() const { return run("thaw") == 0; }
+    // Rows as text through libpq as the cluster's superuser; a failure is one "ERROR: ..." row.
+    std::vector<std::vector<std::string>> query(const std::string& sql) const;
+    // With Tls::On: the TCP port, the CA that signed the server's certificate, and one that did
+    // not.
+    const std::string& tcpPort() const { return tcpPort_; }
+    const std::string& ca() const { return ca_; }
+    const std::string& otherCa() const { return otherCa_; }
+    const std::string& user() const { return user_; }
 
 private:
-    int run(const char* action) const;
+    int run(const char* action, const char* environment = "") const;
     std::string state_;
     std::string host_, port_, user_;
+    std::string tcpPort_, ca_, otherCa_;
     std::string unavailable_;
 };
 

@@ -3,9 +3,13 @@
 // can check a template against the pre-printed paper without the program.
 //
 //   grid_pdf TEMPLATE.grd OUT.pdf [CELLS.txt]
+//   grid_pdf --boxes TEMPLATE.grd
 //
 // CELLS.txt holds one cell a line: row, column and the text, separated by
 // blanks; the text is the rest of the line. Lines starting with # are skipped.
+// --boxes prints where each cell lies on the printed page instead: row, column,
+// left, top, right and bottom in points from the page's top-left corner, one
+// cell (or merged range, under its first cell) a line.
 #include <QFile>
 #include <QGuiApplication>
 #include <QRegularExpression>
@@ -37,14 +41,32 @@ bool fillCells(rx::grid::DataSource& source, const QString& path) {
     return true;
 }
 
+void printBoxes(const rx::grid::GridTable& table) {
+    constexpr double kPointsPerMm = 72 / 25.4;
+    const QMarginsF margins = rx::grid::pageLayoutFor(table.page()).margins(QPageLayout::Point);
+    for (int r = 1; r <= table.rows(); ++r)
+        for (int c = 1; c <= table.columns(); ++c) {
+            const auto merge = table.mergeAt(r, c);
+            if (merge && (merge->top != r || merge->left != c)) continue;
+            const QRectF box = rx::grid::cellRect(table, r, c, kPointsPerMm)
+                                   .translated(margins.left(), margins.top());
+            std::printf("%d %d %.2f %.2f %.2f %.2f\n", r, c, box.left(), box.top(), box.right(),
+                        box.bottom());
+        }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
-    const QStringList args = QCoreApplication::arguments();
-    if (args.size() < 3 || args.size() > 4) {
-        std::fprintf(stderr, "usage: grid_pdf TEMPLATE.grd OUT.pdf [CELLS.txt]\n");
+    QStringList args = QCoreApplication::arguments();
+    const bool boxes = args.size() == 3 && args[1] == u"--boxes";
+    if (boxes) args.removeAt(1);
+    if (!boxes && (args.size() < 3 || args.size() > 4)) {
+        std::fprintf(stderr,
+                     "usage: grid_pdf TEMPLATE.grd OUT.pdf [CELLS.txt]\n"
+                     "       grid_pdf --boxes TEMPLATE.grd\n");
         return 2;
     }
     rx::grid::GrdError error;
@@ -53,6 +75,10 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "grid_pdf: %s: line %d: %s\n", qPrintable(args[1]), error.line,
                      qPrintable(error.message));
         return 1;
+    }
+    if (boxes) {
+        printBoxes(*table);
+        return 0;
     }
     rx::grid::DataSource source;
     source.setTable(std::move(*table));

@@ -234,6 +234,19 @@ Status createPrescriptionTables(const std::string& dsn, const fs::path& file) {
     return createOnServer(dsn, file, prescriptionSchema());
 }
 
+std::string roomsGrants(const std::string& role) {
+    const std::string r = "\"" + role + "\"";  // letters, digits and _ only (main checks)
+    return "DO $$ BEGIN\n"
+           "  EXECUTE format('REVOKE ALL ON DATABASE %I FROM PUBLIC', current_database());\n"
+           "  EXECUTE format('GRANT CONNECT ON DATABASE %I TO %I', current_database(), '" +
+           role +
+           "');\n"
+           "END $$;\n"
+           "REVOKE CREATE ON SCHEMA public FROM PUBLIC;\n"
+           "GRANT USAGE ON SCHEMA public TO " +
+           r + ";\nGRANT SELECT, INSERT ON \"基本资料\", \"检索\", rx_saves TO " + r + ";\n";
+}
+
 Status createDrugTables(const std::string& dsn, const fs::path& file) {
     return createOnServer(dsn, file, drugSchema());
 }

@@ -3,16 +3,22 @@
 //   rxdb create-drugs FILE
 //   rxdb import-drugs FILE TABLE CSV
 //   rxdb settle-drugs FILE
-//   rxdb --dsn NAME create-prescriptions [FILE]   the tables on the server NAME names
+//   rxdb --dsn NAME create-prescriptions [FILE] [--rooms-role ROLE]
+//                                                 the tables on the server NAME names; with
+//                                                 a role, the GRANTs for it on stdout
 //   rxdb --dsn NAME create-drugs [FILE]
 //   rxdb --dsn NAME copy FILE                     every row of FILE to that server
 //   rxdb --dsn NAME copy-back FILE                every row from the server into FILE
+//   rxdb import-access [--replace] [--codepage CP] ACCESS_FILE FILE   an old Access file's tables
+//   rxdb --dsn NAME import-access [--replace] [--codepage CP] ACCESS_FILE
 // --driver NAME|PATH picks the ODBC driver when it is not registered.
 
+#include <cctype>
 #include <iostream>
 #include <string>
 #include <vector>
 
+#include "tools/rxdb/import_access.h"
 #include "tools/rxdb/rxdb.h"
 
 namespace {
@@ -22,10 +28,12 @@ int usage() {
                  "       rxdb [--driver NAME|PATH] create-drugs FILE\n"
                  "       rxdb [--driver NAME|PATH] import-drugs FILE TABLE CSV\n"
                  "       rxdb [--driver NAME|PATH] settle-drugs FILE\n"
-                 "       rxdb --dsn DSN create-prescriptions [FILE]\n"
+                 "       rxdb --dsn DSN create-prescriptions [FILE] [--rooms-role ROLE]\n"
                  "       rxdb --dsn DSN create-drugs [FILE]\n"
                  "       rxdb [--driver NAME|PATH] --dsn DSN copy FILE\n"
-                 "       rxdb [--driver NAME|PATH] --dsn DSN copy-back FILE\n";
+                 "       rxdb [--driver NAME|PATH] --dsn DSN copy-back FILE\n"
+                 "       rxdb [--driver NAME|PATH] [--dsn DSN] import-access [--replace]\n"
+                 "            [--codepage CP] ACCESS_FILE [FILE]\n";
     return 2;
 }
 
@@ -43,9 +51,24 @@ int main(int argc, char** argv) {
         dsn = args[1];
         args.erase(args.begin(), args.begin() + 2);
     }
+    std::string roomsRole;
+    if (args.size() >= 3 && args[args.size() - 2] == "--rooms-role") {
+        roomsRole = args.back();
+        args.resize(args.size() - 2);
+        if (dsn.empty() || args.empty() || args[0] != "create-prescriptions") return usage();
+        for (char c : roomsRole)
+            if (!std::isalnum(static_cast<unsigned char>(c)) && c != '_') {
+                std::cerr << "rxdb: a role name of letters, digits and _ only\n";
+                return 2;
+            }
+    }
     if (args.empty()) return usage();
     rx::rxdb::Status status;
-    if (!dsn.empty()) {
+    if (args[0] == "import-access") {
+        std::optional<rx::rxdb::Status> s = rx::rxdb::runImportAccess(args, dsn, driver);
+        if (!s) return usage();
+        status = *s;
+    } else if (!dsn.empty()) {
         const bool file = args.size() == 2;
         if (args[0] == "create-prescriptions" && args.size() <= 2)
             status = rx::rxdb::createPrescriptionTables(dsn, file ? args[1] : "sj.accdb");
@@ -68,6 +91,8 @@ int main(int argc, char** argv) {
     } else {
         return usage();
     }
-    (status ? std::cout : std::cerr) << "rxdb: " << status.message << '\n';
+    // With a rooms' role stdout holds only SQL, ready for psql.
+    (status && roomsRole.empty() ? std::cout : std::cerr) << "rxdb: " << status.message << '\n';
+    if (status && !roomsRole.empty()) std::cout << rx::rxdb::roomsGrants(roomsRole);
     return status ? 0 : 1;
 }

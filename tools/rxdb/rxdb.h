@@ -57,6 +57,15 @@ Status createPrescriptionTables(const std::string& dsn,
                                 const std::filesystem::path& file = "sj.accdb");
 Status createDrugTables(const std::string& dsn, const std::filesystem::path& file = "xs.mdb");
 
+// The PostgreSQL statements that let the consulting rooms' login role read
+// and add visits and nothing else: CONNECT on the database (taken from
+// PUBLIC), SELECT and INSERT on the prescription tables and on the driver's
+// rx_saves (the marks that settle a save whose COMMIT lost its answer); no UPDATE, DELETE,
+// CREATE or DROP. Run them as the tables' owner (psql), once, after
+// create-prescriptions. The driver speaks only the Access dialect, so rxdb
+// prints them rather than sending them.
+std::string roomsGrants(const std::string& role);
+
 // Every row of every table of the database file into the same, empty tables
 // on the server dsn names for it, in one transaction: all rows or none. On
 // success the message counts the rows of each table.

@@ -27,7 +27,7 @@ click_at "$query" $((8 + 522 + 40)) $((8 + 16 + 15))   # 查询
 
 # The detail area before and after the click on the list's first row.
 shot_query_detail "$query" detail-before
-click_at "$query" $((8 + 8 + 97)) $((8 + 56 + 34))   # the row, in the 姓名 column
+click_first_query_row "$query"
 sleep 0.3
 shot_query_detail "$query" detail-after
 expect_changed detail-before detail-after "the click on the row to fill the detail boxes"

@@ -64,7 +64,7 @@ sleep 0.5
 shot_query_list "$query" list-found
 expect_changed list-empty list-found "room 2's query to list room 1's visit"
 shot_query_detail "$query" detail-before
-click_at "$query" $((8 + 8 + 97)) $((8 + 56 + 34))   # the row
+click_first_query_row "$query"
 sleep 0.3
 shot_query_detail "$query" detail-after
 expect_changed detail-before detail-after "the click on room 1's visit to fill room 2's detail boxes"

@@ -1,0 +1,51 @@
+#!/usr/bin/env bash
+# The host-linked build's query print puts the visit on the slip template with
+# the slip's cells; through the preview's print button it reaches the private
+# CUPS queue, and the PDF it gives holds every patient and drug cell's text,
+# exact and searchable, where the slip puts it.
+source "$(dirname "$0")/../lib.sh"
+cups_begin
+e2e_begin
+start_program rx_workstation_host_linked
+entry=$(log_in)
+wait_active "$entry"
+
+type_text 李建国; key Tab; type_text 女; key Tab; type_text 42; key Tab Tab
+key ctrl+a; type_text 禾川镇; key Tab; key Tab
+type_text 头痛; key Tab Tab Tab
+type_text 失眠一周; key Tab
+add_drugs "$entry" "ZGC 6"
+click_entry_button "$entry" 229 596   # 保    存
+answer_message "提示信息"
+expect_equal "the saved herbal prescription" "炙甘草6g," "$(sql sj.accdb "select 中药处方 from 基本资料")"
+number=$(sql sj.accdb "select 处方号 from 基本资料")
+
+click_entry_button "$entry" 728 592   # 处方查询
+query=$(wait_for_size 661x496)
+wait_active "$query"
+click_at "$query" $((8 + 522 + 40)) $((8 + 16 + 15))   # 查询
+sleep 0.5
+click_first_query_row "$query"
+sleep 0.3
+click_at "$query" $((8 + 88 + 40)) $((208 + 190 + 15)) # 打   印
+print=$(wait_for_size 540x409)
+wait_active "$print"
+click_at "$print" $((416 + 40)) $((368 + 12))   # 打印预览
+preview=$(wait_for_title "打印预览" 30)
+wait_until 30 sh -c "xprop -id $preview _NET_WM_STATE | grep -q MAXIMIZED_VERT" ||
+    fail "expected the preview maximised, saw window state \"$(wm_state "$preview")\""
+sleep 1
+pdf=$(print_from_preview "$preview" host-slip-printed)
+cat >"$E2E_DIR/cells.txt" <<CELLS
+3 16 $number
+4 4 李建国
+4 9 女
+4 13 42
+4 14 岁
+4 15 $(date +%Y年%-m月%-d日)
+5 4 头痛
+5 16 禾川镇
+7 3 炙甘草6g
+7 9
+CELLS
+check_printed_page "$pdf" "A5 portrait" 处方笺.grd "$E2E_DIR/cells.txt"

@@ -1,0 +1,81 @@
+#!/usr/bin/env bash
+# Real printing: a saved visit's slip from EntryWindow and its A4 sheet from
+# QueryWindow go through the preview's print button to the default queue of a
+# private CUPS, whose cups-pdf backend writes PDF files. Each page has its
+# paper size, its fonts embedded, and every patient and drug cell's text,
+# searchable and exact, where the template puts that cell.
+source "$(dirname "$0")/../lib.sh"
+cups_begin
+e2e_begin
+start_program
+entry=$(log_in)
+wait_active "$entry"
+
+type_text 张三丰; key Tab; type_text 男; key Tab; type_text 35; key Tab Tab
+key ctrl+a; type_text 禾川镇; key Tab; key Tab
+type_text 感冒; key Tab Tab Tab
+type_text 咳嗽三天; key Tab
+add_drugs "$entry" "ZHQ 10" "ZGC 6"
+click_entry_button "$entry" 229 596   # 保    存
+answer_message "提示信息"
+expect_equal "the saved herbal prescription" "炙黄芪10g,炙甘草6g," "$(sql sj.accdb "select 中药处方 from 基本资料")"
+number=$(sql sj.accdb "select 处方号 from 基本资料")
+
+click_entry_button "$entry" 602 592   # 打   印
+slip=$(wait_for_size 549x372)
+wait_active "$slip"
+click_at "$slip" $((384 + 48)) $((328 + 12))   # 打印预览
+preview=$(wait_for_title "打印预览" 30)
+wait_until 30 sh -c "xprop -id $preview _NET_WM_STATE | grep -q MAXIMIZED_VERT" ||
+    fail "expected the preview maximised, saw window state \"$(wm_state "$preview")\""
+sleep 1
+pdf=$(print_from_preview "$preview" slip-printed)
+cat >"$E2E_DIR/slip-cells.txt" <<CELLS
+3 16 $number
+4 4 张三丰
+4 9 男
+4 13 35
+4 14 岁
+4 15 $(date +%Y年%m月%d日)
+5 4 感冒
+5 16 禾川镇
+7 3 炙黄芪10g
+7 9 炙甘草6g
+7 15
+CELLS
+check_printed_page "$pdf" "A5 portrait" 处方笺.grd "$E2E_DIR/slip-cells.txt"
+# The preview closes once it has printed; the slip window goes by its close box.
+wait_until 10 has_no_output windows_titled "打印预览" || fail "expected the preview to close after printing"
+xdotool windowactivate --sync "$slip" 2>/dev/null || true
+click_close_box "$slip"
+wait_until 10 has_no_output windows_sized 549x372 || fail "expected the slip window to close"
+
+click_entry_button "$entry" 728 592   # 处方查询
+query=$(wait_for_size 661x496)
+wait_active "$query"
+click_at "$query" $((8 + 522 + 40)) $((8 + 16 + 15))   # 查询
+sleep 0.5
+click_first_query_row "$query"
+sleep 0.3
+click_at "$query" $((8 + 88 + 40)) $((208 + 190 + 15)) # 打   印
+print=$(wait_for_size 540x409)
+wait_active "$print"
+click_at "$print" $((416 + 40)) $((368 + 12))   # 打印预览
+preview=$(wait_for_title "打印预览" 30)
+wait_until 30 sh -c "xprop -id $preview _NET_WM_STATE | grep -q MAXIMIZED_VERT" ||
+    fail "expected the preview maximised, saw window state \"$(wm_state "$preview")\""
+sleep 1
+pdf=$(print_from_preview "$preview" a4-printed)
+cat >"$E2E_DIR/a4-cells.txt" <<CELLS
+2 2 $(date +%Y年%-m月%-d日)
+2 4 张三丰
+2 5 男
+2 7 35
+2 8 禾川镇
+2 9 咳嗽三天
+4 7 炙黄芪10g
+4 9 炙甘草6g
+4 11
+CELLS
+# CUPS turns the landscape sheet a quarter onto the A4 paper.
+check_printed_page "$pdf" "A4 portrait" A4.grd "$E2E_DIR/a4-cells.txt"
