@@ -155,7 +155,7 @@ xvfb_of_root() {
 # keyboard. Xvfb and xauth are what the README asks for; xdotool, imagemagick
 # and x11-utils are this check's own tools (test.sh has installed them all).
 check_keyboard_login() {
-    local i w
+    local i w step
     local -a xenv=()
     in_root sh -c 'DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends xvfb xauth xdotool imagemagick x11-utils' \
         >"$out/x-tools.log" 2>&1
@@ -169,13 +169,21 @@ check_keyboard_login() {
     [ ${#xenv[@]} -eq 2 ] || { log "xvfb-run started no X server"; return 1; }
     xenv+=(LC_ALL=C.UTF-8)
     log "the workstation runs on ${xenv[*]}"
+    # The title is compared whole: xdotool's --name pattern misses it here.
     for ((i = 0; i < 300; i++)); do
-        in_root "${xenv[@]}" xdotool search --name '^门诊处方登陆$' >/dev/null 2>&1 && break
+        for w in $(in_root "${xenv[@]}" xdotool search --onlyvisible --name '.' 2>/dev/null); do
+            [ "$(in_root "${xenv[@]}" xdotool getwindowname "$w")" = 门诊处方登陆 ] && break 2
+        done
         sleep 1
     done
     sleep 2
     in_root "${xenv[@]}" import -window root /tmp/login.png
-    in_root "${xenv[@]}" xdotool type --delay 100 794 key Return type --delay 100 794 key Return
+    # One xdotool per step: "type" takes every word after it as text.
+    for step in "type 794" "key Return" "type 794" "key Return"; do
+        # shellcheck disable=SC2086
+        in_root "${xenv[@]}" xdotool $step
+        sleep 0.5
+    done
     sleep 5
     in_root "${xenv[@]}" import -window root /tmp/after-login.png
     {
