@@ -52,7 +52,7 @@ find_visit() {
     shot_query_list "$query" "$2-list"
     expect_changed "$2-before" "$2-list" "the query to list the imported visit of $1"
     shot_query_detail "$query" "$2-detail-before"
-    click_at "$query" $((8 + 8 + 97)) $((8 + 56 + 34))   # the first row
+    click_first_query_row "$query"
     sleep 0.3
     shot_query_detail "$query" "$2-detail"
     expect_changed "$2-detail-before" "$2-detail" "the click on $1's row to fill the detail boxes"
