@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
 # Installs every Debian package the project needs that is not there yet.
+#   scripts/install-deps.sh         # everything: the workstation, its tests and benchmarks
+#   scripts/install-deps.sh --run   # only what building and running the workstation needs
 # Works as root; uses sudo otherwise. Nothing else is ever downloaded.
 set -euo pipefail
 
@@ -27,6 +29,18 @@ packages=(
     # Chinese input end to end: fcitx5's pinyin engine and Qt 6 frontend on a D-Bus session
     fcitx5 fcitx5-chinese-addons fcitx5-frontend-qt6 dbus-daemon dbus-bin
 )
+
+# --run: the toolchain, libraries, fonts and translations of the workstation
+# alone; no database server, test framework or test tool.
+if [ "${1:-}" = --run ]; then
+    packages=(
+        build-essential g++ cmake ninja-build pkg-config
+        qt6-base-dev qt6-base-dev-tools libqt6printsupport6 libgl-dev libxcb1-dev
+        unixodbc unixodbc-dev odbcinst libsqlite3-dev libpq-dev
+        mdbtools-dev libx11-dev libxcb-xinput-dev
+        fonts-noto-cjk fontconfig qt6-translations-l10n fonts-arphic-uming fonts-dejavu-core
+    )
+fi
 
 missing=()
 for p in "${packages[@]}"; do

@@ -6,6 +6,8 @@
 #      scripts/screenshot.sh entry.png "type 794" "key Return" "type 794" "key Return"
 set -euo pipefail
 cd "$(dirname "$0")/.."
+# xdotool types the texts as UTF-8 whatever locale the caller had.
+export LC_ALL=C.UTF-8
 out="$(realpath -m "${1:-shot.png}")"
 shift || true
 exe="$PWD/build/stage/rx_workstation"
@@ -22,13 +24,8 @@ for _ in $(seq 100); do
     sleep 0.1
 done
 sleep 1
-# Without a window manager nobody gives the focus: hand it to the newest window.
-focus_newest() {
-    w=$(xdotool search --onlyvisible --pid "$pid" 2>/dev/null | tail -n 1)
-    [ -n "$w" ] && xdotool windowfocus "$w" 2>/dev/null
-}
+# The program's windows take the keyboard themselves, window manager or not.
 for cmd in "$@"; do
-    focus_newest
     # shellcheck disable=SC2086
     xdotool $cmd; sleep 0.6
 done

@@ -55,6 +55,7 @@ void FixedWindow::showEvent(QShowEvent* event) {
         settleOnScreen(0);
     }
     QWidget::showEvent(event);
+    takeKeyboard(this);
     deliverCreated();
 }
 
@@ -129,6 +130,11 @@ void FixedWindow::runModal() {
     show();
     if (self && isVisible()) loop.exec(QEventLoop::DialogExec);
     if (self) hide();
+}
+
+void takeKeyboard(QWidget* window) {
+    // Qt asks for it once the window is mapped when it is not yet.
+    if (window && window->isVisible() && !window->isActiveWindow()) window->activateWindow();
 }
 
 int FixedWindow::liveWindows() {

@@ -64,6 +64,10 @@ private:
     bool settled_ = false;
 };
 
+// Asks for the keyboard for a window that is shown. A window manager hands it
+// to a new window by itself; on a display without one nobody else would.
+void takeKeyboard(QWidget* window);
+
 // The program ends when its last window is destroyed, not when it is merely
 // hidden. Emits lastWindowDestroyed() then; the program entry connects it to quit.
 class WindowLifetime final : public QObject {

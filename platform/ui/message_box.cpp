@@ -2,6 +2,9 @@
 
 #include <QGridLayout>
 #include <QMessageBox>
+#include <QTimer>
+
+#include "platform/ui/fixed_window.h"
 
 namespace rx::ui {
 namespace {
@@ -38,6 +41,8 @@ public:
         QMessageBox box(iconFor(message.look), message.title, message.text, QMessageBox::Ok);
         box.setWindowModality(Qt::ApplicationModal);
         keepTitleVisible(box);
+        // Once the box is up, it asks for the keyboard (no window manager may give it).
+        QTimer::singleShot(0, &box, [&box] { takeKeyboard(&box); });
         box.exec();
     }
 };

@@ -5,9 +5,14 @@
 # A scenario script sources this file, calls e2e_begin, then drives the program.
 # Environment (set by CTest): RX_STAGE_DIR, the built program directory;
 # RX_E2E_OUT, where each scenario keeps its folder, screenshots and logs.
+# RX_E2E_NO_WM=1: no window manager on the display, as under plain xvfb-run.
 set -euo pipefail
 # A check that fails inside $(...) ends the scenario too, not only its subshell.
 shopt -s inherit_errexit
+# xdotool, xmodmap and the program read the typed texts as UTF-8 whatever
+# locale the caller's shell had (a bare login has none).
+export LC_ALL=C.UTF-8 LANG=C.UTF-8
+umask 022
 
 E2E_NAME=$(basename "$0" .sh)
 E2E_DIR="${RX_E2E_OUT:?}/$E2E_NAME"
@@ -46,7 +51,8 @@ wait_until() {
 
 wm_running() { xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id'; }
 
-# A fresh folder, a copy of the program directory, a display and the window manager.
+# A fresh folder, a copy of the program directory, a display and, unless
+# RX_E2E_NO_WM is set, the window manager.
 e2e_begin() {
     rm -rf "$E2E_DIR"
     mkdir -p "$E2E_DIR"
@@ -62,17 +68,22 @@ e2e_begin() {
     E2E_PIDS+=($!)
     wait_until 10 test -s "$E2E_DIR/display" || fail "expected Xvfb to start, saw: $(cat "$E2E_DIR/xvfb.log")"
     export DISPLAY=":$(head -n 1 "$E2E_DIR/display")"
+    [ -z "${RX_E2E_NO_WM:-}" ] || return 0
     openbox --sm-disable >"$E2E_DIR/openbox.log" 2>&1 &
     E2E_PIDS+=($!)
     wait_until 10 wm_running || fail "expected openbox to manage display $DISPLAY, saw no window manager"
 }
 
 # Starts the program from the copied program directory on the real X server;
-# $1 names another executable of it (the host-linked build).
+# $1 names another executable of it (the host-linked build). Its home, runtime
+# folder and ODBC registration are the scenario's own, so nothing registered on
+# the machine or in the caller's home is read.
 start_program() {
     export XDG_RUNTIME_DIR="$E2E_DIR/runtime"; mkdir -p -m 700 "$XDG_RUNTIME_DIR"
-    (cd /tmp && exec env -u QT_QPA_PLATFORM QT_QPA_PLATFORM=xcb "$PROGRAM_DIR/${1:-rx_workstation}") \
-        >"$E2E_DIR/program.log" 2>&1 &
+    mkdir -p "$E2E_DIR/home"
+    (cd /tmp && exec env -u QT_QPA_PLATFORM QT_QPA_PLATFORM=xcb HOME="$E2E_DIR/home" \
+        ODBCSYSINI="$PROGRAM_DIR" ODBCINI="$PROGRAM_DIR/odbc.ini" ODBCINSTINI=odbcinst.ini \
+        "$PROGRAM_DIR/${1:-rx_workstation}") >"$E2E_DIR/program.log" 2>&1 &
     PROGRAM_PID=$!
 }
 
@@ -130,7 +141,11 @@ client_position() { xwininfo -id "$1" | awk '/Absolute upper-left X:/ {x=$4} /Ab
 frame_extents() { xprop -id "$1" _NET_FRAME_EXTENTS | sed -n 's/.*= //p' | tr -d ','; }
 wm_state() { xprop -id "$1" _NET_WM_STATE | sed -n 's/.*= //p'; }
 transient_for() { printf '%d\n' "$(xprop -id "$1" WM_TRANSIENT_FOR | sed -n 's/.*# //p')"; }
-active_window() { xdotool getactivewindow 2>/dev/null; }
+# The window with the keyboard: the window manager's record of it, or without
+# one the X server's input focus.
+active_window() {
+    if [ -n "${RX_E2E_NO_WM:-}" ]; then xdotool getwindowfocus -f; else xdotool getactivewindow; fi 2>/dev/null
+}
 is_active() { [ "$(active_window)" = "$1" ]; }
 
 # Waits until window $1 has the keyboard, so that typing goes where expected.
@@ -147,7 +162,7 @@ key() { xdotool key --delay 40 "$@"; sleep 0.15; }
 # keycodes Xvfb leaves empty), and Qt is given a moment to read them.
 SPARE_KEYCODES=(93 97 103 120 132 149 154 168 178 183 184 197 202 217 219 222 230 248)
 type_text() {
-    local LC_ALL=C.UTF-8 text=$1 ch i=0
+    local text=$1 ch i=0
     local -a bindings=()
     local -A bound=()
     while IFS= read -r -n 1 ch; do

@@ -123,8 +123,12 @@ std::vector<std::vector<std::string>> PrivateCluster::query(const std::string& s
 }
 
 bool ServerDatabase::dropConnections() const {
-    return runAdmin("SELECT pg_terminate_backend(pid) FROM pg_stat_activity WHERE datname = '" +
-                    name_ + "' AND pid <> pg_backend_pid()")
+    // Waits for each session to be gone (for up to a minute), so the next
+    // statement meets a closed connection however slow the machine is.
+    return runAdmin(
+               "SELECT pg_terminate_backend(pid, 60000) FROM pg_stat_activity WHERE "
+               "datname = '" +
+               name_ + "' AND pid <> pg_backend_pid()")
         .empty();
 }
 
