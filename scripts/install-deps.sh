@@ -5,23 +5,29 @@
 # Works as root; uses sudo otherwise. Nothing else is ever downloaded.
 set -euo pipefail
 
-packages=(
+# What building and running the workstation needs: the toolchain, libraries,
+# fonts and translations; no database server, test framework or test tool.
+run_packages=(
     build-essential g++ cmake ninja-build pkg-config
     qt6-base-dev qt6-base-dev-tools libqt6printsupport6 libgl-dev libxcb1-dev
-    unixodbc unixodbc-dev odbcinst
-    libsqlite3-dev sqlite3 libpq-dev postgresql
-    libgtest-dev libgmock-dev libbenchmark-dev clang-format
-    fonts-noto-cjk fontconfig
-    xvfb xauth imagemagick xdotool poppler-utils
-    openbox x11-utils x11-xserver-utils qt6-translations-l10n python3-pyodbc
-    # the TLS test's throwaway CA and server certificate (scripts/pg-cluster.sh)
-    openssl
+    unixodbc unixodbc-dev odbcinst libsqlite3-dev libpq-dev
     # rxdb import-access reads old Access files with mdbtools' libmdb
     mdbtools-dev
     # Xlib decodes a host frame's COMPOUND_TEXT title; XInput 2 clicks on blocked windows
     libx11-dev libxcb-xinput-dev
+    fonts-noto-cjk fontconfig qt6-translations-l10n
     # The Song face with SimSun's metrics, and the TrueType Latin face printed pages use
     fonts-arphic-uming fonts-dejavu-core
+)
+
+# What the tests and benchmarks need on top.
+test_packages=(
+    sqlite3 postgresql
+    libgtest-dev libgmock-dev libbenchmark-dev clang-format
+    xvfb xauth imagemagick xdotool poppler-utils
+    openbox x11-utils x11-xserver-utils python3-pyodbc
+    # the TLS test's throwaway CA and server certificate (scripts/pg-cluster.sh)
+    openssl
     # A private CUPS with a PDF queue for the printing tests
     cups printer-driver-cups-pdf
     # The crash tests' random I/O faults; the fuzzers' compiler and libFuzzer.
@@ -30,17 +36,8 @@ packages=(
     fcitx5 fcitx5-chinese-addons fcitx5-frontend-qt6 dbus-daemon dbus-bin
 )
 
-# --run: the toolchain, libraries, fonts and translations of the workstation
-# alone; no database server, test framework or test tool.
-if [ "${1:-}" = --run ]; then
-    packages=(
-        build-essential g++ cmake ninja-build pkg-config
-        qt6-base-dev qt6-base-dev-tools libqt6printsupport6 libgl-dev libxcb1-dev
-        unixodbc unixodbc-dev odbcinst libsqlite3-dev libpq-dev
-        mdbtools-dev libx11-dev libxcb-xinput-dev
-        fonts-noto-cjk fontconfig qt6-translations-l10n fonts-arphic-uming fonts-dejavu-core
-    )
-fi
+packages=("${run_packages[@]}")
+[ "${1:-}" = --run ] || packages+=("${test_packages[@]}")
 
 missing=()
 for p in "${packages[@]}"; do
