@@ -278,6 +278,28 @@ PREVIEW_PRINT_Y=18
 printed_count() { find "$CUPS_OUT" -name '*.pdf' | wc -l; }
 printed_more_than() { [ "$(printed_count)" -gt "$1" ]; }
 
+# From EntryWindow $1: 处方查询, 查询, a click on the first row, 打   印 and 打印预览;
+# prints the id of the maximised preview.
+preview_first_visit_from_query() {
+    local query print preview
+    click_entry_button "$1" 728 592   # 处方查询
+    query=$(wait_for_size 661x496)
+    wait_active "$query"
+    click_at "$query" $((8 + 522 + 40)) $((8 + 16 + 15))   # 查询
+    sleep 0.5
+    click_first_query_row "$query"
+    sleep 0.3
+    click_at "$query" $((8 + 88 + 40)) $((208 + 190 + 15)) # 打   印
+    print=$(wait_for_size 540x409)
+    wait_active "$print"
+    click_at "$print" $((416 + 40)) $((368 + 12))   # 打印预览
+    preview=$(wait_for_title "打印预览" 30)
+    wait_until 30 sh -c "xprop -id $preview _NET_WM_STATE | grep -q MAXIMIZED_VERT" ||
+        fail "expected the preview maximised, saw window state \"$(wm_state "$preview")\""
+    sleep 1
+    echo "$preview"
+}
+
 # In the maximised preview ($1): the print button, then 打印 in the print
 # dialog, which names the default queue by itself. Prints the path of the PDF
 # the queue produced.

@@ -20,21 +20,7 @@ answer_message "提示信息"
 expect_equal "the saved herbal prescription" "炙甘草6g," "$(sql sj.accdb "select 中药处方 from 基本资料")"
 number=$(sql sj.accdb "select 处方号 from 基本资料")
 
-click_entry_button "$entry" 728 592   # 处方查询
-query=$(wait_for_size 661x496)
-wait_active "$query"
-click_at "$query" $((8 + 522 + 40)) $((8 + 16 + 15))   # 查询
-sleep 0.5
-click_first_query_row "$query"
-sleep 0.3
-click_at "$query" $((8 + 88 + 40)) $((208 + 190 + 15)) # 打   印
-print=$(wait_for_size 540x409)
-wait_active "$print"
-click_at "$print" $((416 + 40)) $((368 + 12))   # 打印预览
-preview=$(wait_for_title "打印预览" 30)
-wait_until 30 sh -c "xprop -id $preview _NET_WM_STATE | grep -q MAXIMIZED_VERT" ||
-    fail "expected the preview maximised, saw window state \"$(wm_state "$preview")\""
-sleep 1
+preview=$(preview_first_visit_from_query "$entry")
 pdf=$(print_from_preview "$preview" host-slip-printed)
 cat >"$E2E_DIR/cells.txt" <<CELLS
 3 16 $number

@@ -50,21 +50,7 @@ xdotool windowactivate --sync "$slip" 2>/dev/null || true
 click_close_box "$slip"
 wait_until 10 has_no_output windows_sized 549x372 || fail "expected the slip window to close"
 
-click_entry_button "$entry" 728 592   # 处方查询
-query=$(wait_for_size 661x496)
-wait_active "$query"
-click_at "$query" $((8 + 522 + 40)) $((8 + 16 + 15))   # 查询
-sleep 0.5
-click_first_query_row "$query"
-sleep 0.3
-click_at "$query" $((8 + 88 + 40)) $((208 + 190 + 15)) # 打   印
-print=$(wait_for_size 540x409)
-wait_active "$print"
-click_at "$print" $((416 + 40)) $((368 + 12))   # 打印预览
-preview=$(wait_for_title "打印预览" 30)
-wait_until 30 sh -c "xprop -id $preview _NET_WM_STATE | grep -q MAXIMIZED_VERT" ||
-    fail "expected the preview maximised, saw window state \"$(wm_state "$preview")\""
-sleep 1
+preview=$(preview_first_visit_from_query "$entry")
 pdf=$(print_from_preview "$preview" a4-printed)
 cat >"$E2E_DIR/a4-cells.txt" <<CELLS
 2 2 $(date +%Y年%-m月%-d日)
