@@ -41,15 +41,16 @@ start_program
 entry=$(log_in)
 wait_active "$entry"
 
-input_method_active() { [ "$(fcitx5-remote)" = 2 ]; }
-fcitx5-remote -o
-wait_until 5 input_method_active || fail "expected pinyin active in 姓名, fcitx5-remote says $(fcitx5-remote)"
+# The program's input context reaches fcitx5 a moment after the window shows,
+# and -o before that changes nothing: ask again until pinyin is on.
+pinyin_on() { fcitx5-remote -o; sleep 0.3; [ "$(fcitx5-remote)" = 2 ]; }
+wait_until 10 pinyin_on || fail "expected pinyin active in 姓名, fcitx5-remote says $(fcitx5-remote)"
 xdotool type --delay 60 zhangsan
 sleep 1
 shot name-candidates
 key space
 fcitx5-remote -c
-wait_until 5 sh -c '[ "$(fcitx5-remote)" = 1 ]' || fail "expected fcitx5 back to the keyboard"
+wait_until 30 sh -c '[ "$(fcitx5-remote)" = 1 ]' || fail "expected fcitx5 back to the keyboard"
 shot name-typed
 
 key Tab; type_text 男; key Tab; type_text 35; key Tab Tab
