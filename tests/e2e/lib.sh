@@ -281,7 +281,7 @@ printed_more_than() { [ "$(printed_count)" -gt "$1" ]; }
 # From EntryWindow $1: 处方查询, 查询, a click on the first row, 打   印 and 打印预览;
 # prints the id of the maximised preview.
 preview_first_visit_from_query() {
-    local query print preview
+    local query print
     click_entry_button "$1" 728 592   # 处方查询
     query=$(wait_for_size 661x496)
     wait_active "$query"
@@ -293,6 +293,12 @@ preview_first_visit_from_query() {
     print=$(wait_for_size 540x409)
     wait_active "$print"
     click_at "$print" $((416 + 40)) $((368 + 12))   # 打印预览
+    wait_for_maximised_preview
+}
+
+# Waits for the print preview to open maximised; prints its id.
+wait_for_maximised_preview() {
+    local preview
     preview=$(wait_for_title "打印预览" 30)
     wait_until 30 sh -c "xprop -id $preview _NET_WM_STATE | grep -q MAXIMIZED_VERT" ||
         fail "expected the preview maximised, saw window state \"$(wm_state "$preview")\""

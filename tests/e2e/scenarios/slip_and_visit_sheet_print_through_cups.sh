@@ -25,10 +25,7 @@ click_entry_button "$entry" 602 592   # 打   印
 slip=$(wait_for_size 549x372)
 wait_active "$slip"
 click_at "$slip" $((384 + 48)) $((328 + 12))   # 打印预览
-preview=$(wait_for_title "打印预览" 30)
-wait_until 30 sh -c "xprop -id $preview _NET_WM_STATE | grep -q MAXIMIZED_VERT" ||
-    fail "expected the preview maximised, saw window state \"$(wm_state "$preview")\""
-sleep 1
+preview=$(wait_for_maximised_preview)
 pdf=$(print_from_preview "$preview" slip-printed)
 cat >"$E2E_DIR/slip-cells.txt" <<CELLS
 3 16 $number
