@@ -204,15 +204,20 @@ TEST_P(OnBothStores, ATextWithANulIsRefusedAndNothingStored) {
     EXPECT_EQ(db.query("select count(*) from 基本资料"), (Rows{{"0"}}));
 }
 
+// Another workstation's open transaction that holds 甲's row.
+void holdTheRowOf甲(OdbcConnection& holder, const std::string& connectionText) {
+    ASSERT_TRUE(holder.driverConnect(connectionText).ok());
+    ASSERT_TRUE(SQL_SUCCEEDED(SQLSetConnectAttr(
+        holder.dbc(), SQL_ATTR_AUTOCOMMIT, reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_OFF), 0)));
+    ASSERT_TRUE(holder.execute("UPDATE 检索 SET 主诉 = 'held' WHERE 姓名 = '甲'").ok());
+}
+
 // A save that waits for a lock another workstation holds gives up with HYT00
 // after the driver's five seconds, and the row is not written.
 TEST_P(OnBothStores, ALockHeldTooLongIsATimeout) {
     ASSERT_TRUE(db.execute("INSERT INTO 检索 (姓名) values ('甲')").ok());
     OdbcConnection holder;
-    ASSERT_TRUE(holder.driverConnect(store.text()).ok());
-    ASSERT_TRUE(SQL_SUCCEEDED(SQLSetConnectAttr(
-        holder.dbc(), SQL_ATTR_AUTOCOMMIT, reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_OFF), 0)));
-    ASSERT_TRUE(holder.execute("UPDATE 检索 SET 主诉 = 'held' WHERE 姓名 = '甲'").ok());
+    ASSERT_NO_FATAL_FAILURE(holdTheRowOf甲(holder, store.text()));
     OdbcOutcome o = db.execute("UPDATE 检索 SET 主诉 = 'mine' WHERE 姓名 = '甲'");
     EXPECT_EQ(o.state, "HYT00") << o.message;
     ASSERT_TRUE(SQL_SUCCEEDED(SQLEndTran(SQL_HANDLE_DBC, holder.dbc(), SQL_ROLLBACK)));
@@ -224,10 +229,7 @@ TEST_P(OnBothStores, ALockHeldTooLongIsATimeout) {
 TEST_P(OnBothStores, TheApplicationsQueryTimeoutBoundsTheWait) {
     ASSERT_TRUE(db.execute("INSERT INTO 检索 (姓名) values ('甲')").ok());
     OdbcConnection holder;
-    ASSERT_TRUE(holder.driverConnect(store.text()).ok());
-    ASSERT_TRUE(SQL_SUCCEEDED(SQLSetConnectAttr(
-        holder.dbc(), SQL_ATTR_AUTOCOMMIT, reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_OFF), 0)));
-    ASSERT_TRUE(holder.execute("UPDATE 检索 SET 主诉 = 'held' WHERE 姓名 = '甲'").ok());
+    ASSERT_NO_FATAL_FAILURE(holdTheRowOf甲(holder, store.text()));
     OdbcStatement waiting(db);
     ASSERT_TRUE(SQL_SUCCEEDED(
         SQLSetStmtAttr(waiting.get(), SQL_ATTR_QUERY_TIMEOUT, reinterpret_cast<SQLPOINTER>(1), 0)));
