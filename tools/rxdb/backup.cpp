@@ -190,7 +190,7 @@ Status backupDataFolder(const fs::path& dataDir, const fs::path& destDir, const 
     std::error_code ec;
     if (!fs::is_directory(destDir, ec)) return {false, destDir.string() + ": no such folder"};
     Status all{true, {}};
-    for (const char* name : {"sj.accdb", "xs.mdb"}) {
+    for (const char* name : {names::kPrescriptionFile, names::kDrugFile}) {
         const fs::path file = dataDir / name;
         const fs::path stem = fs::path(name).stem();
         auto server = access::serverSettings(dsn, {}, file.string(), profileValue);
@@ -224,7 +224,7 @@ Status restoreDatabase(const fs::path& backup, const fs::path& dataDir, bool for
     Db src = openFile(backup, false, error);
     TableCounts counts;
     if (src) counts = checkedCounts(src.get(), error);
-    if (error.empty() && !counts.count(name == "sj.accdb" ? "基本资料" : "仓库"))
+    if (error.empty() && !counts.count(name == names::kPrescriptionFile ? "基本资料" : "仓库"))
         error = "it holds none of the tables of " + name;
     if (!error.empty()) return {false, backup.string() + ": refused, " + error};
     const fs::path target = dataDir / name;

@@ -407,7 +407,8 @@ void removeDatabase(const fs::path& file) {
 Status openTarget(const ImportTarget& target, bool prescriptions, const ImportOptions& o,
                   std::string& text, bool& created) {
     if (!target.dsn.empty()) {
-        text = "DSN=" + target.dsn + ";DBQ=" + (prescriptions ? "sj.accdb" : "xs.mdb") + ";";
+        text = "DSN=" + target.dsn +
+               ";DBQ=" + (prescriptions ? names::kPrescriptionFile : names::kDrugFile) + ";";
         return {};
     }
     std::error_code ec;

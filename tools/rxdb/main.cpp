@@ -104,9 +104,10 @@ int main(int argc, char** argv) {
     } else if (!dsn.empty()) {
         const bool file = args.size() == 2;
         if (args[0] == "create-prescriptions" && args.size() <= 2)
-            status = rx::rxdb::createPrescriptionTables(dsn, file ? args[1] : "sj.accdb");
+            status = rx::rxdb::createPrescriptionTables(
+                dsn, file ? args[1] : rx::names::kPrescriptionFile);
         else if (args[0] == "create-drugs" && args.size() <= 2)
-            status = rx::rxdb::createDrugTables(dsn, file ? args[1] : "xs.mdb");
+            status = rx::rxdb::createDrugTables(dsn, file ? args[1] : rx::names::kDrugFile);
         else if (args[0] == "copy" && file)
             status = rx::rxdb::copyToServer(args[1], dsn, driver);
         else if (args[0] == "copy-back" && file)
