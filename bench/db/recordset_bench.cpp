@@ -2,7 +2,6 @@
 // through unixODBC and the driver, reading 存货名称 and 规格 of every row.
 #include <benchmark/benchmark.h>
 
-#include <QCoreApplication>
 #include <cstdio>
 #include <cstdlib>
 #include <random>
@@ -75,11 +74,3 @@ BENCHMARK_CAPTURE(BM_HerbalLookupRead, three_letters, "DGA")->Unit(benchmark::kM
 BENCHMARK_CAPTURE(BM_HerbalLookupRead, no_match, "QQQQQQ")->Unit(benchmark::kMillisecond);
 
 }  // namespace
-
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

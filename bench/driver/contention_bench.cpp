@@ -56,8 +56,8 @@ bool connect(Odbc& o, const std::string& text) {
     SQLSetEnvAttr(o.env, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
     SQLAllocHandle(SQL_HANDLE_DBC, o.env, &o.dbc);
     std::string gb = rx::text::utf8ToGb18030(text).bytes;
-    SQLRETURN rc = SQLDriverConnect(o.dbc, nullptr, (SQLCHAR*)gb.c_str(), SQL_NTS, nullptr, 0,
-                                    nullptr, SQL_DRIVER_NOPROMPT);
+    SQLRETURN rc = SQLDriverConnect(o.dbc, nullptr, reinterpret_cast<SQLCHAR*>(gb.data()), SQL_NTS,
+                                    nullptr, 0, nullptr, SQL_DRIVER_NOPROMPT);
     if (!SQL_SUCCEEDED(rc)) std::cerr << "connect: " << stateOf(SQL_HANDLE_DBC, o.dbc) << '\n';
     return SQL_SUCCEEDED(rc);
 }
@@ -67,7 +67,8 @@ std::string run(SQLHDBC dbc, const std::string& utf8, long* rows = nullptr) {
     SQLHSTMT s = SQL_NULL_HSTMT;
     SQLAllocHandle(SQL_HANDLE_STMT, dbc, &s);
     std::string gb = rx::text::utf8ToGb18030(utf8).bytes;
-    SQLRETURN rc = SQLExecDirect(s, (SQLCHAR*)gb.data(), static_cast<SQLINTEGER>(gb.size()));
+    SQLRETURN rc =
+        SQLExecDirect(s, reinterpret_cast<SQLCHAR*>(gb.data()), static_cast<SQLINTEGER>(gb.size()));
     std::string state = SQL_SUCCEEDED(rc) ? "" : stateOf(SQL_HANDLE_STMT, s);
     if (state.empty() && rows) {
         SQLSMALLINT columns = 0;

@@ -18,12 +18,15 @@
 #include <string>
 #include <vector>
 
+#include "bench/support/bench_main.h"
 #include "bench/support/bench_server.h"
 #include "platform/names/names.h"
 #include "platform/text/gb18030.h"
 #include "tools/rxdb/rxdb.h"
 
 namespace {
+
+using rx::bench::BenchServer;
 
 const char* const kCodes[] = {"DGS", "HQA", "BZX", "CSM", "FLJ", "GCT", "JYH", "SDL"};
 constexpr int kRows = 100000;
@@ -60,17 +63,12 @@ bool prepareFile(const std::string& dir) {
 
 // The same catalogue on the server, put there as a clinic would: rxdb's
 // tables and copy, through the driver.
-void prepareServer(const std::string& dir, const rx::bench::BenchServer& server) {
+void prepareServer(const std::string& dir, const BenchServer& server) {
     if (!server.ok()) {
         gServerError = server.error();
         return;
     }
-    std::ofstream(dir + "/odbcinst.ini") << "";
-    std::ofstream(dir + "/odbc.ini")
-        << "[" << kServerDsn << "]\nDriver = " << RX_ACCESS_DRIVER_PATH << "\n"
-        << server.dataSourceKeys(rx::names::kDrugFile);
-    setenv("ODBCSYSINI", dir.c_str(), 1);
-    setenv("ODBCINI", (dir + "/odbc.ini").c_str(), 1);
+    server.registerDataSource(dir, kServerDsn, RX_ACCESS_DRIVER_PATH, rx::names::kDrugFile);
     auto s = rx::rxdb::createDrugTables(kServerDsn, gFile);
     if (s) s = rx::rxdb::copyToServer(gFile, kServerDsn, RX_ACCESS_DRIVER_PATH);
     if (!s) gServerError = s.message;
@@ -161,16 +159,9 @@ BENCHMARK(BM_DirectSqliteLookup)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    char pattern[] = "/tmp/rx_drug_bench.XXXXXX";
-    if (!mkdtemp(pattern)) return 1;
-    std::string dir = pattern;
-    if (!prepareFile(dir)) return 1;
-    rx::bench::BenchServer server;
+bool rx::bench::prepare(const std::string& dir) {
+    if (!prepareFile(dir)) return false;
+    static BenchServer server;
     prepareServer(dir, server);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    std::filesystem::remove_all(dir);
-    return 0;
+    return true;
 }

@@ -2,13 +2,13 @@
 // 仓库 and a full rebuild of the sorted result list, through the real driver.
 #include <benchmark/benchmark.h>
 
-#include <QApplication>
 #include <QLineEdit>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <random>
 
+#include "bench/support/bench_main.h"
 #include "forms/entry/entry_window.h"
 #include "platform/ui/fixed_window.h"
 #include "platform/ui/message_box.h"
@@ -90,12 +90,7 @@ BENCHMARK_CAPTURE(BM_HerbalLookup, no_match, "QQQQQQ")->Unit(benchmark::kMillise
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
+// The window goes while the application object still lives.
+void rx::bench::finish() {
     fixture().window.reset();
-    return 0;
 }

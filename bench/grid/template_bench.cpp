@@ -7,7 +7,6 @@
 #include <benchmark/benchmark.h>
 
 #include <QFile>
-#include <QGuiApplication>
 #include <QTemporaryDir>
 
 #include "platform/grid/grd_format.h"
@@ -69,12 +68,3 @@ BENCHMARK(BM_Table2000x50)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Table200x500)->Unit(benchmark::kMillisecond);
 
 }  // namespace
-
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -9,11 +9,14 @@
 #include <fstream>
 #include <iostream>
 
+#include "bench/support/bench_main.h"
 #include "bench/support/bench_server.h"
 #include "platform/names/names.h"
 #include "tools/rxdb/import_access.h"
 
 namespace {
+
+using rx::bench::BenchServer;
 
 namespace fs = std::filesystem;
 using rx::rxdb::access::Column;
@@ -117,30 +120,20 @@ BENCHMARK_CAPTURE(BM_WriteVisits, server, true)
 BENCHMARK(BM_ImportFixtures)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // The server's data source, as a clinic's odbc.ini would name it.
-void prepareServer(const rx::bench::BenchServer& server) {
+void prepareServer(const BenchServer& server) {
     if (!server.ok()) {
         gServerError = server.error();
         return;
     }
-    std::ofstream(gDir + "/odbcinst.ini") << "";
-    std::ofstream(gDir + "/odbc.ini")
-        << "[" << kServerDsn << "]\nDriver = " << RX_ACCESS_DRIVER_PATH << "\n"
-        << server.dataSourceKeys(rx::names::kPrescriptionFile);
-    setenv("ODBCSYSINI", gDir.c_str(), 1);
-    setenv("ODBCINI", (gDir + "/odbc.ini").c_str(), 1);
+    server.registerDataSource(gDir, kServerDsn, RX_ACCESS_DRIVER_PATH,
+                              rx::names::kPrescriptionFile);
 }
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    char pattern[] = "/tmp/rx_import_bench.XXXXXX";
-    if (!mkdtemp(pattern)) return 1;
-    gDir = pattern;
-    rx::bench::BenchServer server;
+bool rx::bench::prepare(const std::string& dir) {
+    gDir = dir;
+    static BenchServer server;
     prepareServer(server);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    fs::remove_all(gDir);
-    return 0;
+    return true;
 }

@@ -2,8 +2,6 @@
 // drug lookup rebuilds its sorted list on every keystroke.
 #include <benchmark/benchmark.h>
 
-#include <QApplication>
-
 #include "platform/ui/report_list_view.h"
 
 namespace {
@@ -60,12 +58,3 @@ void BM_SortedSingleInserts(benchmark::State& state) {
 BENCHMARK(BM_SortedSingleInserts)->Arg(30000)->Unit(benchmark::kMillisecond);
 
 }  // namespace
-
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -3,7 +3,6 @@
 // real driver, the list emptied and filled again at each click.
 #include <benchmark/benchmark.h>
 
-#include <QApplication>
 #include <QDateTimeEdit>
 #include <QLineEdit>
 #include <QPushButton>
@@ -14,6 +13,7 @@
 #include <random>
 #include <string>
 
+#include "bench/support/bench_main.h"
 #include "db/date_forms.h"
 #include "forms/patient_index/patient_index_window.h"
 #include "platform/odbc/odbc.h"
@@ -109,12 +109,7 @@ BENCHMARK(BM_SearchAllRows)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
+// The window goes while the application object still lives.
+void rx::bench::finish() {
     fixture().window.reset();
-    return 0;
 }

@@ -9,7 +9,6 @@
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
 
-#include <QApplication>
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
@@ -18,6 +17,7 @@
 #include <memory>
 #include <random>
 
+#include "bench/support/bench_main.h"
 #include "bench/support/bench_server.h"
 #include "db/connection_texts.h"
 #include "db/date_forms.h"
@@ -233,12 +233,7 @@ BENCHMARK_CAPTURE(BM_ReadWithoutList, server, Store::Server)->Unit(benchmark::kM
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
+// The windows go while the application object still lives.
+void rx::bench::finish() {
     for (const auto& w : gWindows) delete w.data();
-    return 0;
 }

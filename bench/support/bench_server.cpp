@@ -63,4 +63,13 @@ std::string BenchServer::dataSourceKeys(const std::string& files) const {
            "\nPGUser = " + user_ + "\nPGFiles = " + files + "\n";
 }
 
+void BenchServer::registerDataSource(const std::string& dir, const std::string& dsn,
+                                     const std::string& driver, const std::string& files) const {
+    std::ofstream(dir + "/odbcinst.ini") << "";
+    std::ofstream(dir + "/odbc.ini") << "[" << dsn << "]\nDriver = " << driver << "\n"
+                                     << dataSourceKeys(files);
+    setenv("ODBCSYSINI", dir.c_str(), 1);
+    setenv("ODBCINI", (dir + "/odbc.ini").c_str(), 1);
+}
+
 }  // namespace rx::bench

@@ -22,6 +22,10 @@ public:
     const std::string& error() const { return error_; }
     // The odbc.ini lines that put the listed files' rows on this server.
     std::string dataSourceKeys(const std::string& files) const;
+    // Points unixODBC at odbc.ini and odbcinst.ini in dir, whose data source
+    // dsn reaches this server through the driver library for the listed files.
+    void registerDataSource(const std::string& dir, const std::string& dsn,
+                            const std::string& driver, const std::string& files) const;
 
 private:
     std::string state_;
