@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "drivers/access_sqlite/access_types.h"
+#include "platform/access_values/access_types.h"
 
 namespace rx::access {
 
@@ -28,7 +28,5 @@ public:
     virtual ~Catalog() = default;
     virtual const TableInfo* findTable(std::string_view table) const = 0;
 };
-
-bool sameName(std::string_view a, std::string_view b);
 
 }  // namespace rx::access

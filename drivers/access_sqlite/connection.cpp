@@ -5,7 +5,7 @@
 #include "drivers/access_sqlite/connection_text.h"
 #include "drivers/access_sqlite/handles.h"
 #include "drivers/access_sqlite/pg_backend.h"
-#include "drivers/access_sqlite/server_settings.h"
+#include "platform/access_values/server_settings.h"
 
 namespace rx::access {
 namespace {

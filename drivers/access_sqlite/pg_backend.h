@@ -19,7 +19,7 @@
 #include <vector>
 
 #include "drivers/access_sqlite/backend.h"
-#include "drivers/access_sqlite/server_settings.h"
+#include "platform/access_values/server_settings.h"
 
 namespace rx::access {
 

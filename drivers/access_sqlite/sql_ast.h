@@ -8,7 +8,7 @@
 #include <variant>
 #include <vector>
 
-#include "drivers/access_sqlite/access_types.h"
+#include "platform/access_values/access_types.h"
 
 namespace rx::access {
 

@@ -10,15 +10,6 @@
 
 namespace rx::access {
 
-bool sameName(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) !=
-            std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
-}
-
 const ColumnInfo* TableInfo::findColumn(std::string_view column) const {
     for (const ColumnInfo& c : columns)
         if (sameName(c.name, column)) return &c;

@@ -1,8 +1,8 @@
-#include "drivers/access_sqlite/server_settings.h"
+#include "platform/access_values/server_settings.h"
 
 #include <cstdlib>
 
-#include "drivers/access_sqlite/catalog.h"
+#include "platform/access_values/access_types.h"
 
 namespace rx::access {
 namespace {

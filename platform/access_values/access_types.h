@@ -9,6 +9,9 @@
 
 namespace rx::access {
 
+// Access names (tables, columns, files) are case-insensitive for ASCII letters.
+bool sameName(std::string_view a, std::string_view b);
+
 enum class AccessType {
     Counter,
     Byte,

@@ -2,7 +2,7 @@
 // section, then of the driver's section, and PGFiles, read from a fixed set
 // of ini sections.
 
-#include "drivers/access_sqlite/server_settings.h"
+#include "platform/access_values/server_settings.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "drivers/access_sqlite/access_types.h"
+#include "platform/access_values/access_types.h"
 
 #include <cctype>
 #include <cmath>
@@ -8,6 +8,16 @@
 #include <vector>
 
 namespace rx::access {
+
+bool sameName(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(a[i])) !=
+            std::tolower(static_cast<unsigned char>(b[i])))
+            return false;
+    return true;
+}
+
 namespace {
 
 std::string upperAscii(std::string_view s) {
