@@ -107,7 +107,7 @@ INSTANTIATE_TEST_SUITE_P(
              "Access",
              "/d/sj.accdb",
              nullptr}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& p) { return std::string(p.param.name); });
 
 }  // namespace
 }  // namespace rx::access
