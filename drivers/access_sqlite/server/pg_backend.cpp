@@ -441,17 +441,19 @@ const TableInfo* PgBackend::findTable(std::string_view table) const {
     std::string key;
     for (char c : table) key += static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
     if (auto it = tables_.find(key); it != tables_.end()) return it->second.get();
-    PgResult r =
-        run("SELECT c.relname, a.attname, format_type(a.atttypid, a.atttypmod), a.attnotnull, "
-            "coalesce(col_description(c.oid, a.attnum), ''), a.attidentity <> '', "
-            "coalesce(a.attnum = ANY(i.indkey), false) "
-            "FROM pg_class c JOIN pg_namespace n ON n.oid = c.relnamespace "
-            "JOIN pg_attribute a ON a.attrelid = c.oid AND a.attnum > 0 AND NOT a.attisdropped "
-            "LEFT JOIN pg_index i ON i.indrelid = c.oid AND i.indisprimary "
-            "WHERE n.nspname = current_schema() AND c.relkind IN ('r', 'p', 'v') "
-            "AND lower(c.relname::text COLLATE \"C\") = lower($1::text COLLATE \"C\") "
-            "ORDER BY c.relname COLLATE \"C\", a.attnum",
-            {BoundValue::ofText(std::string(table))}, Kind::Read);
+    // A table name is found as statements find text: by the dialect's fold.
+    const SqlDialect& d = sqlDialect(Dialect::Postgres);
+    static const std::string query =
+        "SELECT c.relname, a.attname, format_type(a.atttypid, a.atttypmod), a.attnotnull, "
+        "coalesce(col_description(c.oid, a.attnum), ''), a.attidentity <> '', "
+        "coalesce(a.attnum = ANY(i.indkey), false) "
+        "FROM pg_class c JOIN pg_namespace n ON n.oid = c.relnamespace "
+        "JOIN pg_attribute a ON a.attrelid = c.oid AND a.attnum > 0 AND NOT a.attisdropped "
+        "LEFT JOIN pg_index i ON i.indrelid = c.oid AND i.indisprimary "
+        "WHERE n.nspname = current_schema() AND c.relkind IN ('r', 'p', 'v') AND " +
+        d.fold("c.relname", true) + " = " + d.fold("$1", true) +
+        " ORDER BY c.relname COLLATE \"C\", a.attnum";
+    PgResult r = run(query, {BoundValue::ofText(std::string(table))}, Kind::Read);
     const int rows = PQntuples(r.get());
     if (rows == 0) return nullptr;
     auto info = std::make_unique<TableInfo>();

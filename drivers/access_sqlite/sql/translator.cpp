@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "drivers/access_sqlite/common/errors.h"
+#include "drivers/access_sqlite/sql/dialect.h"
 #include "drivers/access_sqlite/sql/value_conversion.h"
 
 namespace rx::access {
@@ -19,179 +20,17 @@ const ColumnInfo* TableInfo::findColumn(std::string_view column) const {
 namespace {
 
 std::string quoteName(std::string_view name) {
-    std::string out = "\"";
-    for (char c : name) {
-        if (c == '"') out.push_back('"');
-        out.push_back(c);
-    }
-    out.push_back('"');
-    return out;
+    return SqlDialect::quote(name);
 }
 
 bool isReservedTableName(std::string_view name) {
     return sameName(name.substr(0, 7), "sqlite_");
 }
 
-size_t utf8CharLength(unsigned char lead) {
-    return lead < 0xC0 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
-}
-
-char lowerAscii(char c) {
-    return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-}
-
-// An Access LIKE pattern with brackets, in SQLite's terms. Brackets hold one
-// character taken literally ([_], [%], [[]) or a class ([abc], [a-c],
-// [!a-c]). Without classes the pattern stays a LIKE with an escape character;
-// with them it becomes a GLOB over lower-cased text, which is as blind to the
-// case of ASCII letters as LIKE is. A '[' that is never closed is an ordinary
-// character, so that a search for one keeps finding it.
-struct SqlitePattern {
-    bool glob = false;
-    std::string text;
-};
-
-struct Piece {
-    enum class Kind { Char, Any, One, Class } kind;
-    std::string text;  // the character, or the class body
-    bool negated = false;
-};
-
-std::vector<Piece> patternPieces(std::string_view access, bool& classes) {
-    std::vector<Piece> pieces;
-    classes = false;
-    for (size_t i = 0; i < access.size();) {
-        const char c = access[i];
-        const size_t close = c == '[' ? access.find(']', i + 1) : std::string_view::npos;
-        if (close != std::string_view::npos) {
-            std::string_view body = access.substr(i + 1, close - i - 1);
-            i = close + 1;
-            const bool negated = body.size() > 1 && body.front() == '!';
-            if (negated) body.remove_prefix(1);
-            if (body.empty()) continue;  // Access: [] matches nothing at all
-            if (!negated && utf8CharLength(static_cast<unsigned char>(body[0])) == body.size()) {
-                pieces.push_back({Piece::Kind::Char, std::string(body)});
-            } else {
-                pieces.push_back({Piece::Kind::Class, std::string(body), negated});
-                classes = true;
-            }
-            continue;
-        }
-        const size_t n = std::min(utf8CharLength(static_cast<unsigned char>(c)), access.size() - i);
-        const auto kind = c == '%'   ? Piece::Kind::Any
-                          : c == '_' ? Piece::Kind::One
-                                     : Piece::Kind::Char;
-        pieces.push_back({kind, std::string(access.substr(i, n))});
-        i += n;
-    }
-    return pieces;
-}
-
-// A class body lower-cased; a leading ^ would negate the class, anywhere else it is itself.
-std::string classBody(const std::string& text) {
-    std::string body;
-    for (char ch : text) body += lowerAscii(ch);
-    if (body.front() == '^') body = body.substr(1) + '^';
-    return body;
-}
-
-std::optional<SqlitePattern> likePattern(std::string_view access) {
-    if (access.find('[') == std::string_view::npos) return std::nullopt;
-    bool classes = false;
-    const std::vector<Piece> pieces = patternPieces(access, classes);
-    SqlitePattern out;
-    out.glob = classes;
-    for (const Piece& p : pieces) {
-        switch (p.kind) {
-            case Piece::Kind::Any:
-                out.text += classes ? '*' : '%';
-                break;
-            case Piece::Kind::One:
-                out.text += classes ? '?' : '_';
-                break;
-            case Piece::Kind::Char:
-                if (!classes) {
-                    if (p.text == "%" || p.text == "_" || p.text == "\\") out.text += '\\';
-                    out.text += p.text;
-                } else if (p.text == "*" || p.text == "?" || p.text == "[") {
-                    out.text += '[' + p.text + ']';
-                } else {
-                    for (char ch : p.text) out.text += lowerAscii(ch);
-                }
-                break;
-            case Piece::Kind::Class:
-                out.text += (p.negated ? "[^" : "[") + classBody(p.text) + ']';
-                break;
-        }
-    }
-    return out;
-}
-
-// The same classes on a server: an anchored regular expression over the
-// lower-cased text, where the file has its GLOB.
-std::optional<std::string> serverRegex(std::string_view access) {
-    if (access.find('[') == std::string_view::npos) return std::nullopt;
-    bool classes = false;
-    const std::vector<Piece> pieces = patternPieces(access, classes);
-    if (!classes) return std::nullopt;
-    std::string out = "^";
-    for (const Piece& p : pieces) {
-        switch (p.kind) {
-            case Piece::Kind::Any:
-                out += ".*";
-                break;
-            case Piece::Kind::One:
-                out += '.';
-                break;
-            case Piece::Kind::Char:
-                if (p.text.size() == 1 && std::strchr("\\^$.|?*+()[]{}", p.text[0])) out += '\\';
-                for (char ch : p.text) out += lowerAscii(ch);
-                break;
-            case Piece::Kind::Class: {
-                out += p.negated ? "[^" : "[";
-                for (char ch : classBody(p.text)) {
-                    if (ch == '\\' || ch == '[') out += '\\';
-                    out += ch;
-                }
-                out += ']';
-                break;
-            }
-        }
-    }
-    return out + '$';
-}
-
-// The server's column types for the Access types; the Access type itself
-// goes beside it as the column's comment, so that it reads back unchanged.
-std::string serverType(const ColumnType& t) {
-    switch (t.type) {
-        case AccessType::Counter:
-            return "integer GENERATED BY DEFAULT AS IDENTITY";
-        case AccessType::Byte:
-        case AccessType::Short:
-        case AccessType::YesNo:
-            return "smallint";
-        case AccessType::Long:
-            return "integer";
-        case AccessType::Single:
-            return "real";
-        case AccessType::Double:
-            return "double precision";
-        case AccessType::Currency:
-            return "numeric(19,4)";
-        case AccessType::DateTime:
-            return "timestamp(0)";
-        case AccessType::Text:
-            return "varchar(" + std::to_string(t.size) + ")";
-        case AccessType::LongText:
-            return "text";
-    }
-    return "text";
-}
-
 class Translator {
 public:
-    Translator(const Catalog& catalog, Dialect dialect) : catalog_(catalog), dialect_(dialect) {}
+    Translator(const Catalog& catalog, const SqlDialect& dialect)
+        : catalog_(catalog), d_(dialect) {}
 
     Translation operator()(const SelectStmt& s);
     Translation operator()(const InsertStmt& s);
@@ -218,24 +57,25 @@ private:
 
     void bind(BoundValue v) {
         out_.params.push_back(std::move(v));
-        if (pg())
-            out_.sql += '$' + std::to_string(out_.params.size());
-        else
-            out_.sql += '?';
+        out_.sql += d_.placeholder(out_.params.size());
     }
 
-    bool pg() const { return dialect_ == Dialect::Postgres; }
+    // Writes what write() writes, folded as the dialect folds text.
+    template <class Write>
+    void folded(bool fold, Write write) {
+        const size_t mark = out_.sql.size();
+        write();
+        if (!fold) return;
+        const std::string written = out_.sql.substr(mark);
+        out_.sql.resize(mark);
+        out_.sql += d_.fold(written, false);
+    }
 
-    // The file compares text without regard to the case of ASCII letters
-    // (COLLATE NOCASE) and every other character as it is; on a server both
-    // sides are lower-cased by the "C" rules, which touch ASCII letters only,
-    // whatever the server's own locale.
-    bool folds(const ColumnInfo* peer) const { return pg() && peer && isTextType(peer->type.type); }
+    bool folds(const ColumnInfo* peer) const {
+        return d_.foldsComparisons() && peer && isTextType(peer->type.type);
+    }
     void side(const Expr& e, const ColumnInfo* peer, bool fold) {
-        if (!fold) return operand(e, peer);
-        out_.sql += "lower((";
-        operand(e, peer);
-        out_.sql += ")::text COLLATE \"C\")";
+        folded(fold, [&] { operand(e, peer); });
     }
 
     // SQLite parses with a fixed stack of about a hundred entries: each open
@@ -266,14 +106,9 @@ private:
             bind(peer ? valueForColumn(e.literal, *peer) : naturalValue(e.literal));
             return;
         }
-        // Date-times are stored as ISO text under a declared type that SQLite
-        // gives numeric affinity, so a plain comparison tries to read both sides
-        // as numbers on every row, and fails. A unary plus drops the affinity;
-        // the texts compare exactly as before, at half the cost of a scan.
-        // A server's timestamps are real ones and need nothing of the kind.
-        if (!pg() && peer && peer->type.type == AccessType::DateTime &&
-            e.kind == Expr::Kind::Column && column(e.name).type.type == AccessType::DateTime)
-            out_.sql += '+';
+        if (peer && peer->type.type == AccessType::DateTime && e.kind == Expr::Kind::Column &&
+            column(e.name).type.type == AccessType::DateTime)
+            out_.sql += d_.dateColumnPrefix();
         inner(e);
     }
 
@@ -302,14 +137,13 @@ private:
     void operands(const Expr& e);
     int firstColumn(const Expr& e) const;
     void like(const Expr& e);
-    void serverLike(const Expr& e, bool literal, BoundValue value);
     void orderBy(const SelectStmt& s);
     void list(const Expr& e);
     void selectList(const SelectStmt& s);
     void assignValue(const Expr& e, const ColumnInfo& c);
 
     const Catalog& catalog_;
-    const Dialect dialect_;
+    const SqlDialect& d_;
     const TableInfo* table_ = nullptr;
     Translation out_;
     int stack_ = 0;
@@ -384,14 +218,13 @@ int Translator::firstColumn(const Expr& e) const {
 void Translator::operands(const Expr& e) {
     const Expr* leftTerm = e.args[0].get();
     const Expr* rightTerm = e.args[1].get();
-    // Of two tests joined by AND, the one on the earlier column goes first:
-    // SQLite tests in the order written and decodes a row only as far as a test
-    // asks, so a row turned down early is never decoded further (a name filter
-    // over a year of visits, 登记时间 BETWEEN .. AND 姓名 LIKE .., scans in
-    // three quarters of the time). Either order gives the same rows; chains are
-    // left as written, so the statement's nesting stays what was measured.
-    if (e.kind == Expr::Kind::And && !pg() && leftTerm->kind != Expr::Kind::And &&
-        rightTerm->kind != Expr::Kind::And) {
+    // Of two tests joined by AND, the one on the earlier column goes first
+    // where the store gains by it (a name filter over a year of visits,
+    // 登记时间 BETWEEN .. AND 姓名 LIKE .., scans in three quarters of the time
+    // on the file). Either order gives the same rows; chains are left as
+    // written, so the statement's nesting stays what was measured.
+    if (e.kind == Expr::Kind::And && d_.ordersTestsByColumn() &&
+        leftTerm->kind != Expr::Kind::And && rightTerm->kind != Expr::Kind::And) {
         const int l = firstColumn(*leftTerm), r = firstColumn(*rightTerm);
         if (l >= 0 && r >= 0 && r < l) std::swap(leftTerm, rightTerm);
     }
@@ -436,65 +269,26 @@ void Translator::like(const Expr& e) {
     Pending open(*this, 1);
     out_.sql += '(';
     const Expr& pattern = *e.args[1];
-    std::optional<SqlitePattern> bracketed;
     BoundValue value;
     const bool literal =
         pattern.kind == Expr::Kind::Literal && pattern.literal.kind != Literal::Kind::Null;
-    if (literal) {
-        ColumnInfo asText{"", {AccessType::LongText, 0}};
-        value = valueForColumn(pattern.literal, asText);
-        if (value.kind == BoundValue::Kind::Text && !pg()) bracketed = likePattern(value.text);
-    }
-    if (pg()) {
-        serverLike(e, literal, std::move(value));
-        out_.sql += ')';
-        return;
-    }
-    const bool glob = bracketed && bracketed->glob;
-    if (glob) out_.sql += "lower(";
-    inner(*e.args[0]);
-    if (glob) out_.sql += ')';
-    out_.sql += e.negated ? " NOT " : " ";
-    out_.sql += glob ? "GLOB " : "LIKE ";
+    if (literal) value = valueForColumn(pattern.literal, ColumnInfo{"", {AccessType::LongText, 0}});
+    LikePlan plan = d_.like(literal && value.kind == BoundValue::Kind::Text
+                                ? std::optional<std::string>(value.text)
+                                : std::nullopt);
+    folded(plan.foldSubject, [&] { inner(*e.args[0]); });
+    out_.sql += e.negated ? plan.negatedOp : plan.op;
     Pending right(*this, 2);
-    if (bracketed) {
-        bind(BoundValue::ofText(std::move(bracketed->text)));
-        if (!glob) out_.sql += " ESCAPE '\\'";
-    } else if (literal) {
-        bind(std::move(value));
-    } else {
-        inner(pattern);
-    }
+    folded(plan.foldPattern, [&] {
+        if (plan.pattern)
+            bind(BoundValue::ofText(std::move(*plan.pattern)));
+        else if (literal)
+            bind(std::move(value));
+        else
+            inner(pattern);
+    });
+    out_.sql += plan.escape;
     out_.sql += ')';
-}
-
-// LIKE on a server: the same ASCII-only folding as comparisons, and no escape
-// character unless brackets asked for one, as on the file.
-void Translator::serverLike(const Expr& e, bool literal, BoundValue value) {
-    const Expr& pattern = *e.args[1];
-    std::optional<std::string> regex;
-    std::optional<SqlitePattern> escaped;
-    if (literal && value.kind == BoundValue::Kind::Text) {
-        regex = serverRegex(value.text);
-        if (!regex) escaped = likePattern(value.text);
-    }
-    out_.sql += "lower((";
-    inner(*e.args[0]);
-    out_.sql += ")::text COLLATE \"C\")";
-    Pending right(*this, 2);
-    if (regex) {
-        out_.sql += e.negated ? " !~ " : " ~ ";
-        bind(BoundValue::ofText(std::move(*regex)));
-        return;
-    }
-    out_.sql += e.negated ? " NOT LIKE lower((" : " LIKE lower((";
-    if (escaped)
-        bind(BoundValue::ofText(std::move(escaped->text)));
-    else if (literal)
-        bind(std::move(value));
-    else
-        inner(pattern);
-    out_.sql += escaped ? ")::text COLLATE \"C\") ESCAPE '\\'" : ")::text COLLATE \"C\") ESCAPE ''";
 }
 
 void Translator::list(const Expr& e) {
@@ -552,24 +346,16 @@ Translation Translator::operator()(const SelectStmt& s) {
     return std::move(out_);
 }
 
-// A server sorts text the way the file does: ASCII letters folded, then by
-// code point. DISTINCT lets a server sort only by what it selects, so the
-// distinct rows are sorted outside.
+// Text sorts the way it compares: ASCII letters folded, then by code point.
 void Translator::orderBy(const SelectStmt& s) {
-    const bool outside = pg() && s.distinct && !s.order.empty();
+    const bool outside = d_.sortsDistinctOutside() && s.distinct && !s.order.empty();
     if (outside) out_.sql = "SELECT * FROM (" + out_.sql + ") AS rx_distinct";
     for (size_t i = 0; i < s.order.size(); ++i) {
         out_.sql += i == 0 ? " ORDER BY " : ", ";
         const ColumnInfo& c = column(s.order[i].column);
-        if (pg() && isTextType(c.type.type))
-            out_.sql += "lower(" + quoteName(c.name) + "::text COLLATE \"C\")";
-        else
-            out_.sql += quoteName(c.name);
-        // The file sorts empty values first going up and last going down.
-        if (pg())
-            out_.sql += s.order[i].descending ? " DESC NULLS LAST" : " NULLS FIRST";
-        else if (s.order[i].descending)
-            out_.sql += " DESC";
+        const bool fold = d_.foldsComparisons() && isTextType(c.type.type);
+        out_.sql += fold ? d_.fold(quoteName(c.name), true) : quoteName(c.name);
+        out_.sql += d_.orderSuffix(s.order[i].descending);
     }
 }
 
@@ -646,22 +432,6 @@ Translation Translator::operator()(const DeleteStmt& s) {
     return std::move(out_);
 }
 
-std::string columnDefinition(const ColumnDef& c, bool primaryKey, Dialect dialect) {
-    std::string out = quoteName(c.name) + ' ';
-    if (dialect == Dialect::Postgres) {
-        out += serverType(c.type);
-        if (primaryKey || c.type.type == AccessType::Counter) return out + " PRIMARY KEY";
-        return c.notNull ? out + " NOT NULL" : out;
-    }
-    if (c.type.type == AccessType::Counter) return out + "INTEGER PRIMARY KEY AUTOINCREMENT";
-    out += declaredType(c.type);
-    if (primaryKey) out += " PRIMARY KEY";
-    if (c.notNull && !primaryKey) out += " NOT NULL";
-    // Access compares and sorts text without regard to the case of ASCII letters.
-    if (isTextType(c.type.type)) out += " COLLATE NOCASE";
-    return out;
-}
-
 Translation Translator::operator()(const CreateTableStmt& s) {
     if (isReservedTableName(s.table))
         raise(ErrorKind::Syntax, "Reserved table name '" + s.table + "'");
@@ -677,7 +447,7 @@ Translation Translator::operator()(const CreateTableStmt& s) {
                 raise(ErrorKind::Syntax, "Column '" + c.name + "' twice");
         bool pk =
             c.primaryKey && !hasCounter;  // a COUNTER is the row key; another key becomes unique
-        out_.sql += (i ? ", " : "") + columnDefinition(c, pk, dialect_);
+        out_.sql += (i ? ", " : "") + d_.columnDefinition(c, pk);
         if (c.primaryKey && hasCounter && c.type.type != AccessType::Counter)
             out_.sql += " UNIQUE NOT NULL";
     }
@@ -688,12 +458,7 @@ Translation Translator::operator()(const CreateTableStmt& s) {
         out_.sql += ')';
     }
     out_.sql += ')';
-    if (pg()) {
-        for (const ColumnDef& c : s.columns)
-            out_.sql +=
-                "; COMMENT ON COLUMN " + quoteName(s.table) + '.' + quoteName(c.name) + " IS '" +
-                (c.type.type == AccessType::Counter ? "COUNTER" : declaredType(c.type)) + "'";
-    }
+    out_.sql += d_.afterCreate(s);
     out_.changesSchema = true;
     return std::move(out_);
 }
@@ -708,7 +473,7 @@ Translation Translator::operator()(const DropTableStmt& s) {
 }  // namespace
 
 Translation translate(const SqlStatement& statement, const Catalog& catalog, Dialect dialect) {
-    Translator t(catalog, dialect);
+    Translator t(catalog, sqlDialect(dialect));
     return std::visit(t, statement);
 }
 

@@ -8,8 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "drivers/access_sqlite/sql/catalog.h"
 #include "drivers/access_sqlite/sql/ast.h"
+#include "drivers/access_sqlite/sql/catalog.h"
+#include "drivers/access_sqlite/sql/dialect.h"
 
 namespace rx::access {
 
@@ -23,9 +24,6 @@ struct BoundValue {
     static BoundValue ofReal(double v) { return {Kind::Real, 0, v, {}}; }
     static BoundValue ofText(std::string v) { return {Kind::Text, 0, 0, std::move(v)}; }
 };
-
-// The SQL a translation is written in.
-enum class Dialect { Sqlite, Postgres };
 
 struct ResultColumn {
     std::string name;
