@@ -13,8 +13,8 @@
 #include <vector>
 
 #include "drivers/access_sqlite/common/errors.h"
-#include "drivers/access_sqlite/sqlite/storage.h"
 #include "drivers/access_sqlite/sql/translator.h"
+#include "drivers/access_sqlite/sqlite/storage.h"
 
 namespace rx::access {
 
