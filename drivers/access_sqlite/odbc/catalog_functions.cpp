@@ -166,6 +166,39 @@ void Statement::columnsOf(const std::string& tableName, const std::string& colum
     openMemoryResult(std::move(cols), std::move(rows));
 }
 
+namespace {
+
+// One row of SQLGetTypeInfo, from the type and what odbcType reports for it.
+std::vector<BoundValue> typeInfoRow(AccessType type, const char* name, const OdbcTypeInfo& t) {
+    const bool isText = isTextType(type);
+    const bool isDate = type == AccessType::DateTime;
+    const bool numeric = isNumericType(type);
+    const BoundValue quote = isText ? text("'") : isDate ? text("#") : null();
+    auto ifNumeric = [&](std::int64_t v) { return numeric ? integer(v) : null(); };
+    auto flag = [](bool b) { return integer(b ? SQL_TRUE : SQL_FALSE); };
+    return {text(name),
+            integer(t.sqlType),
+            integer(static_cast<std::int64_t>(t.columnSize)),
+            quote,
+            quote,
+            type == AccessType::Text ? text("max length") : null(),
+            integer(type == AccessType::Counter ? SQL_NO_NULLS : SQL_NULLABLE),
+            integer(SQL_FALSE),
+            integer(isText ? SQL_SEARCHABLE : SQL_PRED_BASIC),
+            numeric ? flag(type == AccessType::Byte || type == AccessType::Counter) : null(),
+            flag(type == AccessType::Currency),
+            numeric ? flag(type == AccessType::Counter) : null(),
+            text(name),
+            ifNumeric(t.decimalDigits),
+            ifNumeric(t.decimalDigits),
+            integer(isDate ? SQL_DATETIME : t.sqlType),
+            isDate ? integer(SQL_CODE_TIMESTAMP) : null(),
+            ifNumeric(type == AccessType::Double || type == AccessType::Single ? 2 : 10),
+            null()};
+}
+
+}  // namespace
+
 void Statement::typeInfo(SQLSMALLINT dataType) {
     auto cols = header({{"TYPE_NAME", kName},
                         {"DATA_TYPE", kSmall},
@@ -186,7 +219,6 @@ void Statement::typeInfo(SQLSMALLINT dataType) {
                         {"SQL_DATETIME_SUB", kSmall},
                         {"NUM_PREC_RADIX", kInt},
                         {"INTERVAL_PRECISION", kSmall}});
-    std::vector<std::vector<BoundValue>> rows;
     static const std::pair<AccessType, const char*> types[] = {
         {AccessType::LongText, "LONGCHAR"}, {AccessType::YesNo, "BIT"},
         {AccessType::Byte, "BYTE"},         {AccessType::Currency, "CURRENCY"},
@@ -196,39 +228,13 @@ void Statement::typeInfo(SQLSMALLINT dataType) {
         {AccessType::DateTime, "DATETIME"}};
     std::vector<std::pair<SQLSMALLINT, std::vector<BoundValue>>> sorted;
     for (const auto& [type, name] : types) {
-        ColumnType ct{type, type == AccessType::Text ? 255 : 0};
-        OdbcTypeInfo t = odbcType(ct);
-        if (dataType != SQL_ALL_TYPES && dataType != t.sqlType) continue;
-        bool isText = isTextType(type);
-        bool isDate = type == AccessType::DateTime;
-        bool numeric = isNumericType(type);
-        sorted.push_back(
-            {t.sqlType,
-             {text(name), integer(t.sqlType), integer(static_cast<std::int64_t>(t.columnSize)),
-              isText   ? text("'")
-              : isDate ? text("#")
-                       : null(),
-              isText   ? text("'")
-              : isDate ? text("#")
-                       : null(),
-              type == AccessType::Text ? text("max length") : null(),
-              integer(type == AccessType::Counter ? SQL_NO_NULLS : SQL_NULLABLE),
-              integer(SQL_FALSE), integer(isText ? SQL_SEARCHABLE : SQL_PRED_BASIC),
-              numeric ? integer(type == AccessType::Byte || type == AccessType::Counter ? SQL_TRUE
-                                                                                        : SQL_FALSE)
-                      : null(),
-              integer(type == AccessType::Currency ? SQL_TRUE : SQL_FALSE),
-              numeric ? integer(type == AccessType::Counter ? SQL_TRUE : SQL_FALSE) : null(),
-              text(name), numeric ? integer(t.decimalDigits) : null(),
-              numeric ? integer(t.decimalDigits) : null(),
-              integer(isDate ? SQL_DATETIME : t.sqlType),
-              isDate ? integer(SQL_CODE_TIMESTAMP) : null(),
-              numeric ? integer(type == AccessType::Double || type == AccessType::Single ? 2 : 10)
-                      : null(),
-              null()}});
+        const OdbcTypeInfo t = odbcType({type, type == AccessType::Text ? 255 : 0});
+        if (dataType == SQL_ALL_TYPES || dataType == t.sqlType)
+            sorted.push_back({t.sqlType, typeInfoRow(type, name, t)});
     }
     std::stable_sort(sorted.begin(), sorted.end(),
                      [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::vector<std::vector<BoundValue>> rows;
     for (auto& [_, row] : sorted) rows.push_back(std::move(row));
     openMemoryResult(std::move(cols), std::move(rows));
 }
