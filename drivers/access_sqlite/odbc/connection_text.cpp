@@ -1,0 +1,59 @@
+#include "drivers/access_sqlite/odbc/connection_text.h"
+
+#include "drivers/access_sqlite/sql/catalog.h"
+
+namespace rx::access {
+namespace {
+
+std::string_view trim(std::string_view s) {
+    while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
+    while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
+    return s;
+}
+
+}  // namespace
+
+std::optional<std::string> ConnectionText::get(std::string_view key) const {
+    for (const auto& [k, v] : entries)
+        if (sameName(k, key)) return v;
+    return std::nullopt;
+}
+
+ConnectionText parseConnectionText(std::string_view text) {
+    ConnectionText out;
+    size_t pos = 0;
+    while (pos < text.size()) {
+        size_t eq = text.find('=', pos);
+        size_t semi = text.find(';', pos);
+        if (eq == std::string_view::npos || (semi != std::string_view::npos && semi < eq)) {
+            if (semi == std::string_view::npos) break;
+            pos = semi + 1;  // an empty entry or a bare word
+            continue;
+        }
+        std::string key(trim(text.substr(pos, eq - pos)));
+        size_t valueStart = eq + 1;
+        std::string value;
+        if (valueStart < text.size() && text[valueStart] == '{') {
+            size_t close = text.find('}', valueStart + 1);
+            if (close == std::string_view::npos) close = text.size();
+            value.assign(text.substr(valueStart + 1, close - valueStart - 1));
+            semi = text.find(';', close);
+        } else {
+            semi = text.find(';', valueStart);
+            value.assign(text.substr(
+                valueStart, (semi == std::string_view::npos ? text.size() : semi) - valueStart));
+        }
+        if (!key.empty()) out.entries.emplace_back(std::move(key), std::move(value));
+        if (semi == std::string_view::npos) break;
+        pos = semi + 1;
+    }
+    return out;
+}
+
+bool isTrueValue(std::string_view value) {
+    value = trim(value);
+    return value == "1" || sameName(value, "yes") || sameName(value, "true") ||
+           sameName(value, "on");
+}
+
+}  // namespace rx::access
