@@ -2,6 +2,8 @@
 
 #include <QDir>
 
+#include "platform/odbc/odbc.h"
+
 using namespace Qt::StringLiterals;
 
 namespace rx::db {
@@ -11,11 +13,10 @@ QString dataFile(const QString& programDir, QChar separator, const QString& file
     return programDir + separator + u"data"_s + separator + file;
 }
 
-// A value with a ';' or a leading '{' would end or confuse its attribute, so
-// it goes in braces.
+// A value that would end or confuse its attribute goes in braces. Braced in
+// UTF-8, where no byte of a Chinese character looks like '}'.
 QString attributeValue(const QString& value) {
-    if (!value.contains(u';') && !value.startsWith(u'{')) return value;
-    return QChar(u'{') + value + QChar(u'}');
+    return QString::fromStdString(odbc::connectionValue(value.toStdString()));
 }
 
 }  // namespace
@@ -37,7 +38,8 @@ QString drugDatabasePath(const QString& programDir, QChar separator) {
 }
 
 QString prescriptionConnectionText(const QString& programDir, QChar separator) {
-    return u"ODBC;DSN=MS ACCESS DATABASE;DBQ="_s + prescriptionDatabasePath(programDir, separator) +
+    return u"ODBC;DSN=MS ACCESS DATABASE;DBQ="_s +
+           attributeValue(prescriptionDatabasePath(programDir, separator)) +
            u";driver={microsoft access driver (*.mdb, *.accdb)};;driverid=25;fil=ms access;"
            u"maxbuffersize=2048;pagetimeout=5;pwd="_s;
 }

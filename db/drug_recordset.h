@@ -31,8 +31,7 @@ public:
 
 private:
     friend class DrugRecordset;
-    OdbcHandle environment_;
-    OdbcHandle connection_;
+    std::unique_ptr<odbc::Connection> connection_;
     QString connectionText_;
     std::optional<OdbcError> lastError_;
 };

@@ -227,16 +227,16 @@ public:
 
     // Typed reads of the current row by 0-based position: nullopt for NULL,
     // Error when the driver cannot hand the value over.
-    std::optional<std::int64_t> integer(short position);
-    std::optional<double> real(short position);
-    std::optional<bool> boolean(short position);
-    std::optional<SQL_TIMESTAMP_STRUCT> timestamp(short position);
-    std::optional<std::string> text(short position);  // SQL_C_CHAR bytes
-    std::optional<std::string> binary(short position);
-    std::optional<std::u16string> wideText(short position);
+    std::optional<std::int64_t> integer(short position) const;
+    std::optional<double> real(short position) const;
+    std::optional<bool> boolean(short position) const;
+    std::optional<SQL_TIMESTAMP_STRUCT> timestamp(short position) const;
+    std::optional<std::string> text(short position) const;  // SQL_C_CHAR bytes
+    std::optional<std::string> binary(short position) const;
+    std::optional<std::u16string> wideText(short position) const;
     // The checked piecewise read behind the three above, into a buffer that
     // keeps its storage from row to row: false for NULL.
-    bool read(short position, SQLSMALLINT cType, std::string& into);
+    bool read(short position, SQLSMALLINT cType, std::string& into) const;
 
     SQLHSTMT native() const { return statement_ ? statement_->get() : nullptr; }
 
@@ -244,7 +244,7 @@ private:
     friend class Statement;
     Result(std::shared_ptr<Handle> statement, bool hasRows);
     template <class T>
-    std::optional<T> fixed(short position, SQLSMALLINT cType);
+    std::optional<T> fixed(short position, SQLSMALLINT cType) const;
 
     std::shared_ptr<Handle> statement_;
     std::vector<Column> columns_;

@@ -30,16 +30,15 @@ Column describeColumn(const Handle& statement, SQLUSMALLINT number) {
         rc = describe();
     }
     require(rc, statement);
-    name.resize(std::min(static_cast<std::size_t>(std::max<SQLSMALLINT>(nameLength, 0)),
-                         name.size() - 1));
+    name.resize(
+        std::min(static_cast<std::size_t>(std::max<SQLSMALLINT>(nameLength, 0)), name.size() - 1));
     c.name = std::move(name);
     return c;
 }
 
 }  // namespace
 
-bool readWhole(const Handle& statement, SQLUSMALLINT column, SQLSMALLINT cType,
-               std::string& into) {
+bool readWhole(const Handle& statement, SQLUSMALLINT column, SQLSMALLINT cType, std::string& into) {
     const std::size_t terminator = cType == SQL_C_WCHAR ? 2 : cType == SQL_C_CHAR ? 1 : 0;
     std::size_t length = 0;
     into.resize(std::max<std::size_t>(into.capacity(), 256));
@@ -68,9 +67,8 @@ bool readWhole(const Handle& statement, SQLUSMALLINT column, SQLSMALLINT cType,
         // A piece that does not fit fills the room less the terminator: a NUL
         // inside the text is part of it, never the end of the piece.
         length += usable;
-        const std::size_t rest = indicator == SQL_NO_TOTAL
-                                     ? into.size()
-                                     : static_cast<std::size_t>(indicator) - usable;
+        const std::size_t rest =
+            indicator == SQL_NO_TOTAL ? into.size() : static_cast<std::size_t>(indicator) - usable;
         into.resize(std::max(into.size() * 2, length + rest + terminator));
     }
     into.resize(length);
@@ -116,8 +114,7 @@ void Statement::setAttribute(SQLINTEGER attribute, SQLULEN value) {
     require(SQLSetStmtAttr(native(), attribute, attributeValue(value), 0), *handle_);
 }
 
-Result::Result(std::shared_ptr<Handle> statement, bool hasRows)
-    : statement_(std::move(statement)) {
+Result::Result(std::shared_ptr<Handle> statement, bool hasRows) : statement_(std::move(statement)) {
     SQLSMALLINT count = 0;
     if (hasRows) require(SQLNumResultCols(statement_->get(), &count), *statement_);
     for (SQLSMALLINT i = 1; i <= count; ++i)
@@ -149,7 +146,7 @@ SQLLEN Result::affectedRows() const {
 }
 
 template <class T>
-std::optional<T> Result::fixed(short position, SQLSMALLINT cType) {
+std::optional<T> Result::fixed(short position, SQLSMALLINT cType) const {
     T value{};
     SQLLEN indicator = 0;
     require(SQLGetData(native(), columnNumber(position), cType, &value, sizeof value, &indicator),
@@ -158,42 +155,42 @@ std::optional<T> Result::fixed(short position, SQLSMALLINT cType) {
     return value;
 }
 
-std::optional<std::int64_t> Result::integer(short position) {
+std::optional<std::int64_t> Result::integer(short position) const {
     return fixed<std::int64_t>(position, SQL_C_SBIGINT);
 }
 
-std::optional<double> Result::real(short position) {
+std::optional<double> Result::real(short position) const {
     return fixed<double>(position, SQL_C_DOUBLE);
 }
 
-std::optional<bool> Result::boolean(short position) {
+std::optional<bool> Result::boolean(short position) const {
     const auto bit = fixed<unsigned char>(position, SQL_C_BIT);
     if (!bit) return std::nullopt;
     return *bit != 0;
 }
 
-std::optional<SQL_TIMESTAMP_STRUCT> Result::timestamp(short position) {
+std::optional<SQL_TIMESTAMP_STRUCT> Result::timestamp(short position) const {
     return fixed<SQL_TIMESTAMP_STRUCT>(position, SQL_C_TYPE_TIMESTAMP);
 }
 
-bool Result::read(short position, SQLSMALLINT cType, std::string& into) {
+bool Result::read(short position, SQLSMALLINT cType, std::string& into) const {
     if (!statement_) throw Error("24000", "no result to read");
     return readWhole(*statement_, columnNumber(position), cType, into);
 }
 
-std::optional<std::string> Result::text(short position) {
+std::optional<std::string> Result::text(short position) const {
     std::string value;
     if (!read(position, SQL_C_CHAR, value)) return std::nullopt;
     return value;
 }
 
-std::optional<std::string> Result::binary(short position) {
+std::optional<std::string> Result::binary(short position) const {
     std::string value;
     if (!read(position, SQL_C_BINARY, value)) return std::nullopt;
     return value;
 }
 
-std::optional<std::u16string> Result::wideText(short position) {
+std::optional<std::u16string> Result::wideText(short position) const {
     std::string bytes;
     if (!read(position, SQL_C_WCHAR, bytes)) return std::nullopt;
     std::u16string value(bytes.size() / 2, u'\0');
