@@ -8,8 +8,6 @@ using namespace Qt::StringLiterals;
 
 namespace rx::db {
 
-DrugConnection::DrugConnection() = default;
-
 DrugConnection::~DrugConnection() {
     Close();
 }
@@ -35,8 +33,6 @@ void DrugConnection::Close() {
 bool DrugConnection::IsOpen() const {
     return bool(connection_);
 }
-
-DrugRecordset::DrugRecordset() = default;
 
 DrugRecordset::~DrugRecordset() = default;
 

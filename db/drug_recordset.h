@@ -14,7 +14,6 @@ namespace rx::db {
 
 class DrugConnection {
 public:
-    DrugConnection();
     DrugConnection(const DrugConnection&) = delete;
     DrugConnection& operator=(const DrugConnection&) = delete;
     ~DrugConnection();
@@ -38,7 +37,6 @@ private:
 
 class DrugRecordset {
 public:
-    DrugRecordset();
     DrugRecordset(const DrugRecordset&) = delete;
     DrugRecordset& operator=(const DrugRecordset&) = delete;
     ~DrugRecordset();

@@ -24,8 +24,6 @@ std::unique_ptr<odbc::Connection> connectDriver(const QByteArray& connectText,
     }
 }
 
-OdbcConnection::OdbcConnection() = default;
-
 OdbcConnection::~OdbcConnection() {
     Close();
 }

@@ -18,7 +18,6 @@ class ResultCursor;
 
 class OdbcConnection {
 public:
-    OdbcConnection();
     OdbcConnection(const OdbcConnection&) = delete;
     OdbcConnection& operator=(const OdbcConnection&) = delete;
     ~OdbcConnection();

@@ -172,32 +172,30 @@ void ResultCursor::readFailed(Cell& c) const {
     failed_ = true;
 }
 
+bool ResultCursor::readInto(Cell& c, int index) const {
+    const auto position = short(index);
+    switch (columns_[std::size_t(index)].kind) {
+        case ColumnKind::Integer:
+            return keep(result_.integer(position), c.integer);
+        case ColumnKind::Floating:
+            return keep(result_.real(position), c.floating);
+        case ColumnKind::Boolean:
+            return keep(result_.boolean(position), c.bit);
+        case ColumnKind::DateTime:
+            return keep(result_.timestamp(position), c.timestamp);
+        case ColumnKind::Text:
+            return result_.read(position, SQL_C_WCHAR, c.buffer);
+        case ColumnKind::Bytes:
+            break;
+    }
+    return result_.read(position, SQL_C_BINARY, c.buffer);
+}
+
 void ResultCursor::readCell(int index) const {
     Cell& c = cells_[std::size_t(index)];
-    const auto position = short(index);
     c.loaded = true;
-    c.null = false;
     try {
-        switch (columns_[std::size_t(index)].kind) {
-            case ColumnKind::Integer:
-                c.null = !keep(result_.integer(position), c.integer);
-                break;
-            case ColumnKind::Floating:
-                c.null = !keep(result_.real(position), c.floating);
-                break;
-            case ColumnKind::Boolean:
-                c.null = !keep(result_.boolean(position), c.bit);
-                break;
-            case ColumnKind::DateTime:
-                c.null = !keep(result_.timestamp(position), c.timestamp);
-                break;
-            case ColumnKind::Text:
-                c.null = !result_.read(position, SQL_C_WCHAR, c.buffer);
-                break;
-            case ColumnKind::Bytes:
-                c.null = !result_.read(position, SQL_C_BINARY, c.buffer);
-                break;
-        }
+        c.null = !readInto(c, index);
     } catch (const odbc::Error&) {
         readFailed(c);
     }

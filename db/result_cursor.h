@@ -63,6 +63,7 @@ private:
     void fetch();
     const Cell* cell(int index) const;
     void readCell(int index) const;
+    bool readInto(Cell& cell, int index) const;  // false for NULL
     void readFailed(Cell& cell) const;
 
     odbc::Statement statement_;

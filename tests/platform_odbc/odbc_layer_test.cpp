@@ -1,13 +1,12 @@
 // The client layer against the real driver through unixODBC: connection texts
 // that reach the right file whatever the folder is called, a piecewise read
 // that fails loudly, and a transaction guard that rolls back.
-#include "platform/odbc/odbc.h"
-
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
+#include "platform/odbc/odbc.h"
 #include "platform/text/gb18030.h"
 #include "tests/support/temp_program_dir.h"
 
@@ -24,8 +23,8 @@ int failAfterCalls = -1;
 
 extern "C" SQLRETURN SQL_API SQLGetData(SQLHSTMT statement, SQLUSMALLINT column, SQLSMALLINT cType,
                                         SQLPOINTER target, SQLLEN length, SQLLEN* indicator) {
-    using GetData = SQLRETURN(SQL_API*)(SQLHSTMT, SQLUSMALLINT, SQLSMALLINT, SQLPOINTER, SQLLEN,
-                                        SQLLEN*);
+    using GetData =
+        SQLRETURN(SQL_API*)(SQLHSTMT, SQLUSMALLINT, SQLSMALLINT, SQLPOINTER, SQLLEN, SQLLEN*);
     static const auto next = reinterpret_cast<GetData>(dlsym(RTLD_NEXT, "SQLGetData"));
     if (rx::odbc::failAfterCalls == 0) column = 999;
     if (rx::odbc::failAfterCalls >= 0) --rx::odbc::failAfterCalls;
@@ -41,11 +40,7 @@ std::string gb(const std::string& utf8) {
 
 class OdbcLayerTest : public testing::Test {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(dir.isValid());
-        std::string error;
-        ASSERT_TRUE(dir.createPrescriptionDatabase(&error)) << error;
-    }
+    void SetUp() override { ASSERT_TRUE(dir.createPrescriptionDatabase(&error)) << error; }
     Connection open() {
         return Connection(gb(ConnectionText()
                                  .add("DSN", "MS ACCESS DATABASE")
@@ -53,6 +48,7 @@ protected:
                                  .str()));
     }
     test::TempProgramDir dir;
+    std::string error;
 };
 
 TEST_F(OdbcLayerTest, AFolderOfAnyNameIsTheFileThatOpens) {
@@ -81,8 +77,10 @@ TEST_F(OdbcLayerTest, AFolderOfAnyNameIsTheFileThatOpens) {
         const std::filesystem::path folder = source.parent_path() / row.folder;
         std::filesystem::create_directory(folder);
         std::filesystem::copy_file(source, folder / "sj.accdb");
-        const std::string text =
-            ConnectionText().add("DSN", "MS ACCESS DATABASE").add("DBQ", (folder / "sj.accdb").string()).str();
+        const std::string text = ConnectionText()
+                                     .add("DSN", "MS ACCESS DATABASE")
+                                     .add("DBQ", (folder / "sj.accdb").string())
+                                     .str();
         try {
             Connection db(gb(text));
             db.execute(gb(std::string("CREATE TABLE 标记 (名称 TEXT(50))")));
@@ -94,7 +92,8 @@ TEST_F(OdbcLayerTest, AFolderOfAnyNameIsTheFileThatOpens) {
     for (const Row& row : rows) {
         SCOPED_TRACE(row.folder);
         const std::filesystem::path file = source.parent_path() / row.folder / "sj.accdb";
-        Connection db(gb(ConnectionText().add("DSN", "MS ACCESS DATABASE").add("DBQ", file.string()).str()));
+        Connection db(
+            gb(ConnectionText().add("DSN", "MS ACCESS DATABASE").add("DBQ", file.string()).str()));
         Result marks = db.query(gb("SELECT 名称 FROM 标记"));
         ASSERT_TRUE(marks.next());
         EXPECT_EQ(marks.text(0), gb(row.folder));
