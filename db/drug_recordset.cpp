@@ -8,6 +8,8 @@ using namespace Qt::StringLiterals;
 
 namespace rx::db {
 
+DrugConnection::DrugConnection() = default;
+
 DrugConnection::~DrugConnection() {
     Close();
 }
@@ -33,6 +35,8 @@ void DrugConnection::Close() {
 bool DrugConnection::IsOpen() const {
     return bool(connection_);
 }
+
+DrugRecordset::DrugRecordset() = default;
 
 DrugRecordset::~DrugRecordset() = default;
 

@@ -14,8 +14,7 @@ namespace rx::db {
 
 class DrugConnection {
 public:
-    DrugConnection(const DrugConnection&) = delete;
-    DrugConnection& operator=(const DrugConnection&) = delete;
+    DrugConnection();  // not copyable: it owns its connection
     ~DrugConnection();
 
     // Opens the Access file read-only; fails when the file is missing or
@@ -37,8 +36,7 @@ private:
 
 class DrugRecordset {
 public:
-    DrugRecordset(const DrugRecordset&) = delete;
-    DrugRecordset& operator=(const DrugRecordset&) = delete;
+    DrugRecordset();  // not copyable: it owns its result
     ~DrugRecordset();
 
     // The connection must outlive the record set (both are members of one window).

@@ -24,6 +24,8 @@ std::unique_ptr<odbc::Connection> connectDriver(const QByteArray& connectText,
     }
 }
 
+OdbcConnection::OdbcConnection() = default;
+
 OdbcConnection::~OdbcConnection() {
     Close();
 }

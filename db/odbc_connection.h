@@ -18,8 +18,7 @@ class ResultCursor;
 
 class OdbcConnection {
 public:
-    OdbcConnection(const OdbcConnection&) = delete;
-    OdbcConnection& operator=(const OdbcConnection&) = delete;
+    OdbcConnection();  // not copyable: it owns its connection
     ~OdbcConnection();
 
     // The text must start with "ODBC;" (any case); the rest goes to the

@@ -157,6 +157,15 @@ Connection::Connection(std::string_view connectText, Access access) : Connection
     connect(connectText, access);
 }
 
+Connection& Connection::operator=(Connection&& other) noexcept {
+    if (this != &other) {
+        handle_ = std::move(other.handle_);  // ours goes before the environment it lives in
+        environment_ = std::move(other.environment_);
+        connected_ = std::exchange(other.connected_, false);
+    }
+    return *this;
+}
+
 void Connection::connect(std::string_view connectText, Access access, std::string* completed) {
     disconnect();
     if (access == Access::ReadOnly) setAttribute(SQL_ATTR_ACCESS_MODE, SQL_MODE_READ_ONLY);

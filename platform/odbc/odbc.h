@@ -18,7 +18,8 @@
 // Every ODBC call goes through check(); a failure throws Error, which carries
 // the SQLSTATE, the driver's native code and its message (logLine() shows all
 // three). Nothing is swallowed: a text read in pieces either arrives whole or
-// throws, never as the part read so far. Destructors never throw.
+// throws, never as the part read so far. Destructors never throw. Statements
+// and results must not outlive their connection.
 //
 // Texts are bytes in the driver's encoding (GB18030 for ours), both ways; the
 // caller converts. The ConnectionText builder works on characters that are
@@ -146,7 +147,7 @@ public:
     Connection();  // allocated, not yet connected; throws Error
     explicit Connection(std::string_view connectText, Access access = Access::ReadWrite);
     Connection(Connection&&) noexcept = default;
-    Connection& operator=(Connection&&) noexcept = default;
+    Connection& operator=(Connection&& other) noexcept;
 
     // Never prompts; `completed` receives the driver's completed text.
     void connect(std::string_view connectText, Access access = Access::ReadWrite,

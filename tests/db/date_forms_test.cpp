@@ -7,11 +7,7 @@ using namespace Qt::StringLiterals;
 namespace rx::db {
 namespace {
 
-// Cases by their names, not their bytes, in listings and test names.
-template <class Case>
-void PrintTo(const Case& c, std::ostream* out) {
-    *out << c.name;
-}
+// Cases by their names, not their bytes, in test names.
 constexpr auto caseName = [](const auto& testCase) { return std::string(testCase.param.name); };
 
 struct TextCase {
@@ -19,6 +15,10 @@ struct TextCase {
     QDateTime value;
     QString text;
 };
+
+void PrintTo(const TextCase& c, std::ostream* out) {
+    *out << c.name;
+}  // names, not bytes, in listings
 
 class DateToText : public testing::TestWithParam<TextCase> {};
 
@@ -74,6 +74,10 @@ struct RangeCase {
     QDateTime end;
     bool rejected;
 };
+
+void PrintTo(const RangeCase& c, std::ostream* out) {
+    *out << c.name;
+}  // names, not bytes, in listings
 
 class EndBeforeStart : public testing::TestWithParam<RangeCase> {};
 
