@@ -3,6 +3,7 @@
 #include <QDir>
 
 #include "platform/names/names.h"
+#include "platform/odbc/odbc.h"
 
 using namespace Qt::StringLiterals;
 
@@ -13,11 +14,10 @@ QString dataFile(const QString& programDir, QChar separator, const QString& file
     return programDir + separator + u"data"_s + separator + file;
 }
 
-// A value with a ';' or a leading '{' would end or confuse its attribute, so
-// it goes in braces.
+// A value that would end or confuse its attribute goes in braces. Braced in
+// UTF-8, where no byte of a Chinese character looks like '}'.
 QString attributeValue(const QString& value) {
-    if (!value.contains(u';') && !value.startsWith(u'{')) return value;
-    return QChar(u'{') + value + QChar(u'}');
+    return QString::fromStdString(odbc::connectionValue(value.toStdString()));
 }
 
 }  // namespace
@@ -40,7 +40,7 @@ QString drugDatabasePath(const QString& programDir, QChar separator) {
 
 QString prescriptionConnectionText(const QString& programDir, QChar separator) {
     return u"ODBC;DSN="_s + accessDsnName() + u";DBQ="_s +
-           prescriptionDatabasePath(programDir, separator) + u";driver={"_s +
+           attributeValue(prescriptionDatabasePath(programDir, separator)) + u";driver={"_s +
            QString::fromUtf8(names::kDriverNameLower) +
            u"};;driverid=25;fil=ms access;maxbuffersize=2048;pagetimeout=5;pwd="_s;
 }

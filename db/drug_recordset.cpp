@@ -18,8 +18,8 @@ bool DrugConnection::ConnectAccessFile(const QString& path, const QString& passw
     Close();
     connectionText_ = drugConnectionText(path);
     OdbcError error;
-    connection_ = driverConnect(
-        environment_, rx::text::toGb18030(drugOdbcConnectText(path, password)), true, &error);
+    connection_ = connectDriver(rx::text::toGb18030(drugOdbcConnectText(path, password)),
+                                odbc::Connection::Access::ReadOnly, &error);
     if (!connection_) {
         lastError_ = std::move(error);
         return false;
@@ -53,7 +53,7 @@ bool DrugRecordset::Open(const QString& sql) {
         return false;
     }
     OdbcError error;
-    cursor_ = ResultCursor::open(connection_->connection_.get(), rx::text::toGb18030(sql), &error);
+    cursor_ = ResultCursor::open(*connection_->connection_, rx::text::toGb18030(sql), &error);
     if (!cursor_) {
         lastError_ = std::move(error);
         return false;

@@ -14,9 +14,7 @@ namespace rx::db {
 
 class DrugConnection {
 public:
-    DrugConnection();
-    DrugConnection(const DrugConnection&) = delete;
-    DrugConnection& operator=(const DrugConnection&) = delete;
+    DrugConnection();  // not copyable: it owns its connection
     ~DrugConnection();
 
     // Opens the Access file read-only; fails when the file is missing or
@@ -31,17 +29,14 @@ public:
 
 private:
     friend class DrugRecordset;
-    OdbcHandle environment_;
-    OdbcHandle connection_;
+    std::unique_ptr<odbc::Connection> connection_;
     QString connectionText_;
     std::optional<OdbcError> lastError_;
 };
 
 class DrugRecordset {
 public:
-    DrugRecordset();
-    DrugRecordset(const DrugRecordset&) = delete;
-    DrugRecordset& operator=(const DrugRecordset&) = delete;
+    DrugRecordset();  // not copyable: it owns its result
     ~DrugRecordset();
 
     // The connection must outlive the record set (both are members of one window).

@@ -12,6 +12,18 @@ std::optional<QString> odbcConnectPart(const QString& connectionText) {
     return connectionText.mid(prefix.size());
 }
 
+std::unique_ptr<odbc::Connection> connectDriver(const QByteArray& connectText,
+                                                odbc::Connection::Access access, OdbcError* error) {
+    try {
+        auto connection = std::make_unique<odbc::Connection>();
+        connection->connect(std::string_view(connectText.constData(), connectText.size()), access);
+        return connection;
+    } catch (const odbc::Error& e) {
+        if (error) *error = fromOdbc(e);
+        return nullptr;
+    }
+}
+
 OdbcConnection::OdbcConnection() = default;
 
 OdbcConnection::~OdbcConnection() {
@@ -38,43 +50,33 @@ bool OdbcConnection::Open(const QString& connectionText, bool readOnly, bool /*p
         return false;
     }
     OdbcError error;
-    connection_ = driverConnect(environment_, rx::text::toGb18030(*connectPart), readOnly, &error);
+    connection_ = connectDriver(
+        rx::text::toGb18030(*connectPart),
+        readOnly ? odbc::Connection::Access::ReadOnly : odbc::Connection::Access::ReadWrite,
+        &error);
     if (!connection_) {
         openError_ = error;
         fail(std::move(error));
         return false;
     }
     openError_.reset();
-    open_ = true;
     lastError_.reset();
     return true;
 }
 
 bool OdbcConnection::IsOpen() const {
-    return open_;
+    return bool(connection_);
 }
 
 bool OdbcConnection::Execute(const QString& sql) {
-    if (sql.isEmpty() || !open_) {
+    if (sql.isEmpty() || !connection_) {
         fail(notRunnable(sql));
         return false;
     }
-    OdbcError error;
-    OdbcHandle statement = newStatement(connection_.get(), &error);
-    if (!statement) {
-        fail(std::move(error));
-        return false;
-    }
-    QByteArray bytes = rx::text::toGb18030(sql);
-    const SQLRETURN rc = SQLExecDirect(statement.get(), reinterpret_cast<SQLCHAR*>(bytes.data()),
-                                       SQLINTEGER(bytes.size()));
-    // An UPDATE or DELETE that touches no row ran all the same.
-    if (rc == SQL_NO_DATA) {
-        lastError_.reset();
-        return true;
-    }
-    if (auto failure = failureOf(rc, statement)) {
-        fail(*failure);
+    try {
+        connection_->execute(rx::text::toGb18030(sql).toStdString());
+    } catch (const odbc::Error& e) {
+        fail(fromOdbc(e));
         return false;
     }
     lastError_.reset();
@@ -82,13 +84,13 @@ bool OdbcConnection::Execute(const QString& sql) {
 }
 
 int OdbcConnection::Query(const QString& sql) {
-    if (sql.isEmpty() || !open_) {
+    if (sql.isEmpty() || !connection_) {
         fail(notRunnable(sql));
         return 0;
     }
     OdbcError error;
     std::unique_ptr<ResultCursor> cursor =
-        ResultCursor::open(connection_.get(), rx::text::toGb18030(sql), &error);
+        ResultCursor::open(*connection_, rx::text::toGb18030(sql), &error);
     if (!cursor) {
         fail(std::move(error));
         return 0;
@@ -144,7 +146,6 @@ void OdbcConnection::Close() {
     // Statements go before the connection they belong to.
     results_.clear();
     connection_.reset();
-    open_ = false;
 }
 
 }  // namespace rx::db

@@ -9,7 +9,7 @@
 #include <memory>
 #include <optional>
 
-#include "db/odbc_handles.h"
+#include "db/odbc_error.h"
 #include "db/value.h"
 
 namespace rx::db {
@@ -18,9 +18,7 @@ class ResultCursor;
 
 class OdbcConnection {
 public:
-    OdbcConnection();
-    OdbcConnection(const OdbcConnection&) = delete;
-    OdbcConnection& operator=(const OdbcConnection&) = delete;
+    OdbcConnection();  // not copyable: it owns its connection
     ~OdbcConnection();
 
     // The text must start with "ODBC;" (any case); the rest goes to the
@@ -57,14 +55,17 @@ private:
     void fail(OdbcError error);
     OdbcError notRunnable(const QString& sql) const;
 
-    OdbcHandle environment_;
-    OdbcHandle connection_;
-    bool open_ = false;
+    std::unique_ptr<odbc::Connection> connection_;  // while open
     int nextHandle_ = 1;
     std::map<int, std::unique_ptr<ResultCursor>> results_;
     std::optional<OdbcError> lastError_;
     std::optional<OdbcError> openError_;  // why the last Open failed
 };
+
+// A connection to the driver with the text (already in GB18030), never
+// prompting; nothing and the error when the driver refuses.
+std::unique_ptr<odbc::Connection> connectDriver(const QByteArray& connectText,
+                                                odbc::Connection::Access access, OdbcError* error);
 
 // Removes a leading "ODBC;" (without regard to case); nothing when it is not there.
 std::optional<QString> odbcConnectPart(const QString& connectionText);

@@ -23,9 +23,7 @@ struct ResultCursor::Cell {
     // and rows read in date order mostly repeat the timestamp before them.
     mutable SQL_TIMESTAMP_STRUCT madeFrom{};
     mutable QDateTime made;
-    std::vector<char> buffer =
-        std::vector<char>(256);  // text or bytes, grown when a value needs it
-    std::size_t length = 0;
+    std::string buffer;  // text or bytes; keeps its storage from row to row
 };
 
 namespace {
@@ -65,122 +63,82 @@ QDateTime dateTimeOf(const SQL_TIMESTAMP_STRUCT& ts) {
             QTime(ts.hour, ts.minute, ts.second, int(ts.fraction / 1000000))};
 }
 
+// Moves a value read into the cell's own field; false for NULL.
+template <class T, class Field>
+bool keep(const std::optional<T>& value, Field& field) {
+    if (!value) return false;
+    field = Field(*value);
+    return true;
+}
+
 bool sameTimestamp(const SQL_TIMESTAMP_STRUCT& a, const SQL_TIMESTAMP_STRUCT& b) {
     return a.year == b.year && a.month == b.month && a.day == b.day && a.hour == b.hour &&
            a.minute == b.minute && a.second == b.second && a.fraction == b.fraction;
 }
 
-// Reads a variable-length value in as many parts as it takes; the buffer keeps
-// its size for the next row. Returns false when the driver reports an error.
-bool readVariable(SQLHSTMT statement, SQLUSMALLINT column, SQLSMALLINT cType,
-                  std::vector<char>& buffer, std::size_t& length, bool& null) {
-    const std::size_t terminator = cType == SQL_C_WCHAR ? 2 : cType == SQL_C_CHAR ? 1 : 0;
-    length = 0;
-    null = false;
-    for (;;) {
-        SQLLEN indicator = 0;
-        const std::size_t room = buffer.size() - length;
-        const SQLRETURN rc =
-            SQLGetData(statement, column, cType, buffer.data() + length, SQLLEN(room), &indicator);
-        if (rc == SQL_NO_DATA) return true;
-        if (!succeeded(rc)) return false;
-        if (indicator == SQL_NULL_DATA) {
-            null = true;
-            return true;
-        }
-        // Wide text comes in whole code units.
-        const std::size_t usable = terminator == 2 ? (room / 2 - 1) * 2 : room - terminator;
-        if (indicator != SQL_NO_TOTAL && std::size_t(indicator) <= usable) {
-            length += std::size_t(indicator);
-            return true;
-        }
-        // A piece that does not fit fills the room less the terminator: a NUL
-        // inside the text is part of it, never the end of the piece.
-        const std::size_t written = usable;
-        length += written;
-        const std::size_t rest =
-            indicator == SQL_NO_TOTAL ? buffer.size() : std::size_t(indicator) - written;
-        buffer.resize(std::max(buffer.size() * 2, length + rest + terminator));
-    }
-}
-
 // Text arrives as UTF-16, which goes into a QString as it is: no GB18030 on
 // the way in, and nothing lost, whatever the characters.
-QString wideText(const std::vector<char>& buffer, std::size_t length) {
-    return QString(reinterpret_cast<const QChar*>(buffer.data()), qsizetype(length / 2));
+QString wideText(const std::string& buffer) {
+    return QString(reinterpret_cast<const QChar*>(buffer.data()), qsizetype(buffer.size() / 2));
 }
 
 }  // namespace
 
-ResultCursor::ResultCursor(OdbcHandle statement, QByteArray sql)
+ResultCursor::ResultCursor(odbc::Statement statement, QByteArray sql)
     : statement_(std::move(statement)), sql_(std::move(sql)) {}
 
 ResultCursor::~ResultCursor() = default;
 
-std::unique_ptr<ResultCursor> ResultCursor::open(SQLHDBC connection, const QByteArray& sql,
-                                                 OdbcError* error) {
-    OdbcHandle statement = newStatement(connection, error);
-    if (!statement) return nullptr;
-    std::unique_ptr<ResultCursor> cursor(new ResultCursor(std::move(statement), sql));
-    SQLUINTEGER extensions = 0;
-    if (succeeded(SQLGetInfo(connection, SQL_GETDATA_EXTENSIONS, &extensions, sizeof extensions,
-                             nullptr)))
-        cursor->anyOrder_ = (extensions & SQL_GD_ANY_ORDER) != 0;
-    if (!cursor->execute(error)) return nullptr;
-    if (!cursor->describe()) {
-        if (error) *error = OdbcError::misuse(u"the statement gives no result to read"_s);
+std::unique_ptr<ResultCursor> ResultCursor::open(const odbc::Connection& connection,
+                                                 const QByteArray& sql, OdbcError* error) {
+    try {
+        std::unique_ptr<ResultCursor> cursor(new ResultCursor(odbc::Statement(connection), sql));
+        cursor->anyOrder_ = (connection.infoNumber(SQL_GETDATA_EXTENSIONS) & SQL_GD_ANY_ORDER) != 0;
+        if (!cursor->execute(error)) return nullptr;
+        cursor->describe();
+        if (cursor->columns_.empty()) {
+            if (error) *error = OdbcError::misuse(u"the statement gives no result to read"_s);
+            return nullptr;
+        }
+        cursor->fetch();
+        return cursor;
+    } catch (const odbc::Error& e) {
+        if (error) *error = fromOdbc(e);
         return nullptr;
     }
-    cursor->fetch();
-    return cursor;
 }
 
 bool ResultCursor::execute(OdbcError* error) {
-    const SQLRETURN rc = SQLExecDirect(statement_.get(), reinterpret_cast<SQLCHAR*>(sql_.data()),
-                                       SQLINTEGER(sql_.size()));
-    if (auto failure = failureOf(rc, statement_)) {
-        if (error) *error = *failure;
+    try {
+        result_ = statement_.executeDirect(std::string_view(sql_.constData(), sql_.size()));
+    } catch (const odbc::Error& e) {
+        if (error) *error = fromOdbc(e);
         return false;
     }
     row_ = -1;
     return true;
 }
 
-bool ResultCursor::describe() {
-    SQLSMALLINT count = 0;
-    if (!succeeded(SQLNumResultCols(statement_.get(), &count)) || count <= 0) return false;
+void ResultCursor::describe() {
+    const short count = result_.columns();
     columns_.resize(std::size_t(count));
     cells_ = std::make_unique<Cell[]>(std::size_t(count));
-    for (SQLSMALLINT i = 0; i < count; ++i) {
-        std::vector<SQLCHAR> name(256);
-        SQLSMALLINT nameLength = 0, sqlType = SQL_VARCHAR, digits = 0, nullable = 0;
-        SQLULEN size = 0;
-        const auto describeColumn = [&] {
-            return SQLDescribeCol(statement_.get(), SQLUSMALLINT(i + 1), name.data(),
-                                  SQLSMALLINT(name.size()), &nameLength, &sqlType, &size, &digits,
-                                  &nullable);
-        };
-        SQLRETURN rc = describeColumn();
-        if (rc == SQL_SUCCESS_WITH_INFO && std::size_t(nameLength) >= name.size()) {
-            name.resize(std::size_t(nameLength) + 1);  // a long name is read whole
-            rc = describeColumn();
-        }
-        if (failureOf(rc, statement_)) return false;
-        const qsizetype shown =
-            qBound(qsizetype(0), qsizetype(nameLength), qsizetype(name.size()) - 1);
-        columns_[std::size_t(i)] = {
-            rx::text::fromGb18030(reinterpret_cast<const char*>(name.data()), shown),
-            kindOf(sqlType)};
+    for (short i = 0; i < count; ++i) {
+        const odbc::Column& c = result_.column(i);
+        columns_[std::size_t(i)] = {rx::text::fromGb18030(c.name.data(), qsizetype(c.name.size())),
+                                    kindOf(c.sqlType)};
     }
-    return true;
 }
 
 void ResultCursor::fetch() {
     // An error part way is not the end of the rows: the caller must not take
     // what was read so far for the whole result.
-    const SQLRETURN rc = SQLFetch(statement_.get());
-    atEnd_ = !succeeded(rc);
-    if (atEnd_ && rc != SQL_NO_DATA) failed_ = true;
+    try {
+        atEnd_ = !result_.next();
+    } catch (const odbc::Error&) {
+        atEnd_ = true;
+        failed_ = true;
+    }
     ++row_;
     readUpTo_ = -1;
     for (int i = 0; i < columnCount(); ++i) cells_[std::size_t(i)].loaded = false;
@@ -189,7 +147,7 @@ void ResultCursor::fetch() {
 void ResultCursor::moveFirst() {
     if (row_ == 0) return;
     failed_ = false;  // a fresh pass over the rows
-    if (failureOf(SQLFreeStmt(statement_.get(), SQL_CLOSE), statement_) || !execute(nullptr)) {
+    if (!execute(nullptr)) {
         atEnd_ = true;
         failed_ = true;
         return;
@@ -214,38 +172,33 @@ void ResultCursor::readFailed(Cell& c) const {
     failed_ = true;
 }
 
-void ResultCursor::readCell(int index) const {
-    Cell& c = cells_[std::size_t(index)];
-    const SQLHSTMT s = statement_.get();
-    const auto column = SQLUSMALLINT(index + 1);
-    SQLLEN indicator = SQL_NULL_DATA;
-    SQLRETURN rc = SQL_ERROR;
+bool ResultCursor::readInto(Cell& c, int index) const {
+    const auto position = short(index);
     switch (columns_[std::size_t(index)].kind) {
         case ColumnKind::Integer:
-            rc = SQLGetData(s, column, SQL_C_SBIGINT, &c.integer, 0, &indicator);
-            break;
+            return keep(result_.integer(position), c.integer);
         case ColumnKind::Floating:
-            rc = SQLGetData(s, column, SQL_C_DOUBLE, &c.floating, 0, &indicator);
-            break;
+            return keep(result_.real(position), c.floating);
         case ColumnKind::Boolean:
-            rc = SQLGetData(s, column, SQL_C_BIT, &c.bit, 0, &indicator);
-            break;
+            return keep(result_.boolean(position), c.bit);
         case ColumnKind::DateTime:
-            rc = SQLGetData(s, column, SQL_C_TYPE_TIMESTAMP, &c.timestamp, sizeof c.timestamp,
-                            &indicator);
-            break;
+            return keep(result_.timestamp(position), c.timestamp);
         case ColumnKind::Text:
-        case ColumnKind::Bytes: {
-            const SQLSMALLINT cType =
-                columns_[std::size_t(index)].kind == ColumnKind::Text ? SQL_C_WCHAR : SQL_C_BINARY;
-            c.loaded = true;
-            if (!readVariable(s, column, cType, c.buffer, c.length, c.null)) readFailed(c);
-            return;
-        }
+            return result_.read(position, SQL_C_WCHAR, c.buffer);
+        case ColumnKind::Bytes:
+            break;
     }
+    return result_.read(position, SQL_C_BINARY, c.buffer);
+}
+
+void ResultCursor::readCell(int index) const {
+    Cell& c = cells_[std::size_t(index)];
     c.loaded = true;
-    c.null = indicator == SQL_NULL_DATA;
-    if (!succeeded(rc)) readFailed(c);
+    try {
+        c.null = !readInto(c, index);
+    } catch (const odbc::Error&) {
+        readFailed(c);
+    }
 }
 
 const ResultCursor::Cell* ResultCursor::cell(int index) const {
@@ -277,18 +230,18 @@ Value ResultCursor::value(int index) const {
             }
             return c->made;
         case ColumnKind::Bytes:
-            return QByteArray(c->buffer.data(), qsizetype(c->length));
+            return QByteArray(c->buffer.data(), qsizetype(c->buffer.size()));
         case ColumnKind::Text:
             break;
     }
-    return wideText(c->buffer, c->length);
+    return wideText(c->buffer);
 }
 
 QString ResultCursor::text(int index) const {
     if (index >= 0 && index < columnCount() &&
         columns_[std::size_t(index)].kind == ColumnKind::Text) {
         const Cell* c = cell(index);
-        return c && !c->null ? wideText(c->buffer, c->length) : QString();
+        return c && !c->null ? wideText(c->buffer) : QString();
     }
     return valueText(value(index));
 }
@@ -309,7 +262,7 @@ void ResultCursor::readText(int index, QString& into) const {
         return;
     }
     const QStringView read(reinterpret_cast<const QChar*>(c->buffer.data()),
-                           qsizetype(c->length / 2));
+                           qsizetype(c->buffer.size() / 2));
     if (into.size() != read.size() || QStringView(into) != read) into = read.toString();
 }
 

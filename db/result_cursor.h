@@ -10,8 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "db/odbc_handles.h"
+#include "db/odbc_error.h"
 #include "db/value.h"
+#include "platform/odbc/odbc.h"
 
 namespace rx::db {
 
@@ -26,8 +27,8 @@ class ResultCursor {
 public:
     // Executes the statement and positions on its first row; nullptr (and
     // the error) when the statement cannot be run.
-    static std::unique_ptr<ResultCursor> open(SQLHDBC connection, const QByteArray& sql,
-                                              OdbcError* error);
+    static std::unique_ptr<ResultCursor> open(const odbc::Connection& connection,
+                                              const QByteArray& sql, OdbcError* error);
 
     ResultCursor(const ResultCursor&) = delete;
     ResultCursor& operator=(const ResultCursor&) = delete;
@@ -56,15 +57,17 @@ public:
 
 private:
     struct Cell;
-    ResultCursor(OdbcHandle statement, QByteArray sql);
+    ResultCursor(odbc::Statement statement, QByteArray sql);
     bool execute(OdbcError* error);
-    bool describe();
+    void describe();
     void fetch();
     const Cell* cell(int index) const;
     void readCell(int index) const;
+    bool readInto(Cell& cell, int index) const;  // false for NULL
     void readFailed(Cell& cell) const;
 
-    OdbcHandle statement_;
+    odbc::Statement statement_;
+    odbc::Result result_;
     QByteArray sql_;
     std::vector<ColumnInfo> columns_;
     std::unique_ptr<Cell[]> cells_;

@@ -9,7 +9,7 @@
 
 #include "db/connection_texts.h"
 #include "db/date_forms.h"
-#include "db/odbc_handles.h"
+#include "db/odbc_error.h"
 #include "db/read_loop.h"
 #include "db/statements.h"
 #include "forms/print/query_fill.h"

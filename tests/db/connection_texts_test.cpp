@@ -22,6 +22,10 @@ TEST(ConnectionTexts, LinuxFolderUsesTheNativeSeparator) {
         u"ODBC;DSN=MS ACCESS DATABASE;DBQ=/opt/门诊/data/sj.accdb;driver={microsoft access driver "
         u"(*.mdb, *.accdb)};;driverid=25;fil=ms access;maxbuffersize=2048;pagetimeout=5;pwd="_s);
     EXPECT_EQ(prescriptionDatabasePath(u"/opt/门诊"_s), u"/opt/门诊/data/sj.accdb"_s);
+    // A folder whose name would end the file's attribute early goes in braces.
+    EXPECT_TRUE(
+        prescriptionConnectionText(u"/opt/c;d {诊}"_s)
+            .startsWith(u"ODBC;DSN=MS ACCESS DATABASE;DBQ={/opt/c;d {诊}}/data/sj.accdb};"_s));
     EXPECT_EQ(drugDatabasePath(u"/opt/门诊"_s), u"/opt/门诊/data/xs.mdb"_s);
 }
 

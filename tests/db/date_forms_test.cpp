@@ -7,6 +7,9 @@ using namespace Qt::StringLiterals;
 namespace rx::db {
 namespace {
 
+// Cases by their names, not their bytes, in test names.
+constexpr auto caseName = [](const auto& testCase) { return std::string(testCase.param.name); };
+
 struct TextCase {
     const char* name;
     QDateTime value;
@@ -40,7 +43,7 @@ INSTANTIATE_TEST_SUITE_P(
         TextCase{"LastDayOfYear", at(2024, 12, 31, 23, 59, 59), u"2024年12月31日23时59分59秒"_s},
         TextCase{"EarlyYearWrittenInFull", at(101, 2, 3), u"101年2月3日"_s},
         TextCase{"InvalidGivesEmpty", QDateTime(), QString()}),
-    [](const auto& info) { return std::string(info.param.name); });
+    caseName);
 
 TEST(DateToText, DateAloneHasNoTimeOfDay) {
     EXPECT_EQ(dateToText(QDate(2016, 11, 4)), u"2016年11月4日"_s);
@@ -94,7 +97,7 @@ INSTANTIATE_TEST_SUITE_P(
         RangeCase{"RealEndBeforeClampedStart", at(100, 1, 2), at(10, 1, 1), true},
         RangeCase{"BothBeyondTheCeilingAreEqual", at(20000, 1, 1), at(10000, 6, 1), false},
         RangeCase{"LastDayStillOrdersByTime", at(9999, 12, 31, 12), at(9999, 12, 31, 11), true}),
-    [](const auto& info) { return std::string(info.param.name); });
+    caseName);
 
 }  // namespace
 }  // namespace rx::db

@@ -107,6 +107,11 @@ TEST_F(OdbcConnectionTest, FailedStatementsReportFalseOrHandleZero) {
     EXPECT_EQ(db.Query(u"select * from 没有这张表"_s), 0);
     ASSERT_TRUE(db.lastError());
     EXPECT_EQ(db.lastError()->sqlState.left(2), u"42"_s);
+    // The log line carries the SQLSTATE, the driver's own code and its message.
+    EXPECT_EQ(describe(*db.lastError()),
+              u"SQLSTATE "_s + db.lastError()->sqlState + u", native error "_s +
+                  QString::number(db.lastError()->native) + u": "_s + db.lastError()->message);
+    EXPECT_TRUE(db.lastError()->message.contains(u"没有这张表"_s));
     EXPECT_EQ(db.Query(u"select * from 检索 where"_s), 0);
     EXPECT_FALSE(db.Execute(u"INSERT INTO 检索 (没有这列) values ('x')"_s));
     // A date column refuses text that is no date.

@@ -4,6 +4,7 @@
 #include <QFile>
 #include <cstdlib>
 
+#include "platform/odbc/odbc.h"
 #include "tools/rxdb/rxdb.h"
 
 namespace rx::test {
@@ -154,9 +155,10 @@ bool TempProgramDir::createDrugDatabase(const std::vector<Drug>& herbal,
 }
 
 std::string TempProgramDir::prescriptionConnectionText(const QString& programDir) {
-    return "DSN=MS ACCESS DATABASE;DBQ=" + programDir.toStdString() +
-           "/data/sj.accdb;driver={microsoft access driver (*.mdb, *.accdb)};;driverid=25;fil=ms "
-           "access;"
+    return odbc::ConnectionText("DSN=MS ACCESS DATABASE")
+               .add("DBQ", programDir.toStdString() + "/data/sj.accdb")
+               .str() +
+           ";driver={microsoft access driver (*.mdb, *.accdb)};;driverid=25;fil=ms access;"
            "maxbuffersize=2048;pagetimeout=5;pwd=";
 }
 

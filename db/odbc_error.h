@@ -1,8 +1,7 @@
 #pragma once
-// The database layer's face of the shared ODBC layer (platform/odbc): the
-// same handles and checker, with errors in QString.
+// A database failure as the windows and the log see it: the client layer's
+// error (platform/odbc) with its texts in QString.
 
-#include <QByteArray>
 #include <QString>
 #include <optional>
 
@@ -15,29 +14,16 @@ struct OdbcError {
     // (a statement on a closed connection, say), which never reached a driver.
     QString sqlState;
     QString message;
+    int native = 0;  // the driver's own error code
 
     static OdbcError misuse(const QString& what) { return {QString(), what}; }
     bool isMisuse() const { return sqlState.isEmpty(); }
 };
 
-using OdbcHandle = odbc::Handle;
-using odbc::succeeded;
-
+// The message arrives in the driver's encoding, GB18030.
 OdbcError fromOdbc(const odbc::Error& error);
 
-// Nothing when the call succeeded, else its diagnostics.
-std::optional<OdbcError> failureOf(SQLRETURN rc, const OdbcHandle& handle);
-
-// A statement handle on the connection, or nothing and the connection's diagnostics.
-OdbcHandle newStatement(SQLHDBC connection, OdbcError* error);
-
-// Connects with the connect text (already in GB18030), never prompting; an
-// empty handle and the error when the driver refuses. The environment is made
-// on first use.
-OdbcHandle driverConnect(OdbcHandle& environment, const QByteArray& connectText, bool readOnly,
-                         OdbcError* error);
-
-// "SQLSTATE 42S02: …" for the administrator's log.
+// "SQLSTATE 42S02, native error 1: …" for the administrator's log.
 QString describe(const OdbcError& error);
 
 // Writes why `what` failed to the program's log (standard error, which a
