@@ -15,7 +15,7 @@ key ctrl+a; type_text 禾川镇; key Tab; key Tab
 type_text 头痛; key Tab Tab Tab
 type_text 失眠一周; key Tab
 add_drugs "$entry" "ZGC 6"
-click_entry_button "$entry" 229 596   # 保    存
+click_control "$entry" 按钮_保存   # 保    存
 answer_message "提示信息"
 expect_equal "the saved herbal prescription" "炙甘草6g," "$(sql sj.accdb "select 中药处方 from 基本资料")"
 number=$(sql sj.accdb "select 处方号 from 基本资料")
