@@ -16,15 +16,7 @@ PDF="$HOME/rx_workstation.pdf"
 begin_display() {
     mkdir -p "$E2E_DIR"
     trap e2e_end EXIT
-    : >"$E2E_DIR/display"
-    Xvfb -displayfd 3 -screen 0 "${E2E_SCREEN}x24" -nolisten tcp 3>"$E2E_DIR/display" \
-        >"$E2E_DIR/xvfb.log" 2>&1 &
-    E2E_PIDS+=($!)
-    wait_until 20 test -s "$E2E_DIR/display" || fail "expected Xvfb to start: $(cat "$E2E_DIR/xvfb.log")"
-    export DISPLAY=":$(head -n 1 "$E2E_DIR/display")"
-    openbox --sm-disable >"$E2E_DIR/openbox.log" 2>&1 &
-    E2E_PIDS+=($!)
-    wait_until 20 wm_running || fail "expected openbox to manage display $DISPLAY"
+    start_display 20
 }
 
 # The launcher a doctor's menu entry runs, from a folder that is not the program's.
@@ -36,13 +28,9 @@ start_installed() {
 
 save_visit() {
     local entry=$1
-    type_text 张三; key Tab; type_text 男; key Tab; type_text 35; key Tab Tab
-    key ctrl+a; type_text 禾川镇; key Tab; key Tab
-    type_text 感冒; key Tab Tab Tab
-    type_text 咳嗽三天; key Tab
+    type_patient 张三 男 35 感冒 咳嗽三天
     add_drugs "$entry" "ZHQ 10" "ZGC 6"
-    click_control "$entry" 按钮_保存   # 保    存
-    answer_message "提示信息" saved
+    click_save "$entry" saved
 }
 
 # 处方查询 -> 查询 -> the row -> 打   印 -> 打印预览; prints the preview's id.

@@ -76,8 +76,9 @@ void PatientIndexWindow::OnCreated() {
     // A database that cannot be opened shows later, as failed adds and empty lists.
     外部数据库1.Open(db::prescriptionConnectionText(context_.directory()));
     超级列表框1->deleteAllRows();
-    const std::pair<QString, int> columns[] = {
-        {QStringLiteral("姓名"), 80}, {QStringLiteral("就诊时间"), 140}, {QStringLiteral("主诉"), 400}};
+    const std::pair<QString, int> columns[] = {{QStringLiteral("姓名"), 80},
+                                               {QStringLiteral("就诊时间"), 140},
+                                               {QStringLiteral("主诉"), 400}};
     for (const auto& [title, width] : columns)
         超级列表框1->addColumn(title, width, ui::ColumnAlign::Centre);
 }

@@ -63,17 +63,22 @@ e2e_begin() {
     # The copy's registration names its own prescription file.
     sed -i "s#^DBQ = .*#DBQ = $PROGRAM_DIR/data/sj.accdb#" "$PROGRAM_DIR/odbc.ini"
     trap e2e_end EXIT
+    start_display 10
+}
 
+# A display of its own and, unless RX_E2E_NO_WM is set, the window manager,
+# each given $1 seconds to come up.
+start_display() {
     : >"$E2E_DIR/display"
     Xvfb -displayfd 3 -screen 0 "${E2E_SCREEN}x24" -nolisten tcp 3>"$E2E_DIR/display" \
         >"$E2E_DIR/xvfb.log" 2>&1 &
     E2E_PIDS+=($!)
-    wait_until 10 test -s "$E2E_DIR/display" || fail "expected Xvfb to start, saw: $(cat "$E2E_DIR/xvfb.log")"
+    wait_until "$1" test -s "$E2E_DIR/display" || fail "expected Xvfb to start, saw: $(cat "$E2E_DIR/xvfb.log")"
     export DISPLAY=":$(head -n 1 "$E2E_DIR/display")"
     [ -z "${RX_E2E_NO_WM:-}" ] || return 0
     openbox --sm-disable >"$E2E_DIR/openbox.log" 2>&1 &
     E2E_PIDS+=($!)
-    wait_until 10 wm_running || fail "expected openbox to manage display $DISPLAY, saw no window manager"
+    wait_until "$1" wm_running || fail "expected openbox to manage display $DISPLAY, saw no window manager"
 }
 
 # Starts the program from the copied program directory on the real X server;
@@ -291,6 +296,21 @@ log_in() {
     wait_active "$login"
     type_text 794; key Return; type_text 794; key Return
     wait_for_window EntryWindow
+}
+
+# In EntryWindow, from 编辑框_姓名 by keyboard: 姓名 $1, 性别 $2, 年龄 $3 (岁
+# stays), 住址 禾川镇, 诊断 $4 and 现病史 $5; the focus ends in 组合框_备注.
+type_patient() {
+    type_text "$1"; key Tab; type_text "$2"; key Tab; type_text "$3"; key Tab Tab
+    key ctrl+a; type_text 禾川镇; key Tab; key Tab
+    type_text "$4"; key Tab Tab Tab
+    type_text "$5"; key Tab
+}
+
+# 保    存 in EntryWindow $1, and its box answered ($2: a screenshot of it).
+click_save() {
+    click_control "$1" 按钮_保存
+    answer_message "提示信息" "${2:-}"
 }
 
 # In EntryWindow ($1): the herbal code box, then each "CODE DOSE" through the

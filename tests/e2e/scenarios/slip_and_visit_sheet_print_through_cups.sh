@@ -11,13 +11,9 @@ start_program
 entry=$(log_in)
 wait_active "$entry"
 
-type_text 张三丰; key Tab; type_text 男; key Tab; type_text 35; key Tab Tab
-key ctrl+a; type_text 禾川镇; key Tab; key Tab
-type_text 感冒; key Tab Tab Tab
-type_text 咳嗽三天; key Tab
+type_patient 张三丰 男 35 感冒 咳嗽三天
 add_drugs "$entry" "ZHQ 10" "ZGC 6"
-click_control "$entry" 按钮_保存   # 保    存
-answer_message "提示信息"
+click_save "$entry"
 expect_equal "the saved herbal prescription" "炙黄芪10g,炙甘草6g," "$(sql sj.accdb "select 中药处方 from 基本资料")"
 number=$(sql sj.accdb "select 处方号 from 基本资料")
 

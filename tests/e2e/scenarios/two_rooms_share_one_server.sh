@@ -39,13 +39,9 @@ room1=$PROGRAM_PID
 E2E_PIDS+=("$room1")
 entry1=$(log_in)
 wait_active "$entry1"
-type_text 欧阳雪; key Tab; type_text 女; key Tab; type_text 35; key Tab Tab
-key ctrl+a; type_text 禾川镇; key Tab; key Tab
-type_text 感冒; key Tab Tab Tab
-type_text 咳嗽三天; key Tab
+type_patient 欧阳雪 女 35 感冒 咳嗽三天
 add_drugs "$entry1" "ZHQ 10" "ZGC 6"
-click_control "$entry1" 按钮_保存   # 保    存
-answer_message "提示信息" room1-saved
+click_save "$entry1" room1-saved
 expect_equal "rows of 欧阳雪 on the server after room 1's save" 1 "$(server_rows 欧阳雪)"
 [ ! -s "$PROGRAM_DIR/data/sj.accdb" ] || [ "$(sql sj.accdb "select count(*) from 基本资料")" = 0 ] ||
     fail "expected room 1's local file to stay without the visit, saw it there"
