@@ -16,15 +16,7 @@ PDF="$HOME/rx_workstation.pdf"
 begin_display() {
     mkdir -p "$E2E_DIR"
     trap e2e_end EXIT
-    : >"$E2E_DIR/display"
-    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$E2E_DIR/display" \
-        >"$E2E_DIR/xvfb.log" 2>&1 &
-    E2E_PIDS+=($!)
-    wait_until 20 test -s "$E2E_DIR/display" || fail "expected Xvfb to start: $(cat "$E2E_DIR/xvfb.log")"
-    export DISPLAY=":$(head -n 1 "$E2E_DIR/display")"
-    openbox --sm-disable >"$E2E_DIR/openbox.log" 2>&1 &
-    E2E_PIDS+=($!)
-    wait_until 20 wm_running || fail "expected openbox to manage display $DISPLAY"
+    start_display 20
 }
 
 # The launcher a doctor's menu entry runs, from a folder that is not the program's.
@@ -36,30 +28,26 @@ start_installed() {
 
 save_visit() {
     local entry=$1
-    type_text 张三; key Tab; type_text 男; key Tab; type_text 35; key Tab Tab
-    key ctrl+a; type_text 禾川镇; key Tab; key Tab
-    type_text 感冒; key Tab Tab Tab
-    type_text 咳嗽三天; key Tab
+    type_patient 张三 男 35 感冒 咳嗽三天
     add_drugs "$entry" "ZHQ 10" "ZGC 6"
-    click_entry_button "$entry" 229 596   # 保    存
-    answer_message "提示信息" saved
+    click_save "$entry" saved
 }
 
 # 处方查询 -> 查询 -> the row -> 打   印 -> 打印预览; prints the preview's id.
 find_and_preview() {
     local entry=$1 query print
-    click_entry_button "$entry" 728 592   # 处方查询
-    query=$(wait_for_size 661x496)
+    click_control "$entry" 按钮_处方查询
+    query=$(wait_for_window QueryWindow)
     wait_active "$query"
-    click_at "$query" $((8 + 522 + 40)) $((8 + 16 + 15))   # 查询
-    click_at "$query" $((8 + 8 + 97)) $((8 + 56 + 34))     # the first row
+    click_control "$query" 按钮_查询
+    click_list_row "$query" 超级列表框1 0
     sleep 0.5
     shot query-found
-    click_at "$query" $((8 + 88 + 40)) $((208 + 190 + 15)) # 打   印
-    print=$(wait_for_size 540x409)
+    click_control "$query" 按钮_打印   # 打   印
+    print=$(wait_for_window QueryPrintWindow)
     wait_active "$print"
-    click_at "$print" $((416 + 40)) $((368 + 12))          # 打印预览
-    wait_for_title "打印预览"
+    click_control "$print" 按钮_打印预览
+    wait_for_maximised_preview
 }
 
 # The preview's print button (the last of its toolbar) opens Qt's print dialog,
@@ -69,7 +57,7 @@ open_print_dialog() {
     sleep 1
     shot preview
     before=$(xdotool search --onlyvisible --pid "$PROGRAM_PID" 2>/dev/null | sort)
-    xdotool mousemove --sync 672 37 click 1
+    click_preview_print "$preview"
     for _ in $(seq 100); do
         for w in $(xdotool search --onlyvisible --pid "$PROGRAM_PID" 2>/dev/null); do
             grep -qx "$w" <<<"$before" || { echo "$w"; return 0; }

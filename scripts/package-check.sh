@@ -136,6 +136,8 @@ in_root useradd -m -s /bin/bash -G rx-clinic doc
 in_root useradd -m -s /bin/bash outsider
 mkdir -p "$root/opt/check"
 cp "$here/../tests/e2e/lib.sh" "$here/package-check-session.sh" "$root/opt/check/"
+# lib.sh clicks by the layout include the build writes (tests/e2e/CMakeLists.txt).
+cp "${RX_LAYOUT_SH:-$here/../build/e2e/layout.sh}" "$root/opt/check/layout.sh"
 chmod -R a+rX "$root/opt/check"
 
 step "doc saves a visit, finds it in 处方查询 and prints it to PDF"

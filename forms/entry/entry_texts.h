@@ -6,7 +6,6 @@
 
 namespace rx::entry_texts {
 
-inline const QString kGroupCaption = QStringLiteral("门诊处方录入");
 inline const QString kAddressPrompt = QStringLiteral("请输入地址");
 
 inline const QStringList kSexItems{QStringLiteral("男"), QStringLiteral("女")};

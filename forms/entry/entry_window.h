@@ -23,6 +23,7 @@ class QRadioButton;
 namespace rx {
 
 namespace ui {
+class BuiltControls;
 class ReportListView;
 class WholeNumberEdit;
 }  // namespace ui
@@ -108,10 +109,10 @@ protected:
 
 private:
     // Layout (entry_window_layout.cpp).
-    void buildPatientFields();
-    void buildSearchControls();
-    void buildDrugLists();
-    void buildButtons();
+    void takePatientFields(const ui::BuiltControls& built);
+    void takeSearchControls(const ui::BuiltControls& built);
+    void takeListsAndButtons(const ui::BuiltControls& built);
+    void fillControls();
     void setTabOrderOfControls();
 
     // Patient form and save (entry_window.cpp).

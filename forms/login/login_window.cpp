@@ -5,16 +5,15 @@
 #include <QPushButton>
 
 #include "forms/entry/entry_window.h"
+#include "forms/login/login_layout.h"
 #include "platform/ui/key_codes.h"
+#include "platform/ui/layout_builder.h"
 
 namespace rx {
 namespace {
 
 struct Texts {
     QString title = QStringLiteral("门诊处方登陆");
-    QString user = QStringLiteral("用户名");
-    QString password = QStringLiteral("密  码");
-    QString login = QStringLiteral("登陆");
     QString missing = QStringLiteral("姓名或密码不能为空！");
     QString refused = QStringLiteral("登陆失败！");
 };
@@ -33,25 +32,17 @@ LoginVerdict checkLogin(const QString& user, const QString& password) {
 }
 
 LoginWindow::LoginWindow(const ProgramContext& context, QWidget* parent)
-    : FixedWindow(QSize(600, 522), ui::TitleButtons::CloseMinimize, parent),
+    : FixedWindow(ui::outerSize(login_layout::kLayout), ui::TitleButtons::CloseMinimize, parent),
       context_(context),
       background_(QStringLiteral(":/rx/login_background.jpg")) {
     setWindowIcon(QIcon(QStringLiteral(":/rx/icon.png")));
 
-    透明标签1 =
-        ui::named(new ui::TransparentLabel(texts().user, this), QStringLiteral("透明标签1"));
-    ui::place(透明标签1, 200, 154, 40, 24);
-    透明标签2 =
-        ui::named(new ui::TransparentLabel(texts().password, this), QStringLiteral("透明标签2"));
-    ui::place(透明标签2, 200, 213, 40, 24);
-    编辑框1 = ui::named(new ui::EditBox(this), QStringLiteral("编辑框1"));
-    ui::place(编辑框1, 260, 150, 110, 30);
-    编辑框2 = ui::named(new ui::PasswordEdit(this), QStringLiteral("编辑框2"));
-    ui::place(编辑框2, 260, 206, 110, 30);
-    按钮1 = ui::named(new QPushButton(texts().login, this), QStringLiteral("按钮1"));
-    ui::place(按钮1, 263, 256, 64, 32);
-    for (QWidget* label : {static_cast<QWidget*>(透明标签1), static_cast<QWidget*>(透明标签2)})
-        label->setFocusPolicy(Qt::NoFocus);
+    const ui::BuiltControls built(this, login_layout::kLayout, context_.hostLinked());
+    透明标签1 = built.get<ui::TransparentLabel>("透明标签1");
+    透明标签2 = built.get<ui::TransparentLabel>("透明标签2");
+    编辑框1 = built.get<ui::EditBox>("编辑框1");
+    编辑框2 = built.get<ui::PasswordEdit>("编辑框2");
+    按钮1 = built.get<QPushButton>("按钮1");
     setTabOrder(编辑框1, 编辑框2);
     setTabOrder(编辑框2, 按钮1);
 

@@ -7,12 +7,12 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <utility>
 
 #include "db/connection_texts.h"
 #include "db/date_forms.h"
 #include "db/read_loop.h"
 #include "db/statements.h"
-#include "forms/patient_index/patient_index_texts.h"
 #include "forms/patient_index/pinyin_initials.h"
 #include "platform/host/host_import.h"
 #include "platform/text/qt_text.h"
@@ -21,10 +21,14 @@
 #include "platform/ui/report_list_view.h"
 
 namespace rx {
-
-using namespace patient_index_texts;
-
 namespace {
+
+// The messages of the entry and the search; the captions are in the layout table.
+const QString kInfoTitle = QStringLiteral("提示信息");
+const QString kNameRequired = QStringLiteral("姓名不能为空");
+const QString kAdded = QStringLiteral("添加资料成功");
+const QString kAddFailed = QStringLiteral("添加资料失败");
+const QString kCheckDates = QStringLiteral("请注意开始日期和结束日期！");
 
 // The text of a value that often repeats the one before it: rows come ordered
 // by 时间, so most share their date with the previous row and its text is made
@@ -72,9 +76,11 @@ void PatientIndexWindow::OnCreated() {
     // A database that cannot be opened shows later, as failed adds and empty lists.
     外部数据库1.Open(db::prescriptionConnectionText(context_.directory()));
     超级列表框1->deleteAllRows();
-    超级列表框1->addColumn(kNameColumn, 80, ui::ColumnAlign::Centre);
-    超级列表框1->addColumn(kVisitTimeColumn, 140, ui::ColumnAlign::Centre);
-    超级列表框1->addColumn(kComplaintColumn, 400, ui::ColumnAlign::Centre);
+    const std::pair<QString, int> columns[] = {{QStringLiteral("姓名"), 80},
+                                               {QStringLiteral("就诊时间"), 140},
+                                               {QStringLiteral("主诉"), 400}};
+    for (const auto& [title, width] : columns)
+        超级列表框1->addColumn(title, width, ui::ColumnAlign::Centre);
 }
 
 bool PatientIndexWindow::OnIndexNameKeyDown(int key) {

@@ -20,6 +20,7 @@ class QPushButton;
 namespace rx {
 
 namespace ui {
+class BuiltControls;
 class ReportListView;
 }  // namespace ui
 
@@ -65,8 +66,8 @@ protected:
 
 private:
     // Layout (patient_index_window_layout.cpp).
-    void buildEntryGroup();
-    void buildSearchGroup();
+    void takeEntryGroup(const ui::BuiltControls& built);
+    void takeSearchGroup(const ui::BuiltControls& built);
     void setTabOrderOfControls();
 
     // Behaviour (patient_index_window.cpp).

@@ -5,23 +5,18 @@
 #include "platform/grid/grid_view.h"
 #include "platform/grid/print_preview.h"
 #include "platform/ui/basic_controls.h"
+#include "platform/ui/layout_builder.h"
 
 namespace rx {
-namespace {
-const QString kPreviewCaption = QStringLiteral("打印预览");
-}
 
 PrintWindow::PrintWindow(const ProgramContext& context, const Layout& layout, QWidget* owner)
-    : FixedWindow(layout.outerSize, ui::TitleButtons::Close, owner),
+    : FixedWindow(ui::outerSize(layout.table), ui::TitleButtons::Close, owner),
       context_(context),
       templatePiece_(layout.templatePiece) {
-    grid_ = ui::named(new grid::GridView(this), layout.gridName);
-    ui::place(grid_, layout.grid.x(), layout.grid.y(), layout.grid.width(), layout.grid.height());
-    按钮_打印预览 =
-        ui::named(new QPushButton(kPreviewCaption, this), QStringLiteral("按钮_打印预览"));
-    const QRect b = layout.previewButton;
-    ui::place(按钮_打印预览, b.x(), b.y(), b.width(), b.height());
-    按钮_打印预览->setFocusPolicy(Qt::StrongFocus);
+    const ui::BuiltControls built(this, layout.table, context.hostLinked(),
+                                  [] { return new grid::GridView; });
+    grid_ = built.get<grid::GridView>(layout.table.controls.front().name);
+    按钮_打印预览 = built.get<QPushButton>("按钮_打印预览");
     source_ = ui::named(new grid::DataSource(this), layout.sourceName);
     source_->drawOn(provider_);
     grid_->setDataSource(source_);

@@ -4,11 +4,10 @@
 // directory when the window is created, the window's own fill step, and the
 // preview button that opens the print preview or brings it to the front.
 
-#include <QRect>
-
 #include "platform/grid/data_source.h"
 #include "platform/program/program_context.h"
 #include "platform/ui/fixed_window.h"
+#include "platform/ui/layout_table.h"
 
 class QPushButton;
 
@@ -31,11 +30,8 @@ public:
 
 protected:
     struct Layout {
-        QSize outerSize;
-        QString gridName;
-        QRect grid;
+        const ui::WindowLayout& table;  // a Grid and 按钮_打印预览
         QString sourceName;
-        QRect previewButton;
         QString templatePiece;  // e.g. "/A4.grd", beside the executable
     };
     PrintWindow(const ProgramContext& context, const Layout& layout, QWidget* owner);

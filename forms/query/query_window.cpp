@@ -14,13 +14,15 @@
 #include "db/statements.h"
 #include "forms/print/query_fill.h"
 #include "forms/query/query_columns.h"
-#include "forms/query/query_texts.h"
 #include "forms/query_print/query_print_window.h"
 #include "platform/ui/basic_controls.h"
 #include "platform/ui/report_list_view.h"
 
 namespace rx {
 namespace {
+
+// Its only message; its captions are in its layout table.
+const QString kCheckDates = QStringLiteral("请注意开始日期和结束日期！");
 
 QString boxText(const QWidget* box) {
     if (const auto* line = qobject_cast<const QLineEdit*>(box)) return line->text();
@@ -63,7 +65,7 @@ void QueryWindow::OnSearchClicked() {
     const QDateTime start = 日期框1->dateTime();
     const QDateTime end = 日期框2->dateTime();
     if (db::endBeforeStart(start, end)) {
-        context_.showMessage(query_texts::kCheckDates);
+        context_.showMessage(kCheckDates);
         return;
     }
     fillQueryList(db::VisitSearch(start.date(), end.date(), 编辑框1->text()));

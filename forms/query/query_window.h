@@ -20,6 +20,7 @@ class QPushButton;
 namespace rx {
 
 namespace ui {
+class BuiltControls;
 class DatePicker;
 class ReportListView;
 }  // namespace ui
@@ -88,8 +89,8 @@ protected:
 
 private:
     // Layout (query_window_layout.cpp).
-    void buildSearchControls();
-    void buildDetailBoxes();
+    void takeSearchControls(const ui::BuiltControls& built);
+    void takeDetailBoxes(const ui::BuiltControls& built);
     void setTabOrderOfControls();
 
     // Query, detail and print (query_window.cpp).

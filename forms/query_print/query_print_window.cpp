@@ -1,5 +1,7 @@
 #include "forms/query_print/query_print_window.h"
 
+#include "forms/print/print_layouts.h"
+
 namespace rx {
 
 const print::QueryPrintMap& QueryPrintWindow::mapFor(const ProgramContext& context) {
@@ -9,8 +11,7 @@ const print::QueryPrintMap& QueryPrintWindow::mapFor(const ProgramContext& conte
 QueryPrintWindow::QueryPrintWindow(const ProgramContext& context, print::QueryPrint print,
                                    QWidget* owner)
     : PrintWindow(context,
-                  {QSize(546, 438), QStringLiteral("表格_查询打印"), QRect(8, 16, 480, 328),
-                   QStringLiteral("数据源2"), QRect(416, 368, 80, 24),
+                  {print_layouts::kQuery, QStringLiteral("数据源2"),
                    mapFor(context).templatePiece.toString()},
                   owner),
       表格_查询打印(gridView()),

@@ -18,6 +18,8 @@ E2E_NAME=$(basename "$0" .sh)
 E2E_DIR="${RX_E2E_OUT:?}/$E2E_NAME"
 E2E_PIDS=()
 PROGRAM_PID=
+# The screen of the scenarios' displays, width x height.
+E2E_SCREEN=1280x1024
 
 e2e_log() { echo "[$E2E_NAME] $*" >&2; }
 
@@ -61,17 +63,22 @@ e2e_begin() {
     # The copy's registration names its own prescription file.
     sed -i "s#^DBQ = .*#DBQ = $PROGRAM_DIR/data/sj.accdb#" "$PROGRAM_DIR/odbc.ini"
     trap e2e_end EXIT
+    start_display 10
+}
 
+# A display of its own and, unless RX_E2E_NO_WM is set, the window manager,
+# each given $1 seconds to come up.
+start_display() {
     : >"$E2E_DIR/display"
-    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$E2E_DIR/display" \
+    Xvfb -displayfd 3 -screen 0 "${E2E_SCREEN}x24" -nolisten tcp 3>"$E2E_DIR/display" \
         >"$E2E_DIR/xvfb.log" 2>&1 &
     E2E_PIDS+=($!)
-    wait_until 10 test -s "$E2E_DIR/display" || fail "expected Xvfb to start, saw: $(cat "$E2E_DIR/xvfb.log")"
+    wait_until "$1" test -s "$E2E_DIR/display" || fail "expected Xvfb to start, saw: $(cat "$E2E_DIR/xvfb.log")"
     export DISPLAY=":$(head -n 1 "$E2E_DIR/display")"
     [ -z "${RX_E2E_NO_WM:-}" ] || return 0
     openbox --sm-disable >"$E2E_DIR/openbox.log" 2>&1 &
     E2E_PIDS+=($!)
-    wait_until 10 wm_running || fail "expected openbox to manage display $DISPLAY, saw no window manager"
+    wait_until "$1" wm_running || fail "expected openbox to manage display $DISPLAY, saw no window manager"
 }
 
 # Starts the program from the copied program directory on the real X server;
@@ -177,12 +184,75 @@ type_text() {
     sleep 0.15
 }
 
-# A click at the layout's coordinates x, y inside the client area of window $1.
+# A click at x, y of the client area of window $1.
 click_at() {
     local pos
     read -r -a pos <<<"$(client_position "$1")"
     xdotool mousemove --sync $((pos[0] + $2)) $((pos[1] + $3)) click 1
     sleep 0.2
+}
+
+# The windows' layout, written by the build from the tables the windows are
+# built from (tests/e2e/layout_sh.cpp): RX_CLIENT_SIZE[class],
+# RX_CONTROL[class/control] and RX_LIST_ROWS[class/list].
+# shellcheck source=/dev/null
+source "${RX_LAYOUT_SH:-$(dirname "${BASH_SOURCE[0]}")/layout.sh}"
+
+# The client size of window class $1 (EntryWindow, QueryWindow, ...).
+client_size_of() { echo "${RX_CLIENT_SIZE[$1]:?no window class $1 in the layout}"; }
+
+# Waits for the program's window of class $1, told apart by its client size; prints its id.
+wait_for_window() { wait_for_size "$(client_size_of "$1")" "${2:-10}"; }
+
+# The class of window $1, by its client size.
+window_class() {
+    local size class
+    size=$(client_size "$1")
+    for class in "${!RX_CLIENT_SIZE[@]}"; do
+        [ "${RX_CLIENT_SIZE[$class]}" = "$size" ] && { echo "$class"; return 0; }
+    done
+    fail "expected a window of the layout, saw one with a client area of $size"
+}
+
+# Left, top, width and height of control $2 of window $1 in its client area.
+control_rect() {
+    local class
+    class=$(window_class "$1")
+    [ -n "${RX_CONTROL[$class/$2]:-}" ] || fail "expected a control $2 in the layout of $class"
+    echo "${RX_CONTROL[$class/$2]}"
+}
+
+# Clicks the middle of control $2 of window $1; with $3 = left, its left fifth
+# (the year of a date picker).
+click_control() {
+    local r x
+    read -r -a r <<<"$(control_rect "$1" "$2")"
+    x=$((r[0] + r[2] / 2))
+    [ "${3:-}" = left ] && x=$((r[0] + r[2] / 5))
+    click_at "$1" "$x" $((r[1] + r[3] / 2))
+}
+
+# Clicks row $3 (from 0) of report list $2 of window $1, at the list's middle,
+# a row being as high as the program's font makes it.
+click_list_row() {
+    local r row
+    read -r -a r <<<"$(control_rect "$1" "$2")"
+    read -r -a row <<<"${RX_LIST_ROWS[$(window_class "$1")/$2]}"
+    click_at "$1" $((r[0] + r[2] / 2)) $((row[0] + $3 * row[1] + row[1] / 2))
+}
+
+# Clicks the print button of the maximised print preview $1.
+click_preview_print() {
+    local at
+    read -r -a at <<<"$RX_PREVIEW_PRINT"
+    click_at "$1" "${at[0]}" "${at[1]}"
+}
+
+# Screenshot $3 of control $2 of window $1 alone.
+shot_control() {
+    local r
+    read -r -a r <<<"$(control_rect "$1" "$2")"
+    import -window "$1" -crop "${r[2]}x${r[3]}+${r[0]}+${r[1]}" +repage "$E2E_DIR/$3.png"
 }
 
 # Waits for the message box titled $1, takes its screenshot when $2 is given, answers it with Enter.
@@ -196,10 +266,6 @@ answer_message() {
 }
 
 shot() { import -window root "$E2E_DIR/$1.png"; e2e_log "screenshot $E2E_DIR/$1.png"; }
-
-# Screenshots of the query window ($1) in part: its list and its detail boxes.
-shot_query_list() { import -window "$1" -crop 640x120+16+64 "$E2E_DIR/$2.png"; }
-shot_query_detail() { import -window "$1" -crop 470x80+270+230 "$E2E_DIR/$2.png"; }
 
 # Ends the scenario unless screenshots $1 and $2 differ in more than 100
 # pixels; $3 says what the change shows.
@@ -229,26 +295,34 @@ log_in() {
     login=$(wait_for_title "门诊处方登陆")
     wait_active "$login"
     type_text 794; key Return; type_text 794; key Return
-    wait_for_size 862x663
+    wait_for_window EntryWindow
+}
+
+# In EntryWindow, from 编辑框_姓名 by keyboard: 姓名 $1, 性别 $2, 年龄 $3 (岁
+# stays), 住址 禾川镇, 诊断 $4 and 现病史 $5; the focus ends in 组合框_备注.
+type_patient() {
+    type_text "$1"; key Tab; type_text "$2"; key Tab; type_text "$3"; key Tab Tab
+    key ctrl+a; type_text 禾川镇; key Tab; key Tab
+    type_text "$4"; key Tab Tab Tab
+    type_text "$5"; key Tab
+}
+
+# 保    存 in EntryWindow $1, and its box answered ($2: a screenshot of it).
+click_save() {
+    click_control "$1" 按钮_保存
+    answer_message "提示信息" "${2:-}"
 }
 
 # In EntryWindow ($1): the herbal code box, then each "CODE DOSE" through the
 # keyboard chain code -> Down -> list -> Enter -> dose -> Enter -> Enter.
 add_drugs() {
     local entry=$1 drug code dose; shift
-    click_at "$entry" $((8 + 73 + 55)) $((9 + 132 + 10))
+    click_control "$entry" 编辑框_选择药品
     for drug in "$@"; do
         read -r code dose <<<"$drug"
         type_text "$code"; key Down Down Return; type_text "$dose"; key Return Return
     done
 }
-
-# Clicks the first row of QueryWindow's ($1) result list, in its 姓名 column:
-# below the header, both one line of the 12-pixel Song face high.
-click_first_query_row() { click_at "$1" $((8 + 8 + 97)) $((8 + 56 + 22)); }
-
-# Clicks a button of EntryWindow ($1) by its place in the group box ($2, $3: left, top).
-click_entry_button() { click_at "$1" $((8 + $2 + 40)) $((9 + $3 + 15)); }
 
 # Clicks the close box of window $1's frame.
 click_close_box() {
@@ -271,10 +345,6 @@ cups_begin() {
     export CUPS_SERVER
 }
 
-# The print button, last on the maximised preview's tool bar (client coordinates).
-PREVIEW_PRINT_X=648
-PREVIEW_PRINT_Y=18
-
 printed_count() { find "$CUPS_OUT" -name '*.pdf' | wc -l; }
 printed_more_than() { [ "$(printed_count)" -gt "$1" ]; }
 
@@ -282,17 +352,17 @@ printed_more_than() { [ "$(printed_count)" -gt "$1" ]; }
 # prints the id of the maximised preview.
 preview_first_visit_from_query() {
     local query print
-    click_entry_button "$1" 728 592   # 处方查询
-    query=$(wait_for_size 661x496)
+    click_control "$1" 按钮_处方查询
+    query=$(wait_for_window QueryWindow)
     wait_active "$query"
-    click_at "$query" $((8 + 522 + 40)) $((8 + 16 + 15))   # 查询
+    click_control "$query" 按钮_查询
     sleep 0.5
-    click_first_query_row "$query"
+    click_list_row "$query" 超级列表框1 0
     sleep 0.3
-    click_at "$query" $((8 + 88 + 40)) $((208 + 190 + 15)) # 打   印
-    print=$(wait_for_size 540x409)
+    click_control "$query" 按钮_打印
+    print=$(wait_for_window QueryPrintWindow)
     wait_active "$print"
-    click_at "$print" $((416 + 40)) $((368 + 12))   # 打印预览
+    click_control "$print" 按钮_打印预览
     wait_for_maximised_preview
 }
 
@@ -312,7 +382,7 @@ wait_for_maximised_preview() {
 print_from_preview() {
     local before dialog
     before=$(printed_count)
-    click_at "$1" "$PREVIEW_PRINT_X" "$PREVIEW_PRINT_Y"
+    click_preview_print "$1"
     dialog=$(wait_for_title "打印" 30)
     wait_active "$dialog"
     shot "$2-dialog"

@@ -1,13 +1,17 @@
 #include <QRegularExpression>
 #include <QTimer>
 
+#include "forms/patient_index/patient_index_layout.h"
+#include "forms/query/query_layout.h"
 #include "tests/forms_entry/entry_fixture.h"
+#include "tests/platform_ui/layout_check.h"
 
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
 using rx::EntryWindow;
+using rx::test::clientSize;
 using rx::test::EntryWindowTest;
 using rx::test::typeText;
 using rx::ui::MessageLook;
@@ -275,7 +279,7 @@ TEST_F(EntryWindowTest, QueryButtonOpensOneModelessWindowAndRaisesItAgain) {
     for (QWidget* top : QApplication::topLevelWidgets())
         if (top->objectName() == u"QueryWindow"_s && top->isVisible()) queries.push_back(top);
     ASSERT_EQ(queries.size(), 1u);
-    EXPECT_EQ(queries[0]->size(), QSize(667 - 6, 525 - 29));
+    EXPECT_EQ(queries[0]->size(), clientSize(rx::query_layout::kLayout));
     EXPECT_FALSE(queries[0]->isModal());
     EXPECT_EQ(queries[0]->parentWidget(), nullptr);
     QApplication::setActiveWindow(&w);
@@ -300,7 +304,7 @@ TEST_F(EntryWindowTest, PatientIndexButtonOpensAModalWindow) {
             }
     });
     click(w.按钮2);
-    EXPECT_EQ(size, QSize(897 - 6, 409 - 29));
+    EXPECT_EQ(size, clientSize(rx::patient_index_layout::kLayout));
     EXPECT_TRUE(modal);
 }
 

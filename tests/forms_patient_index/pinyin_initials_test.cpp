@@ -76,7 +76,7 @@ INSTANTIATE_TEST_SUITE_P(
                                  "a\xFF"
                                  "b",
                                  "AB"}),
-    [](const testing::TestParamInfo<InitialsCase>& info) { return std::string(info.param.name); });
+    [](const testing::TestParamInfo<InitialsCase>& test) { return std::string(test.param.name); });
 
 }  // namespace
 }  // namespace rx::patient_index

@@ -50,7 +50,7 @@ INSTANTIATE_TEST_SUITE_P(
         SplitCase{"characters_beyond_gbk",
                   QStringLiteral("€10g,𠀀6g,䶮3g"),
                   {QStringLiteral("€10g"), QStringLiteral("𠀀6g"), QStringLiteral("䶮3g")}}),
-    [](const testing::TestParamInfo<SplitCase>& info) { return std::string(info.param.name); });
+    [](const testing::TestParamInfo<SplitCase>& test) { return std::string(test.param.name); });
 
 // The host-linked print lands on the slip template's own cells: the fields
 // the slip prints, the visit date in the slip's date cell, the slip's drugs.
@@ -174,7 +174,7 @@ INSTANTIATE_TEST_SUITE_P(
                     FillCase{
                         "slip_four_items", &kSlipQueryMap, 4,
                         with(slipFields(), {{{7, 3}, 1}, {{7, 9}, 2}, {{7, 15}, 3}, {{8, 3}, 4}})}),
-    [](const testing::TestParamInfo<FillCase>& info) { return std::string(info.param.name); });
+    [](const testing::TestParamInfo<FillCase>& test) { return std::string(test.param.name); });
 
 // The last cell of each map takes its last item; the next item has no cell.
 TEST(FillQueryPrint, ItemsBeyondTheCellsAreNotPrinted) {

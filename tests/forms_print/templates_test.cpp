@@ -105,8 +105,8 @@ TEST_P(ShippedTemplate, WritesBackUnchanged) {
 INSTANTIATE_TEST_SUITE_P(Templates, ShippedTemplate,
                          testing::Values(Shipped{"处方笺.grd", 23, 16, false, &slipCells},
                                          Shipped{"A4.grd", 8, 23, true, &a4Cells}),
-                         [](const testing::TestParamInfo<Shipped>& info) {
-                             return info.index == 0 ? std::string("Slip") : std::string("A4");
+                         [](const testing::TestParamInfo<Shipped>& test) {
+                             return test.index == 0 ? std::string("Slip") : std::string("A4");
                          });
 
 // Every drug cell of the visit sheet shows a usual drug on one line at full

@@ -10,8 +10,10 @@
 #include <map>
 
 #include "forms/query/query_columns.h"
+#include "forms/query/query_layout.h"
 #include "platform/ui/basic_controls.h"
 #include "tests/forms_query/query_fixture.h"
+#include "tests/platform_ui/layout_check.h"
 #include "tests/support/text_fit.h"
 #include "tests/support/typing.h"
 
@@ -22,56 +24,6 @@ namespace {
 using rx::QueryWindow;
 using rx::test::QueryWindowTest;
 using rx::ui::ShownMessage;
-
-enum In { Window, Search, Detail };
-
-struct Placed {
-    const char16_t* name;
-    In in;
-    QRect at;
-    const char16_t* caption;  // labels, buttons and group boxes; nullptr for the rest
-};
-
-const Placed kPlaces[] = {
-    {u"分组框_查询", Window, {8, 8, 640, 200}, u"查询条件"},
-    {u"分组框_门诊处方查询", Window, {8, 208, 640, 280}, u"门诊处方查询"},
-    {u"列表框1", Window, {664, 16, 272, 400}, nullptr},
-    {u"标签_起始时间", Search, {32, 20, 50, 20}, u"开始时间"},
-    {u"日期框1", Search, {83, 20, 112, 20}, nullptr},
-    {u"标签_结束时间", Search, {195, 20, 50, 20}, u"结束时间"},
-    {u"日期框2", Search, {243, 20, 112, 20}, nullptr},
-    {u"标签1", Search, {370, 24, 30, 16}, u"姓名"},
-    {u"编辑框1", Search, {400, 20, 112, 20}, nullptr},
-    {u"按钮_查询", Search, {522, 16, 80, 30}, u"查询"},
-    {u"超级列表框1", Search, {8, 56, 616, 136}, nullptr},
-    {u"标签_姓名", Detail, {24, 32, 40, 20}, u"姓  名"},
-    {u"编辑框_姓名", Detail, {73, 32, 71, 20}, nullptr},
-    {u"标签_性别", Detail, {156, 32, 43, 20}, u"性  别"},
-    {u"编辑框_性别", Detail, {208, 32, 48, 20}, nullptr},
-    {u"标签_年龄", Detail, {275, 32, 40, 24}, u"年  龄"},
-    {u"编辑框_年龄", Detail, {319, 32, 50, 20}, nullptr},
-    {u"编辑框_年龄单位", Detail, {376, 32, 32, 20}, nullptr},
-    {u"标签_住址", Detail, {426, 32, 40, 24}, u"住  址"},
-    {u"编辑框_住址", Detail, {472, 32, 160, 20}, nullptr},
-    {u"标签_诊断", Detail, {24, 64, 48, 20}, u"诊  断"},
-    {u"编辑框_诊断", Detail, {73, 64, 112, 20}, nullptr},
-    {u"标签_登记时间", Detail, {210, 65, 48, 24}, u"登记时间"},
-    {u"编辑框_登记时间", Detail, {264, 64, 144, 20}, nullptr},
-    {u"标签_处方号", Detail, {424, 61, 48, 32}, u"处方号"},
-    {u"编辑框_处方号", Detail, {472, 64, 160, 20}, nullptr},
-    {u"标签_频率", Detail, {24, 95, 48, 20}, u"频  率"},
-    {u"编辑框_频率", Detail, {73, 95, 112, 20}, nullptr},
-    {u"标签_用法", Detail, {24, 127, 48, 20}, u"用  法"},
-    {u"编辑框_用法", Detail, {73, 127, 112, 20}, nullptr},
-    {u"标签_用量", Detail, {24, 159, 48, 20}, u"用量单位"},
-    {u"编辑框_用量单位", Detail, {72, 159, 113, 20}, nullptr},
-    {u"标签_现病史", Detail, {211, 96, 48, 24}, u"现病史"},
-    {u"编辑框_现病史", Detail, {264, 96, 368, 75}, nullptr},
-    {u"标签_中药处方", Detail, {208, 192, 48, 20}, u"中药处方"},
-    {u"编辑框_中药处方", Detail, {264, 184, 368, 75}, nullptr},
-    {u"按钮_打印", Detail, {88, 190, 80, 30}, u"打   印"},
-    {u"按钮_退出", Detail, {88, 238, 80, 30}, u"退   出"},
-};
 
 // The thirteen detail boxes in the order of list columns 1 to 13.
 std::vector<QWidget*> detailBoxes(const QueryWindow& w) {
@@ -92,16 +44,10 @@ QStringList detailTexts(const QueryWindow& w) {
     return texts;
 }
 
-QString captionOf(const QWidget* control) {
-    if (auto* label = qobject_cast<const QLabel*>(control)) return label->text();
-    if (auto* button = qobject_cast<const QPushButton*>(control)) return button->text();
-    return qobject_cast<const QGroupBox*>(control)->title();
-}
-
 std::map<QString, QRect> geometries(const QueryWindow& w) {
     std::map<QString, QRect> at;
-    for (const Placed& p : kPlaces) {
-        const QString name = QString::fromUtf16(p.name);
+    for (const rx::ui::Control& c : rx::query_layout::kLayout.controls) {
+        const QString name = rx::ui::text(c.name);
         at[name] = w.findChild<QWidget*>(name)->geometry();
     }
     return at;
@@ -134,26 +80,18 @@ TEST(QueryCellText, AgeIsANumberOfUpToThirteenDigits) {
     EXPECT_EQ(rx::query::cellText(1, Value()), QString());
 }
 
-TEST_F(QueryWindowTest, EveryControlInItsPlaceWithItsCaption) {
+TEST_F(QueryWindowTest, EveryControlAsItsTableSays) {
     QueryWindow& w = open();
-    EXPECT_EQ(w.size(), QSize(667 - 6, 525 - 29));
+    EXPECT_EQ(rx::test::layoutFaults(&w, rx::query_layout::kLayout, false), "");
     EXPECT_EQ(w.minimumSize(), w.maximumSize());
     EXPECT_TRUE(w.windowTitle().trimmed().isEmpty());
     EXPECT_TRUE(w.windowFlags() & Qt::WindowMinimizeButtonHint);
     EXPECT_TRUE(w.windowFlags() & Qt::WindowMaximizeButtonHint);
     EXPECT_EQ(w.parentWidget(), nullptr);
     EXPECT_FALSE(w.isModal());
-    const QWidget* parents[] = {&w, w.分组框_查询, w.分组框_门诊处方查询};
-    for (const Placed& p : kPlaces) {
-        const QString name = QString::fromUtf16(p.name);
-        auto* control = w.findChild<QWidget*>(name);
-        ASSERT_NE(control, nullptr) << name.toStdString();
-        EXPECT_EQ(control->parentWidget(), parents[p.in]) << name.toStdString();
-        EXPECT_EQ(control->geometry(), p.at) << name.toStdString();
-        EXPECT_EQ(control->isVisible(), control != w.列表框1) << name.toStdString();
-        if (p.caption) {
-            EXPECT_EQ(captionOf(control), QString::fromUtf16(p.caption)) << name.toStdString();
-        }
+    for (const rx::ui::Control& c : rx::query_layout::kLayout.controls) {
+        auto* control = w.findChild<QWidget*>(rx::ui::text(c.name));
+        EXPECT_EQ(control->isVisible(), control != w.列表框1) << c.name;
     }
     EXPECT_EQ(w.findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly).size(), 3);
     for (QWidget* box : detailBoxes(w)) {

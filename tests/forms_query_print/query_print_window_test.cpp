@@ -8,6 +8,8 @@
 #include <QTemporaryDir>
 #include <map>
 
+#include "forms/print/print_layouts.h"
+#include "tests/platform_ui/layout_check.h"
 #include "tests/support/test_program.h"
 
 using namespace Qt::Literals::StringLiterals;
@@ -79,6 +81,7 @@ TEST_F(QueryPrintWindowTest, HostLinkedBuildPrintsOnTheSlip) {
     EXPECT_EQ(&QueryPrintWindow::mapFor(test::TestProgram(dir.path()).context()),
               &print::kA4QueryMap);
     const auto w = openPrint(program, 52);
+    EXPECT_EQ(test::layoutFaults(w.get(), print_layouts::kQuery, true), "");
     const grid::DataSource& s = *w->数据源2;
     EXPECT_EQ(s.table().rows(), 27);
     EXPECT_EQ(s.cellText(4, 4), u"张三"_s);

@@ -58,6 +58,5 @@ key ctrl+a; type_text 禾川镇; key Tab; key Tab
 type_text 感冒; key Tab Tab Tab
 type_text 咳嗽三天; key Tab
 add_drugs "$entry" "ZHQ 10"
-click_entry_button "$entry" 229 596   # 保    存
-answer_message "提示信息"
+click_save "$entry"
 expect_equal "the saved patient's name" "张三" "$(sql sj.accdb "select 姓名 from 基本资料")"

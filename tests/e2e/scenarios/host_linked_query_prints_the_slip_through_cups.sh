@@ -10,13 +10,9 @@ start_program rx_workstation_host_linked
 entry=$(log_in)
 wait_active "$entry"
 
-type_text 李建国; key Tab; type_text 女; key Tab; type_text 42; key Tab Tab
-key ctrl+a; type_text 禾川镇; key Tab; key Tab
-type_text 头痛; key Tab Tab Tab
-type_text 失眠一周; key Tab
+type_patient 李建国 女 42 头痛 失眠一周
 add_drugs "$entry" "ZGC 6"
-click_entry_button "$entry" 229 596   # 保    存
-answer_message "提示信息"
+click_save "$entry"
 expect_equal "the saved herbal prescription" "炙甘草6g," "$(sql sj.accdb "select 中药处方 from 基本资料")"
 number=$(sql sj.accdb "select 处方号 from 基本资料")
 

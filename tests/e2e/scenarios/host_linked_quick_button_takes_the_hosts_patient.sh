@@ -13,13 +13,13 @@ wait_until 10 sh -c "xdotool search --class his_frame | grep -q ." ||
 start_program rx_workstation_host_linked
 entry=$(log_in)
 wait_active "$entry"
-click_entry_button "$entry" 680 63   # 按钮2
-index=$(wait_for_size 891x380)
+click_control "$entry" 按钮2
+index=$(wait_for_window PatientIndexWindow)
 wait_active "$index"
-click_at "$index" $((8 + 200 + 44)) $((8 + 312 + 16))   # 快捷 in 分组框1
+click_control "$index" 按钮_快捷   # 快捷 in 分组框1
 sleep 0.5
 shot host-quick
-click_at "$index" $((8 + 75 + 40)) $((8 + 40 + 12))   # back into 编辑框_姓名
+click_control "$index" 编辑框_姓名   # back into 编辑框_姓名
 key End Return
 answer_message "提示信息" host-saved
 row=$(sql sj.accdb "select 姓名, 主诉, 首拼 from 检索")

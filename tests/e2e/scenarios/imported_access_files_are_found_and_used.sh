@@ -21,40 +21,36 @@ start_program
 entry=$(log_in)
 wait_active "$entry"
 # A visit with a drug of the imported catalogue, looked up by its code.
-type_text 张三; key Tab; type_text 男; key Tab; type_text 35; key Tab Tab
-key ctrl+a; type_text 禾川镇; key Tab; key Tab
-type_text 感冒; key Tab Tab Tab
-type_text 咳嗽三天; key Tab
+type_patient 张三 男 35 感冒 咳嗽三天
 add_drugs "$entry" "DG 10"
 shot drug-looked-up
-click_entry_button "$entry" 229 596   # 保    存
-answer_message "提示信息"
+click_save "$entry"
 expect_equal "the herbal prescription saved with the imported drug" "当归10g," \
     "$(sql sj.accdb "select 中药处方 from 基本资料 where 姓名 = '张三'")"
 expect_equal "the new visit numbered after the imported ones" 23 \
     "$(sql sj.accdb "select 编号 from 基本资料 where 姓名 = '张三'")"
-click_entry_button "$entry" 728 592   # 处方查询
-query=$(wait_for_size 661x496)
+click_control "$entry" 按钮_处方查询
+query=$(wait_for_window QueryWindow)
 wait_active "$query"
 # The start date opens at 1 January of this year; the visits go back to 2016.
-click_at "$query" $((8 + 83 + 20)) $((8 + 20 + 10))   # 日期框1, its year
+click_control "$query" 日期框1 left   # 日期框1, its year
 key Home
 key Down Down Down Down Down Down Down Down Down Down Down Down Down Down Down
 
 # Searches the name part $1 and shows the first row found; $2 names the shots.
 find_visit() {
-    click_at "$query" $((8 + 400 + 56)) $((8 + 20 + 10))   # 编辑框1
+    click_control "$query" 编辑框1
     key ctrl+a BackSpace
     type_text "$1"
-    shot_query_list "$query" "$2-before"
-    click_at "$query" $((8 + 522 + 40)) $((8 + 16 + 15))   # 查询
+    shot_control "$query" 超级列表框1 "$2-before"
+    click_control "$query" 按钮_查询
     sleep 0.5
-    shot_query_list "$query" "$2-list"
+    shot_control "$query" 超级列表框1 "$2-list"
     expect_changed "$2-before" "$2-list" "the query to list the imported visit of $1"
-    shot_query_detail "$query" "$2-detail-before"
-    click_first_query_row "$query"
+    shot_control "$query" 分组框_门诊处方查询 "$2-detail-before"
+    click_list_row "$query" 超级列表框1 0
     sleep 0.3
-    shot_query_detail "$query" "$2-detail"
+    shot_control "$query" 分组框_门诊处方查询 "$2-detail"
     expect_changed "$2-detail-before" "$2-detail" "the click on $1's row to fill the detail boxes"
     shot "$2"
 }

@@ -10,8 +10,8 @@ entry=$(log_in)
 wait_until 10 has_no_output windows_titled "门诊处方登陆" || fail "expected the login window to go after the login, it stayed"
 wait_active "$entry"
 shot entry-after-login
-click_entry_button "$entry" 728 592   # 处方查询
-query=$(wait_for_size 661x496)
+click_control "$entry" 按钮_处方查询
+query=$(wait_for_window QueryWindow)
 wait_active "$query"
 shot query-opened
 exit 0

@@ -10,7 +10,7 @@ key Return Return
 answer_message "信息：" login-empty
 wait_active "$login"
 type_text 794; key Return; type_text 794; key Return
-wait_for_size 862x663 >/dev/null || true
+wait_for_window EntryWindow >/dev/null || true
 [ -n "$(windows_titled "门诊处方登陆")" ] &&
     fail "expected 794/794 typed after the box to log in, saw the login window still open: $(describe_windows)"
 exit 0

@@ -11,7 +11,7 @@ answer_message "信息：" login-failure
 wait_active "$login"
 # Were the focus left in the password box, this would log in as 111 again and fail.
 key ctrl+a; type_text 794; key Return; key ctrl+a; type_text 794; key Return
-entry=$(wait_for_size 862x663)
+entry=$(wait_for_window EntryWindow)
 wait_until 10 has_no_output windows_titled "门诊处方登陆" || fail "expected the login window to go after the login, it stayed"
 wait_active "$entry"
 shot entry-after-login

@@ -9,7 +9,7 @@ sql xs.mdb "DROP TABLE 仓库" || fail "expected to drop 仓库 from the copied 
 start_program
 entry=$(log_in)
 wait_active "$entry"
-click_at "$entry" $((8 + 73 + 55)) $((9 + 132 + 10))   # 编辑框_选择药品
+click_control "$entry" 编辑框_选择药品
 type_text D
 answer_message "错误信息" lookup-failure
 wait_active "$entry"

@@ -9,8 +9,8 @@ start_program
 entry=$(log_in)
 wait_active "$entry"
 
-click_entry_button "$entry" 680 63   # 按钮2
-index=$(wait_for_size 891x380)
+click_control "$entry" 按钮2
+index=$(wait_for_window PatientIndexWindow)
 wait_active "$index"
 expect_equal "the index window's owner" "$entry" "$(transient_for "$index")"
 wm_state "$index" | grep -q _NET_WM_STATE_MODAL ||
@@ -29,15 +29,17 @@ for patient in "${patients[@]}"; do
     wait_active "$index"
 done
 
-click_at "$index" $((320 + 288 + 72)) $((8 + 56 + 20))   # 查询
+click_control "$index" 按钮2   # 查询
 sleep 0.5
 shot index-three-patients
 
-# Lines of text in the list's 姓名 column (above its scroll bar): dark pixel
-# lines in runs, one run for the header and one per row.
-import -window "$index" "$E2E_DIR/index-client.png"
-text_lines=$(convert "$E2E_DIR/index-client.png" -crop 70x185+333+154 +repage -colorspace gray \
-    -threshold 50% -scale '1x185!' -depth 8 txt:- |
+# Lines of text in the list's 姓名 column (its left eighth, above its scroll
+# bar): dark pixel lines in runs, one run for the header and one per row.
+shot_control "$index" 超级列表框1 index-list
+read -r -a list <<<"$(control_rect "$index" 超级列表框1)"
+column="$((list[2] / 8))x$((list[3] * 8 / 9))"
+text_lines=$(convert "$E2E_DIR/index-list.png" -crop "$column+5+2" +repage -colorspace gray \
+    -threshold 50% -scale "1x${column#*x}!" -depth 8 txt:- |
     awk -F'[(,)]' 'NR > 1 { dark = $4 + 0 < 255; if (dark && !before) runs++; before = dark } END { print runs + 0 }')
 expect_equal "the runs of text in the list's 姓名 column (header and rows)" 4 "$text_lines"
 
@@ -48,6 +50,6 @@ expect_equal "the rows of 检索" \
 
 # Closing it returns to EntryWindow.
 click_close_box "$index"
-wait_until 10 has_no_output windows_sized 891x380 ||
+wait_until 10 has_no_output windows_sized "$(client_size_of PatientIndexWindow)" ||
     fail "expected the index window to close from its close box, it stayed: $(describe_windows)"
 wait_active "$entry"

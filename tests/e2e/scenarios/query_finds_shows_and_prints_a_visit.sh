@@ -9,38 +9,34 @@ start_program
 entry=$(log_in)
 wait_active "$entry"
 
-type_text 张三; key Tab; type_text 男; key Tab; type_text 35; key Tab Tab
-key ctrl+a; type_text 禾川镇; key Tab; key Tab
-type_text 感冒; key Tab Tab Tab
-type_text 咳嗽三天; key Tab
+type_patient 张三 男 35 感冒 咳嗽三天
 add_drugs "$entry" "ZHQ 10" "ZGC 6"
-click_entry_button "$entry" 229 596   # 保    存
-answer_message "提示信息"
+click_save "$entry"
 expect_equal "the saved herbal prescription" "炙黄芪10g,炙甘草6g," "$(sql sj.accdb "select 中药处方 from 基本资料")"
 
-click_entry_button "$entry" 728 592   # 处方查询
-query=$(wait_for_size 661x496)
+click_control "$entry" 按钮_处方查询
+query=$(wait_for_window QueryWindow)
 wait_active "$query"
 [ "$(transient_for "$query")" = 0 ] ||
     fail "expected the query window to have no owner, saw it transient for $(transient_for "$query")"
-click_at "$query" $((8 + 522 + 40)) $((8 + 16 + 15))   # 查询
+click_control "$query" 按钮_查询
 
 # The detail area before and after the click on the list's first row.
-shot_query_detail "$query" detail-before
-click_first_query_row "$query"
+shot_control "$query" 分组框_门诊处方查询 detail-before
+click_list_row "$query" 超级列表框1 0
 sleep 0.3
-shot_query_detail "$query" detail-after
+shot_control "$query" 分组框_门诊处方查询 detail-after
 expect_changed detail-before detail-after "the click on the row to fill the detail boxes"
 shot query-detail
 
-click_at "$query" $((8 + 88 + 40)) $((208 + 190 + 15))   # 打   印
-print=$(wait_for_size 540x409)
+click_control "$query" 按钮_打印   # 打   印
+print=$(wait_for_window QueryPrintWindow)
 wait_active "$print"
 expect_equal "the print window's owner" "$query" "$(transient_for "$print")"
 wm_state "$print" | grep -q _NET_WM_STATE_MODAL ||
     fail "expected the print window to be modal, saw window state \"$(wm_state "$print")\""
 
-click_at "$print" $((416 + 40)) $((368 + 12))   # 打印预览
+click_control "$print" 按钮_打印预览
 preview=$(wait_for_title "打印预览")
 wait_until 10 sh -c "xprop -id $preview _NET_WM_STATE | grep -q MAXIMIZED_VERT" ||
     fail "expected the preview maximised, saw window state \"$(wm_state "$preview")\""

@@ -11,20 +11,16 @@ start_program
 entry=$(log_in)
 wait_active "$entry"
 
-type_text 张三丰; key Tab; type_text 男; key Tab; type_text 35; key Tab Tab
-key ctrl+a; type_text 禾川镇; key Tab; key Tab
-type_text 感冒; key Tab Tab Tab
-type_text 咳嗽三天; key Tab
+type_patient 张三丰 男 35 感冒 咳嗽三天
 add_drugs "$entry" "ZHQ 10" "ZGC 6"
-click_entry_button "$entry" 229 596   # 保    存
-answer_message "提示信息"
+click_save "$entry"
 expect_equal "the saved herbal prescription" "炙黄芪10g,炙甘草6g," "$(sql sj.accdb "select 中药处方 from 基本资料")"
 number=$(sql sj.accdb "select 处方号 from 基本资料")
 
-click_entry_button "$entry" 602 592   # 打   印
-slip=$(wait_for_size 549x372)
+click_control "$entry" 按钮_打印   # 打   印
+slip=$(wait_for_window SlipPrintWindow)
 wait_active "$slip"
-click_at "$slip" $((384 + 48)) $((328 + 12))   # 打印预览
+click_control "$slip" 按钮_打印预览   # 打印预览
 preview=$(wait_for_maximised_preview)
 pdf=$(print_from_preview "$preview" slip-printed)
 cat >"$E2E_DIR/slip-cells.txt" <<CELLS
@@ -45,7 +41,7 @@ check_printed_page "$pdf" "A5 portrait" 处方笺.grd "$E2E_DIR/slip-cells.txt"
 wait_until 10 has_no_output windows_titled "打印预览" || fail "expected the preview to close after printing"
 xdotool windowactivate --sync "$slip" 2>/dev/null || true
 click_close_box "$slip"
-wait_until 10 has_no_output windows_sized 549x372 || fail "expected the slip window to close"
+wait_until 10 has_no_output windows_sized "$(client_size_of SlipPrintWindow)" || fail "expected the slip window to close"
 
 preview=$(preview_first_visit_from_query "$entry")
 pdf=$(print_from_preview "$preview" a4-printed)

@@ -9,10 +9,10 @@ wait_active "$entry"
 type_text 李四; key Tab; type_text 女; key Tab; type_text 42
 add_drugs "$entry" "ZHQ 15"
 
-click_entry_button "$entry" 728 592   # 处方查询
-query=$(wait_for_size 661x496)
-click_entry_button "$entry" 602 592   # 打   印
-slip=$(wait_for_size 549x372)
+click_control "$entry" 按钮_处方查询
+query=$(wait_for_window QueryWindow)
+click_control "$entry" 按钮_打印   # 打   印
+slip=$(wait_for_window SlipPrintWindow)
 wait_active "$slip"
 expect_equal "the slip window's owner" "$entry" "$(transient_for "$slip")"
 wm_state "$slip" | grep -q _NET_WM_STATE_MODAL ||
@@ -22,11 +22,11 @@ wm_state "$slip" | grep -q _NET_WM_STATE_MODAL ||
 xdotool windowactivate --sync "$query" 2>/dev/null || xdotool windowraise "$query"
 sleep 0.3
 click_close_box "$query"
-wait_until 10 has_no_output windows_sized 661x496 ||
+wait_until 10 has_no_output windows_sized "$(client_size_of QueryWindow)" ||
     fail "expected the query window to close while the slip window is open, it stayed: $(describe_windows)"
 
 xdotool windowactivate --sync "$slip" 2>/dev/null || true
-click_at "$slip" $((384 + 48)) $((328 + 12))   # 打印预览
+click_control "$slip" 按钮_打印预览   # 打印预览
 preview=$(wait_for_title "打印预览" 30)
 wait_until 30 sh -c "xprop -id $preview _NET_WM_STATE | grep -q MAXIMIZED_VERT" ||
     fail "expected the preview maximised, saw window state \"$(wm_state "$preview")\""

@@ -39,13 +39,9 @@ room1=$PROGRAM_PID
 E2E_PIDS+=("$room1")
 entry1=$(log_in)
 wait_active "$entry1"
-type_text 欧阳雪; key Tab; type_text 女; key Tab; type_text 35; key Tab Tab
-key ctrl+a; type_text 禾川镇; key Tab; key Tab
-type_text 感冒; key Tab Tab Tab
-type_text 咳嗽三天; key Tab
+type_patient 欧阳雪 女 35 感冒 咳嗽三天
 add_drugs "$entry1" "ZHQ 10" "ZGC 6"
-click_entry_button "$entry1" 229 596   # 保    存
-answer_message "提示信息" room1-saved
+click_save "$entry1" room1-saved
 expect_equal "rows of 欧阳雪 on the server after room 1's save" 1 "$(server_rows 欧阳雪)"
 [ ! -s "$PROGRAM_DIR/data/sj.accdb" ] || [ "$(sql sj.accdb "select count(*) from 基本资料")" = 0 ] ||
     fail "expected room 1's local file to stay without the visit, saw it there"
@@ -55,26 +51,26 @@ PROGRAM_DIR="$E2E_DIR/program2" start_program
 room2=$PROGRAM_PID
 entry2=$(log_in)
 wait_active "$entry2"
-click_entry_button "$entry2" 728 592   # 处方查询
-query=$(wait_for_size 661x496)
+click_control "$entry2" 按钮_处方查询   # 处方查询
+query=$(wait_for_window QueryWindow)
 wait_active "$query"
-shot_query_list "$query" list-empty
-click_at "$query" $((8 + 522 + 40)) $((8 + 16 + 15))   # 查询
+shot_control "$query" 超级列表框1 list-empty
+click_control "$query" 按钮_查询
 sleep 0.5
-shot_query_list "$query" list-found
+shot_control "$query" 超级列表框1 list-found
 expect_changed list-empty list-found "room 2's query to list room 1's visit"
-shot_query_detail "$query" detail-before
-click_first_query_row "$query"
+shot_control "$query" 分组框_门诊处方查询 detail-before
+click_list_row "$query" 超级列表框1 0
 sleep 0.3
-shot_query_detail "$query" detail-after
+shot_control "$query" 分组框_门诊处方查询 detail-after
 expect_changed detail-before detail-after "the click on room 1's visit to fill room 2's detail boxes"
 shot room2-found
 
 # The server goes down while both run.
 "$RX_SOURCE_DIR/scripts/pg-cluster.sh" pause "$pg_state" || fail "expected the server to stop"
-click_at "$query" $((8 + 522 + 40)) $((8 + 16 + 15))   # 查询 once more
+click_control "$query" 按钮_查询   # 查询 once more
 sleep 0.5
-shot_query_list "$query" list-server-down
+shot_control "$query" 超级列表框1 list-server-down
 changed=$(pixels_between list-empty list-server-down)
 [ "$changed" -lt 50 ] 2>/dev/null ||
     fail "expected room 2's list to come back empty with the server down, saw $changed pixels differ from an empty list"
@@ -84,14 +80,14 @@ PROGRAM_PID=$room1
 saves_failed() { grep -c "Saving the visit into 基本资料 failed" "$E2E_DIR/program.log" || true; }
 xdotool windowactivate --sync "$entry1"
 wait_active "$entry1"
-click_entry_button "$entry1" 229 596   # 保    存, the server down
+click_control "$entry1" 按钮_保存   # 保    存, the server down
 answer_message "提示信息" room1-save-failed
 expect_equal "saves room 1 logged as failed with the server down" 1 "$(saves_failed)"
 kill -0 "$room1" 2>/dev/null || fail "expected room 1 to keep running with the server down"
 
 # Back up: the next save goes in without anything being done to the program.
 "$RX_SOURCE_DIR/scripts/pg-cluster.sh" resume "$pg_state" || fail "expected the server to start again"
-click_entry_button "$entry1" 229 596   # 保    存 again
+click_control "$entry1" 按钮_保存   # 保    存 again
 answer_message "提示信息" room1-saved-again
 expect_equal "saves room 1 logged as failed after the server came back" 1 "$(saves_failed)"
 expect_equal "rows of 欧阳雪 on the server after the failed and the repeated save" 2 "$(server_rows 欧阳雪)"

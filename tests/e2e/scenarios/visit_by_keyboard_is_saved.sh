@@ -18,8 +18,7 @@ shot visit-patient
 
 add_drugs "$entry" "ZHQ 10" "ZGC 6"
 shot visit-drugs
-click_entry_button "$entry" 229 596   # 保    存
-answer_message "提示信息" visit-saved
+click_save "$entry" visit-saved
 
 row=$(sql sj.accdb "select 姓名,性别,年龄,年龄单位,住址,诊断,substr(登记时间,1,10),处方号,频率,用法,用量单位,现病史,中药处方,备注,备注2,记录 from 基本资料")
 [ -n "$row" ] || fail "expected one row in 基本资料 after the save, saw none"
