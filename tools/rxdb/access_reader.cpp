@@ -23,6 +23,7 @@
 #include <set>
 
 #include "drivers/access_sqlite/access_types.h"
+#include "platform/text/iconv.h"
 #include "tools/rxdb/access_reader.h"
 
 namespace rx::rxdb::access {
@@ -77,17 +78,16 @@ bool setDecoders(MdbHandle* mdb, const std::string& override, std::string& used,
         used =
             override.empty() ? "Unicode" : "Unicode (a code page applies to Access 97 files only)";
     }
-    iconv_t in = iconv_open("UTF-8", from.c_str());
-    iconv_t out = iconv_open(from.c_str(), "UTF-8");
-    if (in == (iconv_t)-1 || out == (iconv_t)-1) {
-        if (in != (iconv_t)-1) iconv_close(in);
-        if (out != (iconv_t)-1) iconv_close(out);
+    rx::text::Iconv in("UTF-8", from.c_str());
+    rx::text::Iconv out(from.c_str(), "UTF-8");
+    if (!in.valid() || !out.valid()) {
         error = "unknown code page " + (override.empty() ? from : override);
         return false;
     }
     mdb_iconv_close(mdb);
-    mdb->iconv_in = in;
-    mdb->iconv_out = out;
+    // The library closes them with the handle.
+    mdb->iconv_in = in.release();
+    mdb->iconv_out = out.release();
     return true;
 }
 
