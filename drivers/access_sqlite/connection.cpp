@@ -45,9 +45,10 @@ std::string completed(const ConnectionText& text, const std::string& dbq) {
         const std::string& value = sameName(k, "DBQ") ? dbq : v;
         if (sameName(k, "DBQ")) wroteDbq = true;
         bool brace = value.find_first_of(";{}") != std::string::npos || sameName(k, "DRIVER");
-        out += k + "=" + (brace ? "{" + value + "}" : value) + ";";
+        out += k + "=" + (brace ? braced(value) : value) + ";";
     }
-    if (!wroteDbq) out += "DBQ=" + dbq + ";";
+    if (!wroteDbq)
+        out += "DBQ=" + (dbq.find_first_of(";{}") != std::string::npos ? braced(dbq) : dbq) + ";";
     return out;
 }
 
@@ -89,7 +90,7 @@ void Connection::connectDsn(const std::string& dsn) {
     if (dbq.empty() && serverSettings(dsn, "", "", &profileValueIn)) return connect("DSN=" + dsn);
     if (dbq.empty())
         raise(ErrorKind::ConnectFailed, "Data source '" + dsn + "' names no database file (DBQ)");
-    connect("DSN=" + dsn + ";DBQ={" + dbq + "}");
+    connect("DSN=" + dsn + ";DBQ=" + braced(dbq));
 }
 
 void Connection::disconnect() {

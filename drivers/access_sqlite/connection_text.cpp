@@ -34,9 +34,18 @@ ConnectionText parseConnectionText(std::string_view text) {
         size_t valueStart = eq + 1;
         std::string value;
         if (valueStart < text.size() && text[valueStart] == '{') {
-            size_t close = text.find('}', valueStart + 1);
-            if (close == std::string_view::npos) close = text.size();
-            value.assign(text.substr(valueStart + 1, close - valueStart - 1));
+            // Inside braces "}}" stands for one '}', as ODBC has it.
+            size_t close = valueStart + 1;
+            for (; close < text.size(); ++close) {
+                if (text[close] != '}') {
+                    value += text[close];
+                } else if (close + 1 < text.size() && text[close + 1] == '}') {
+                    value += '}';
+                    ++close;
+                } else {
+                    break;
+                }
+            }
             semi = text.find(';', close);
         } else {
             semi = text.find(';', valueStart);
@@ -48,6 +57,12 @@ ConnectionText parseConnectionText(std::string_view text) {
         pos = semi + 1;
     }
     return out;
+}
+
+std::string braced(std::string_view value) {
+    std::string out = "{";
+    for (const char c : value) out += c == '}' ? std::string("}}") : std::string(1, c);
+    return out + '}';
 }
 
 bool isTrueValue(std::string_view value) {

@@ -18,6 +18,9 @@ struct ConnectionText {
 // Empty entries (";;") and entries without "=" are skipped, as Access does.
 ConnectionText parseConnectionText(std::string_view text);
 
+// The value in braces, each '}' doubled: what parseConnectionText reads back.
+std::string braced(std::string_view value);
+
 // True for "1", "yes", "true", "on" (any case).
 bool isTrueValue(std::string_view value);
 
