@@ -40,9 +40,9 @@ Fingerprint fingerprint(OdbcConnection& c, const std::vector<std::string>& table
         }
         auto& [count, digests] = out[t];
         count = rows.size();
-        for (const QByteArray& c : columns)
+        for (const QByteArray& column : columns)
             digests.push_back(
-                QCryptographicHash::hash(c, QCryptographicHash::Sha256).toHex().toStdString());
+                QCryptographicHash::hash(column, QCryptographicHash::Sha256).toHex().toStdString());
     }
     return out;
 }
