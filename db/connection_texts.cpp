@@ -2,6 +2,8 @@
 
 #include <QDir>
 
+#include "platform/names/names.h"
+
 using namespace Qt::StringLiterals;
 
 namespace rx::db {
@@ -25,21 +27,22 @@ QChar nativeSeparatorChar() {
 }
 
 QString accessDsnName() {
-    return u"MS ACCESS DATABASE"_s;
+    return QString::fromUtf8(names::kDataSourceName);
 }
 
 QString prescriptionDatabasePath(const QString& programDir, QChar separator) {
-    return dataFile(programDir, separator, u"sj.accdb"_s);
+    return dataFile(programDir, separator, QString::fromUtf8(names::kPrescriptionFile));
 }
 
 QString drugDatabasePath(const QString& programDir, QChar separator) {
-    return dataFile(programDir, separator, u"xs.mdb"_s);
+    return dataFile(programDir, separator, QString::fromUtf8(names::kDrugFile));
 }
 
 QString prescriptionConnectionText(const QString& programDir, QChar separator) {
-    return u"ODBC;DSN=MS ACCESS DATABASE;DBQ="_s + prescriptionDatabasePath(programDir, separator) +
-           u";driver={microsoft access driver (*.mdb, *.accdb)};;driverid=25;fil=ms access;"
-           u"maxbuffersize=2048;pagetimeout=5;pwd="_s;
+    return u"ODBC;DSN="_s + accessDsnName() + u";DBQ="_s +
+           prescriptionDatabasePath(programDir, separator) + u";driver={"_s +
+           QString::fromUtf8(names::kDriverNameLower) +
+           u"};;driverid=25;fil=ms access;maxbuffersize=2048;pagetimeout=5;pwd="_s;
 }
 
 QString drugConnectionText(const QString& filePath) {

@@ -24,7 +24,9 @@ repo=$(cd "${1:-$here}" && pwd)
 ref=${2:-HEAD}
 out=${3:-fresh-check-$(date -u +%Y%m%d-%H%M%S)}
 out=$(mkdir -p "$out" && cd "$out" && pwd)
-mirror=${RX_DEBIAN_MIRROR:-http://deb.debian.org/debian}
+# shellcheck source=scripts/debian-sources.sh
+. "$here/scripts/debian-sources.sh"
+mirror=$(debian_mirror) || exit 1
 [ "$(id -u)" -eq 0 ] || { echo "fresh-machine-check: run as root" >&2; exit 1; }
 command -v debootstrap >/dev/null || { echo "fresh-machine-check: needs debootstrap" >&2; exit 1; }
 commit=$(git -C "$repo" rev-parse --verify "$ref^{commit}")
@@ -72,8 +74,7 @@ make_root() {
     debootstrap --variant=minbase bookworm "$root" "$mirror" >"$out/debootstrap.log" 2>&1
     # The archive is reached the way this machine reaches it (proxy, mirror settings).
     grep -l '^Acquire::' /etc/apt/apt.conf.d/* 2>/dev/null | xargs -r cp -t "$root/etc/apt/apt.conf.d/"
-    printf 'deb %s bookworm main\ndeb %s bookworm-updates main\ndeb %s-security bookworm-security main\n' \
-        "$mirror" "$mirror" "$mirror" >"$root/etc/apt/sources.list"
+    debian_sources_list >"$root/etc/apt/sources.list"
     printf '#!/bin/sh\nexit 101\n' >"$root/usr/sbin/policy-rc.d"
     chmod +x "$root/usr/sbin/policy-rc.d"
     cp /etc/resolv.conf "$root/etc/resolv.conf"

@@ -19,6 +19,18 @@ here=$(cd "$(dirname "$0")" && pwd)
 root="$work/root"
 out="$work/out"
 mounted=()
+# shellcheck source=scripts/debian-sources.sh
+. "$here/debian-sources.sh"
+mirror=$(debian_mirror) || exit 1
+# The names the package registers and uses, as the build's CMakeLists.txt gives them.
+cmake_name() { sed -n "s/^set($1 \"\(.*\)\")\$/\1/p" "$here/../CMakeLists.txt"; }
+driver_name=$(cmake_name RX_ACCESS_DRIVER_NAME)
+dsn=$(cmake_name RX_ACCESS_DSN_NAME)
+prescriptions=$(cmake_name RX_PRESCRIPTION_FILE)
+if [ -z "$driver_name" ] || [ -z "$dsn" ] || [ -z "$prescriptions" ]; then
+    echo "package-check: the names are missing from CMakeLists.txt" >&2
+    exit 1
+fi
 
 # Unmounts everything this run mounted, innermost first, on every way out.
 cleanup() {
@@ -46,18 +58,14 @@ fresh_root() {
     if [ ! -f "$work/minbase.tar" ]; then
         step "debootstrap --variant=minbase bookworm (once)"
         rm -rf "$work/base"
-        debootstrap --variant=minbase bookworm "$work/base" http://deb.debian.org/debian >"$work/debootstrap.log"
+        debootstrap --variant=minbase bookworm "$work/base" "$mirror" >"$work/debootstrap.log"
         tar -C "$work/base" -cf "$work/minbase.tar" .
         rm -rf "$work/base"
     fi
     rm -rf "$root" "$out"
     mkdir -p "$root" "$out"
     tar -C "$root" -xf "$work/minbase.tar"
-    cat >"$root/etc/apt/sources.list" <<'LIST'
-deb http://deb.debian.org/debian bookworm main
-deb http://deb.debian.org/debian bookworm-updates main
-deb http://deb.debian.org/debian-security bookworm-security main
-LIST
+    debian_sources_list >"$root/etc/apt/sources.list"
     cp /etc/resolv.conf "$root/etc/resolv.conf"
     # No daemon of the root starts on the host's behalf.
     printf '#!/bin/sh\nexit 101\n' >"$root/usr/sbin/policy-rc.d"
@@ -83,9 +91,9 @@ newer_package() {
 }
 
 registrations() {
-    echo "driver sections: $(grep -c '^\[Microsoft Access Driver' "$root/etc/odbcinst.ini" || true)," \
+    echo "driver sections: $(grep -cxF "[$driver_name]" "$root/etc/odbcinst.ini" || true)," \
         "$(grep -i '^UsageCount' "$root/etc/odbcinst.ini" || echo 'no UsageCount')," \
-        "data sources: $(grep -c '^\[MS ACCESS DATABASE\]' "$root/etc/odbc.ini" || true)"
+        "data sources: $(grep -cxF "[$dsn]" "$root/etc/odbc.ini" || true)"
 }
 
 expect_registered_once() {
@@ -97,7 +105,7 @@ expect_registered_once() {
         fail "expected the driver and data source registered once after $1, saw: $seen"
 }
 
-visits() { in_root sqlite3 -batch -noheader /var/lib/rx-workstation/sj.accdb "select 姓名 from 基本资料"; }
+visits() { in_root sqlite3 -batch -noheader "/var/lib/rx-workstation/$prescriptions" "select 姓名 from 基本资料"; }
 
 expect_visit() {
     local seen
@@ -114,7 +122,7 @@ in_root apt-get update -qq
 in_root sh -c "cd /tmp && apt-get install -y -qq ./$(basename "$deb")" >"$out/install.log" 2>&1 ||
     { tail -30 "$out/install.log"; fail "apt-get install of the package"; }
 expect_registered_once "the first install"
-in_root odbcinst -q -d -n 'Microsoft Access Driver (*.mdb, *.accdb)' >"$out/odbcinst-driver.txt"
+in_root odbcinst -q -d -n "$driver_name" >"$out/odbcinst-driver.txt"
 
 step "test tools in the root, not the package's dependencies"
 in_root apt-get install -y -qq --no-install-recommends xvfb xauth openbox xdotool x11-utils \
@@ -140,12 +148,12 @@ sed 's/^/   /' "$out/session/data-while-running.txt"
 expect_visit "the doctor's save"
 in_root ls -la /var/lib/rx-workstation | tee "$out/data-folder.txt"
 
-step "outsider reads the data folder and sj.accdb"
-if as_user outsider "cat /var/lib/rx-workstation/sj.accdb >/dev/null" 2>"$out/outsider.txt"; then
+step "outsider reads the data folder and $prescriptions"
+if as_user outsider "cat /var/lib/rx-workstation/$prescriptions >/dev/null" 2>"$out/outsider.txt"; then
     fail "expected the outsider's read of sj.accdb to fail, it succeeded"
 fi
 echo "   outsider: $(cat "$out/outsider.txt")"
-if as_user outsider "sqlite3 /var/lib/rx-workstation/sj.accdb 'select count(*) from 基本资料'" >>"$out/outsider.txt" 2>&1; then
+if as_user outsider "sqlite3 /var/lib/rx-workstation/$prescriptions 'select count(*) from 基本资料'" >>"$out/outsider.txt" 2>&1; then
     fail "expected the outsider's query of sj.accdb to fail, it succeeded"
 fi
 

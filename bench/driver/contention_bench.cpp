@@ -21,6 +21,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/names/names.h"
 #include "platform/text/gb18030.h"
 #include "tools/rxdb/rxdb.h"
 
@@ -168,7 +169,7 @@ int main(int argc, char** argv) {
         if (!mkdtemp(pattern)) return 2;
         dir = pattern;
     }
-    const std::string file = dir + "/sj.accdb";
+    const std::string file = dir + "/" + rx::names::kPrescriptionFile;
     std::filesystem::remove(file);
     if (auto s = rx::rxdb::createPrescriptionDatabase(file, RX_ACCESS_DRIVER_PATH); !s) {
         std::cerr << s.message << '\n';

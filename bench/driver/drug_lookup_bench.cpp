@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "bench/support/bench_server.h"
+#include "platform/names/names.h"
 #include "platform/text/gb18030.h"
 #include "tools/rxdb/rxdb.h"
 
@@ -50,7 +51,7 @@ std::vector<rx::rxdb::DrugRow> makeCatalogue() {
 }
 
 bool prepareFile(const std::string& dir) {
-    gFile = dir + "/xs.mdb";
+    gFile = dir + "/" + rx::names::kDrugFile;
     auto s = rx::rxdb::createDrugDatabase(gFile, RX_ACCESS_DRIVER_PATH);
     if (s) s = rx::rxdb::importDrugRows(gFile, "仓库", makeCatalogue(), RX_ACCESS_DRIVER_PATH);
     if (!s) std::cerr << s.message << '\n';
@@ -67,7 +68,7 @@ void prepareServer(const std::string& dir, const rx::bench::BenchServer& server)
     std::ofstream(dir + "/odbcinst.ini") << "";
     std::ofstream(dir + "/odbc.ini")
         << "[" << kServerDsn << "]\nDriver = " << RX_ACCESS_DRIVER_PATH << "\n"
-        << server.dataSourceKeys("xs.mdb");
+        << server.dataSourceKeys(rx::names::kDrugFile);
     setenv("ODBCSYSINI", dir.c_str(), 1);
     setenv("ODBCINI", (dir + "/odbc.ini").c_str(), 1);
     auto s = rx::rxdb::createDrugTables(kServerDsn, gFile);

@@ -10,6 +10,7 @@
 #include <iostream>
 
 #include "bench/support/bench_server.h"
+#include "platform/names/names.h"
 #include "tools/rxdb/import_access.h"
 
 namespace {
@@ -78,7 +79,7 @@ void BM_WriteVisits(benchmark::State& state, bool onServer) {
         return;
     }
     const rx::rxdb::access::Database& db = memoryVisits();
-    const std::string file = gDir + "/sj.accdb";
+    const std::string file = gDir + "/" + rx::names::kPrescriptionFile;
     for (auto _ : state) {
         if (!onServer) removeFile(file);
         rx::rxdb::Status s = rx::rxdb::writeTables(
@@ -91,11 +92,13 @@ void BM_WriteVisits(benchmark::State& state, bool onServer) {
 }
 
 void BM_ImportFixtures(benchmark::State& state) {
-    const std::string sj = gDir + "/f_sj.accdb", xs = gDir + "/f_xs.mdb";
+    const std::string sj = gDir + "/f_" + rx::names::kPrescriptionFile,
+                      xs = gDir + "/f_" + rx::names::kDrugFile;
     for (auto _ : state) {
         removeFile(sj);
         removeFile(xs);
-        for (auto [from, to] : {std::pair{"sj.accdb", sj}, std::pair{"xs.mdb", xs}}) {
+        for (auto [from, to] :
+             {std::pair{rx::names::kPrescriptionFile, sj}, std::pair{rx::names::kDrugFile, xs}}) {
             rx::rxdb::Status s = rx::rxdb::importAccess(
                 std::string(RX_ACCESS_FIXTURES) + "/" + from, {to, ""}, options());
             if (!s) state.SkipWithError(s.message.c_str());
@@ -122,7 +125,7 @@ void prepareServer(const rx::bench::BenchServer& server) {
     std::ofstream(gDir + "/odbcinst.ini") << "";
     std::ofstream(gDir + "/odbc.ini")
         << "[" << kServerDsn << "]\nDriver = " << RX_ACCESS_DRIVER_PATH << "\n"
-        << server.dataSourceKeys("sj.accdb");
+        << server.dataSourceKeys(rx::names::kPrescriptionFile);
     setenv("ODBCSYSINI", gDir.c_str(), 1);
     setenv("ODBCINI", (gDir + "/odbc.ini").c_str(), 1);
 }

@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "drivers/access_sqlite/catalog.h"
+#include "platform/names/names.h"
 
 namespace rx::access {
 namespace {
@@ -80,7 +81,7 @@ std::optional<ServerSettings> serverSettings(const std::string& dsn, const std::
     if (const std::string t = value("PGStatementTimeout"); !t.empty())
         s.statementTimeoutS = std::atoi(t.c_str());
     std::string files = value("PGFiles");
-    if (files.empty()) files = "sj.accdb";
+    if (files.empty()) files = names::kPrescriptionFile;
     if (!dbq.empty() && !listed(files, dbq)) return std::nullopt;
     for (const auto& [k, v] : s.keywords) {
         if (!namesServer(k)) continue;

@@ -145,11 +145,10 @@ std::string backupStamp(std::time_t when) {
 
 std::string restoredName(const fs::path& backup) {
     const std::string name = backup.filename().string();
-    const std::string ext = backup.extension().string();
-    for (const char* kind : {"sj", "xs"}) {
-        const std::string target = std::string(kind) + (kind[0] == 's' ? ".accdb" : ".mdb");
-        const bool extOk = ext == fs::path(target).extension().string();
-        if (name == target || (extOk && name.rfind(std::string(kind) + "-", 0) == 0)) return target;
+    for (const fs::path target : {fs::path(names::kPrescriptionFile), fs::path(names::kDrugFile)}) {
+        const bool extOk = backup.extension() == target.extension();
+        if (name == target.string() || (extOk && name.rfind(target.stem().string() + "-", 0) == 0))
+            return target.string();
     }
     return {};
 }
@@ -190,7 +189,7 @@ Status backupDataFolder(const fs::path& dataDir, const fs::path& destDir, const 
     std::error_code ec;
     if (!fs::is_directory(destDir, ec)) return {false, destDir.string() + ": no such folder"};
     Status all{true, {}};
-    for (const char* name : {"sj.accdb", "xs.mdb"}) {
+    for (const char* name : {names::kPrescriptionFile, names::kDrugFile}) {
         const fs::path file = dataDir / name;
         const fs::path stem = fs::path(name).stem();
         auto server = access::serverSettings(dsn, {}, file.string(), profileValue);
@@ -218,13 +217,13 @@ namespace rx::rxdb {
 Status restoreDatabase(const fs::path& backup, const fs::path& dataDir, bool force) {
     const std::string name = restoredName(backup);
     if (name.empty())
-        return {false,
-                backup.string() + ": its name is not that of a backup of sj.accdb or xs.mdb"};
+        return {false, backup.string() + ": its name is not that of a backup of " +
+                           names::kPrescriptionFile + " or " + names::kDrugFile};
     std::string error;
     Db src = openFile(backup, false, error);
     TableCounts counts;
     if (src) counts = checkedCounts(src.get(), error);
-    if (error.empty() && !counts.count(name == "sj.accdb" ? "基本资料" : "仓库"))
+    if (error.empty() && !counts.count(name == names::kPrescriptionFile ? "基本资料" : "仓库"))
         error = "it holds none of the tables of " + name;
     if (!error.empty()) return {false, backup.string() + ": refused, " + error};
     const fs::path target = dataDir / name;

@@ -307,7 +307,7 @@ void writeTable(odbc::Connection& to, const Table& t, bool replace, std::string&
 Status openTarget(const ImportTarget& target, bool prescriptions, const ImportOptions& o,
                   std::string& text, bool& created) {
     if (!target.dsn.empty()) {
-        text = dsnText(target.dsn, prescriptions ? "sj.accdb" : "xs.mdb");
+        text = dsnText(target.dsn, prescriptions ? names::kPrescriptionFile : names::kDrugFile);
         return {};
     }
     std::error_code ec;
@@ -333,8 +333,10 @@ std::string wrongKind(const fs::path& file, bool prescriptions, const std::strin
         for (const std::string& other : prescriptions ? kDrugTables : kPrescriptionTables)
             if (exists(probe, other))
                 return file.string() + " holds the table " + other + "; the " +
-                       (prescriptions ? "prescription tables belong in the file like sj.accdb"
-                                      : "drug tables belong in the file like xs.mdb");
+                       (prescriptions ? "prescription tables belong in the file like " +
+                                            std::string(names::kPrescriptionFile)
+                                      : "drug tables belong in the file like " +
+                                            std::string(names::kDrugFile));
     } catch (const odbc::Error&) {
     }
     return {};

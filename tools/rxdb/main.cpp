@@ -104,9 +104,9 @@ std::optional<rx::rxdb::Status> serverCommand(const std::vector<std::string>& ar
     namespace r = rx::rxdb;
     const bool file = args.size() == 2;
     if (args[0] == "create-prescriptions" && args.size() <= 2)
-        return r::createPrescriptionTables(o.dsn, file ? args[1] : "sj.accdb");
+        return r::createPrescriptionTables(o.dsn, file ? args[1] : rx::names::kPrescriptionFile);
     if (args[0] == "create-drugs" && args.size() <= 2)
-        return r::createDrugTables(o.dsn, file ? args[1] : "xs.mdb");
+        return r::createDrugTables(o.dsn, file ? args[1] : rx::names::kDrugFile);
     if (args[0] == "copy" && file) return r::copyToServer(args[1], o.dsn, o.driver);
     if (args[0] == "copy-back" && file) return r::copyFromServer(o.dsn, args[1], o.driver);
     return std::nullopt;

@@ -14,11 +14,12 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/names/names.h"
 #include "tools/rxdb/drug_csv.h"
 
 namespace rx::rxdb {
 
-inline constexpr const char* kDriverName = "Microsoft Access Driver (*.mdb, *.accdb)";
+inline constexpr const char* kDriverName = names::kDriverName;
 
 struct Status {
     bool ok = true;
@@ -54,8 +55,9 @@ Status importDrugs(const std::filesystem::path& file, std::string_view table,
 // the file (the PG* keys of its odbc.ini section); refused when the data
 // source keeps that file locally.
 Status createPrescriptionTables(const std::string& dsn,
-                                const std::filesystem::path& file = "sj.accdb");
-Status createDrugTables(const std::string& dsn, const std::filesystem::path& file = "xs.mdb");
+                                const std::filesystem::path& file = names::kPrescriptionFile);
+Status createDrugTables(const std::string& dsn,
+                        const std::filesystem::path& file = names::kDrugFile);
 
 // The PostgreSQL statements that let the consulting rooms' login role read
 // and add visits and nothing else: CONNECT on the database (taken from
