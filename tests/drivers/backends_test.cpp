@@ -143,9 +143,9 @@ TEST_P(Dialect, SameAnswerOnTheFileAndTheServer) {
 INSTANTIATE_TEST_SUITE_P(Table, Dialect,
                          ::testing::Combine(::testing::ValuesIn(kCases),
                                             ::testing::Values(Store::File, Store::Server)),
-                         [](const auto& info) {
-                             return std::string(std::get<0>(info.param).name) + "On" +
-                                    storeName(std::get<1>(info.param));
+                         [](const auto& p) {
+                             return std::string(std::get<0>(p.param).name) + "On" +
+                                    storeName(std::get<1>(p.param));
                          });
 
 // Types, length limits, counters and transactions, which need more than one statement.
@@ -305,7 +305,7 @@ TEST_P(OnBothStores, ThreeWorkstationsSaveAThousandVisitsEachAtOnce) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Stores, OnBothStores, ::testing::Values(Store::File, Store::Server),
-                         [](const auto& info) { return storeName(info.param); });
+                         [](const auto& p) { return storeName(p.param); });
 
 // Only the server can go away under a running workstation.
 class ServerConnection : public ::testing::Test {

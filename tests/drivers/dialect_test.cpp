@@ -3,9 +3,9 @@
 
 #include <gtest/gtest.h>
 
-#include "drivers/access_sqlite/errors.h"
-#include "drivers/access_sqlite/sql_parser.h"
-#include "drivers/access_sqlite/translator.h"
+#include "drivers/access_sqlite/common/errors.h"
+#include "drivers/access_sqlite/sql/parser.h"
+#include "drivers/access_sqlite/sql/translator.h"
 
 namespace rx::access {
 namespace {
@@ -143,7 +143,7 @@ INSTANTIATE_TEST_SUITE_P(
              nullptr, "42000"},
         Case{"SystemTable", "select * from sqlite_master", nullptr, "42S02"},
         Case{"Garbage", "selec * from 检索", nullptr, "42000"}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& p) { return std::string(p.param.name); });
 
 // The same AST written for a server: numbered parameters, text folded by
 // the "C" rules on both sides, empty values sorted as the file sorts them,
@@ -197,7 +197,7 @@ INSTANTIATE_TEST_SUITE_P(
              ""},
         Case{"UnknownTable", "select * from 病人", nullptr, "42S02"},
         Case{"NotADate", "select * from 检索 where 时间 > 'soon'", nullptr, "22018"}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& p) { return std::string(p.param.name); });
 
 TEST(ServerDialectValues, ClassesBecomeAnchoredExpressionsOverFoldedText) {
     std::string state;

@@ -291,9 +291,9 @@ TEST_P(ProgramStatements, LongChainsOfOneOperatorRunAndKeepTheirOrder) {
 }
 
 INSTANTIATE_TEST_SUITE_P(File, FileStatements, ::testing::Values(Store::File),
-                         [](const auto& info) { return storeName(info.param); });
+                         [](const auto& p) { return storeName(p.param); });
 INSTANTIATE_TEST_SUITE_P(Stores, ProgramStatements, ::testing::Values(Store::File, Store::Server),
-                         [](const auto& info) { return storeName(info.param); });
+                         [](const auto& p) { return storeName(p.param); });
 
 }  // namespace
 }  // namespace rx::test

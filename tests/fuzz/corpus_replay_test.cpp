@@ -36,7 +36,7 @@ INSTANTIATE_TEST_SUITE_P(Targets, FuzzCorpus,
                          ::testing::Values(Target{"statement", feedStatement},
                                            Target{"connection_text", feedConnectionText},
                                            Target{"gb18030", feedGb18030}),
-                         [](const auto& info) { return std::string(info.param.folder); });
+                         [](const auto& p) { return std::string(p.param.folder); });
 
 }  // namespace
 }  // namespace rx::fuzz

@@ -7,11 +7,11 @@
 #include <cstdlib>
 #include <memory>
 
-#include "drivers/access_sqlite/connection_text.h"
-#include "drivers/access_sqlite/errors.h"
-#include "drivers/access_sqlite/sql_parser.h"
-#include "drivers/access_sqlite/storage.h"
-#include "drivers/access_sqlite/translator.h"
+#include "drivers/access_sqlite/odbc/connection_text.h"
+#include "drivers/access_sqlite/common/errors.h"
+#include "drivers/access_sqlite/sql/parser.h"
+#include "drivers/access_sqlite/sqlite/storage.h"
+#include "drivers/access_sqlite/sql/translator.h"
 #include "platform/text/gb18030.h"
 
 namespace rx::fuzz {

@@ -22,7 +22,7 @@
 #include <memory>
 #include <set>
 
-#include "drivers/access_sqlite/access_types.h"
+#include "platform/access_values/access_types.h"
 #include "platform/text/iconv.h"
 #include "tools/rxdb/access_reader.h"
 

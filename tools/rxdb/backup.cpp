@@ -6,7 +6,7 @@
 #include <map>
 #include <memory>
 
-#include "drivers/access_sqlite/server_settings.h"
+#include "platform/access_values/server_settings.h"
 #include "tools/rxdb/private_files.h"
 
 #ifndef RX_DATA_DIR
