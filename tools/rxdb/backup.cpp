@@ -145,7 +145,8 @@ std::string backupStamp(std::time_t when) {
 
 std::string restoredName(const fs::path& backup) {
     const std::string name = backup.filename().string();
-    for (const fs::path target : {fs::path(names::kPrescriptionFile), fs::path(names::kDrugFile)}) {
+    for (const fs::path& target :
+         {fs::path(names::kPrescriptionFile), fs::path(names::kDrugFile)}) {
         const bool extOk = backup.extension() == target.extension();
         if (name == target.string() || (extOk && name.rfind(target.stem().string() + "-", 0) == 0))
             return target.string();
