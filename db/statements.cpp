@@ -1,23 +1,40 @@
 #include "db/statements.h"
 
 #include "db/date_forms.h"
+#include "db/schema.h"
 
 using namespace Qt::StringLiterals;
 
 namespace rx::db {
 namespace {
 
+QString text(std::string_view utf8) {
+    return QString::fromUtf8(utf8.data(), qsizetype(utf8.size()));
+}
+
+QString columnName(const schema::Table& table, int position) {
+    return text(table.at(position).name);
+}
+
 // The searches have no space between the second bound and "and", nor between
 // "like" and the quote; the stored statements have always looked like this.
-QString rangeSearch(const QString& table, const QString& dateColumn, const QDate& start,
+QString rangeSearch(const schema::Table& table, int datePosition, const QDate& start,
                     const QDate& end, const QString& name) {
-    return u"select * from "_s + table + u" where "_s + dateColumn + u" BETWEEN "_s +
-           dateBound(start) + u" and "_s + dateBound(end) + u"and 姓名 like'%"_s + quoted(name) +
+    const QString dateColumn = columnName(table, datePosition);
+    return u"select * from "_s + text(table.name) + u" where "_s + dateColumn + u" BETWEEN "_s +
+           dateBound(start) + u" and "_s + dateBound(end) + u"and "_s +
+           columnName(table, schema::kNamePosition) + u" like'%"_s + quoted(name) +
            u"%' order by "_s + dateColumn + u" desc"_s;
 }
 
-QString lookup(const QString& table, const QString& code) {
-    return u"select * from "_s + table + u" where 存货编码 like '%"_s + quoted(code) + u"%'"_s;
+QString lookup(const schema::Table& table, const QString& code) {
+    return u"select * from "_s + text(table.name) + u" where "_s +
+           columnName(table, schema::kCodePosition) + u" like '%"_s + quoted(code) + u"%'"_s;
+}
+
+QString insertInto(const schema::Table& table) {
+    return u"INSERT INTO "_s + text(table.name) + u" ("_s + text(schema::columnList(table, ",")) +
+           u") values ('"_s;
 }
 
 }  // namespace
@@ -30,9 +47,8 @@ QString quoted(const QString& value) {
 
 QString VisitInsert(const Visit& visit) {
     const std::array<QString, 16> values = storedTexts(visit);
-    QString sql =
-        u"INSERT INTO 基本资料 (姓名,性别,年龄,年龄单位,住址,诊断,登记时间,处方号,频率,用法,"
-        u"用量单位,现病史,中药处方,备注,备注2,记录) values ('"_s;
+    static_assert(std::tuple_size_v<decltype(values)> + 1 == schema::kVisitColumns.size());
+    QString sql = insertInto(schema::kVisits);
     for (std::size_t i = 0; i < values.size(); ++i) {
         if (i > 0) sql += u"','"_s;
         sql += quoted(values[i]);
@@ -41,25 +57,26 @@ QString VisitInsert(const Visit& visit) {
 }
 
 QString VisitSearch(const QDate& start, const QDate& end, const QString& name) {
-    return rangeSearch(u"基本资料"_s, u"登记时间"_s, start, end, name);
+    return rangeSearch(schema::kVisits, schema::kRegisteredPosition, start, end, name);
 }
 
 QString IndexInsert(const QString& name, const QString& dateText, const QString& complaint,
                     const QString& initials) {
-    return u"INSERT INTO 检索 (姓名,时间,主诉,首拼) values ('"_s + quoted(name) + u"','"_s +
-           quoted(dateText) + u"','"_s + quoted(complaint) + u"','"_s + quoted(initials) + u"')"_s;
+    static_assert(schema::kIndexColumns.size() == 5);
+    return insertInto(schema::kIndex) + quoted(name) + u"','"_s + quoted(dateText) + u"','"_s +
+           quoted(complaint) + u"','"_s + quoted(initials) + u"')"_s;
 }
 
 QString IndexSearch(const QDate& start, const QDate& end, const QString& name) {
-    return rangeSearch(u"检索"_s, u"时间"_s, start, end, name);
+    return rangeSearch(schema::kIndex, schema::kIndexTimePosition, start, end, name);
 }
 
 QString HerbalLookup(const QString& code) {
-    return lookup(u"仓库"_s, code);
+    return lookup(schema::kHerbalDrugs, code);
 }
 
 QString WesternLookup(const QString& code) {
-    return lookup(u"西药"_s, code);
+    return lookup(schema::kWesternDrugs, code);
 }
 
 }  // namespace rx::db
