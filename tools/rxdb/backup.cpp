@@ -6,6 +6,7 @@
 #include <map>
 #include <memory>
 
+#include "db/schema.h"
 #include "platform/access_values/server_settings.h"
 #include "tools/rxdb/private_files.h"
 
@@ -224,7 +225,9 @@ Status restoreDatabase(const fs::path& backup, const fs::path& dataDir, bool for
     Db src = openFile(backup, false, error);
     TableCounts counts;
     if (src) counts = checkedCounts(src.get(), error);
-    if (error.empty() && !counts.count(name == names::kPrescriptionFile ? "基本资料" : "仓库"))
+    if (error.empty() && !counts.count(std::string(name == names::kPrescriptionFile
+                                                       ? db::schema::kVisits.name
+                                                       : db::schema::kHerbalDrugs.name)))
         error = "it holds none of the tables of " + name;
     if (!error.empty()) return {false, backup.string() + ": refused, " + error};
     const fs::path target = dataDir / name;

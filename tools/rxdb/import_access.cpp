@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <optional>
 
+#include "db/schema.h"
 #include "tools/rxdb/client.h"
 
 namespace rx::rxdb {
@@ -20,54 +21,52 @@ using access::Kind;
 using access::Row;
 using access::Table;
 
-const std::vector<std::string> kPrescriptionTables = {"基本资料", "检索"};
-const std::vector<std::string> kDrugTables = {"仓库", "西药"};
+namespace schema = rx::db::schema;
+
+const std::vector<std::string> kPrescriptionTables = {std::string(schema::kVisits.name),
+                                                      std::string(schema::kIndex.name)};
+const std::vector<std::string> kDrugTables = {std::string(schema::kHerbalDrugs.name),
+                                              std::string(schema::kWesternDrugs.name)};
 
 bool isPrescriptionTable(const std::string& name) {
     return name == kPrescriptionTables[0] || name == kPrescriptionTables[1];
 }
 
-// The program's columns of a prescription table after the numbering column,
-// with the kind each must have ("text", "number" or "date").
-std::vector<std::pair<std::string, std::string>> programColumns(const std::string& table) {
-    if (table == "检索")
-        return {{"姓名", "text"}, {"时间", "date"}, {"主诉", "text"}, {"首拼", "text"}};
-    std::vector<std::pair<std::string, std::string>> out;
-    for (const char* name :
-         {"姓名", "性别", "年龄", "年龄单位", "住址", "诊断", "登记时间", "处方号", "频率", "用法",
-          "用量单位", "现病史", "中药处方", "备注", "备注2", "记录"})
-        out.emplace_back(name, std::string(name) == "年龄"       ? "number"
-                               : std::string(name) == "登记时间" ? "date"
-                                                                 : "text");
-    return out;
+const schema::Table& prescriptionTable(const std::string& name) {
+    return name == schema::kIndex.name ? schema::kIndex : schema::kVisits;
 }
 
-bool kindFits(Kind k, const std::string& expected) {
-    if (expected == "text") return k == Kind::Text || k == Kind::Memo;
-    if (expected == "date") return k == Kind::DateTime;
+const char* kindName(schema::Kind k) {
+    return k == schema::Kind::DateTime ? "date" : k == schema::Kind::Number ? "number" : "text";
+}
+
+bool kindFits(Kind k, schema::Kind expected) {
+    if (expected == schema::Kind::Text) return k == Kind::Text || k == Kind::Memo;
+    if (expected == schema::Kind::DateTime) return k == Kind::DateTime;
     return k == Kind::Integer || k == Kind::Single || k == Kind::Double || k == Kind::Currency;
 }
 
 // The program reads 基本资料 and 检索 by position: same names in the same
 // order after the numbering column, and nothing more.
 std::string checkPrescriptionColumns(const Table& t) {
-    const auto wanted = programColumns(t.name);
-    if (t.columns.size() != wanted.size() + 1)
+    const auto wanted = prescriptionTable(t.name).columns;
+    if (t.columns.size() != wanted.size())
         return "has " + std::to_string(t.columns.size()) + " columns where the program keeps " +
-               std::to_string(wanted.size() + 1);
-    for (size_t i = 0; i < wanted.size(); ++i) {
-        const Column& c = t.columns[i + 1];
-        if (c.name != wanted[i].first)
-            return "column " + std::to_string(i + 2) + " is " + c.name +
-                   " where the program reads " + wanted[i].first;
-        if (!kindFits(c.kind, wanted[i].second))
-            return "column " + c.name + " is not a " + wanted[i].second + " column";
+               std::to_string(wanted.size());
+    for (size_t i = 1; i < wanted.size(); ++i) {
+        const Column& c = t.columns[i];
+        if (c.name != wanted[i].name)
+            return "column " + std::to_string(i + 1) + " is " + c.name +
+                   " where the program reads " + std::string(wanted[i].name);
+        if (!kindFits(c.kind, wanted[i].kind))
+            return "column " + c.name + " is not a " + kindName(wanted[i].kind) + " column";
     }
     return {};
 }
 
 std::string checkDrugColumns(const Table& t) {
-    for (const char* name : {"存货编码", "存货名称", "规格"}) {
+    for (const schema::Column& wanted : schema::kHerbalDrugs.columns.subspan(1)) {
+        const std::string name(wanted.name);
         bool found = false;
         for (const Column& c : t.columns)
             if (c.name == name) {
@@ -75,7 +74,7 @@ std::string checkDrugColumns(const Table& t) {
                     return "column " + c.name + " is not a text column";
                 found = true;
             }
-        if (!found) return "has no column " + std::string(name) + ", which the drug lookup reads";
+        if (!found) return "has no column " + name + ", which the drug lookup reads";
     }
     return {};
 }
@@ -244,7 +243,7 @@ void makeRoom(odbc::Connection& to, const Table& t, bool replace) {
                       " rows; --replace overwrites them"};
     if (isPrescriptionTable(t.name)) {
         if (!there)
-            execute(to, prescriptionSchema()[t.name == "基本资料" ? 0 : 1]);
+            execute(to, schema::createStatement(prescriptionTable(t.name)));
         else if (rows > 0)
             execute(to, "DELETE FROM [" + t.name + "]");
         return;
@@ -387,7 +386,8 @@ Status writeTables(const access::Database& source, const ImportTarget& target,
 Status importAccess(const fs::path& accessFile, const ImportTarget& target,
                     const ImportOptions& options) {
     access::ReadOptions read;
-    read.tables = {"基本资料", "检索", "仓库", "西药"};
+    read.tables = kPrescriptionTables;
+    read.tables.insert(read.tables.end(), kDrugTables.begin(), kDrugTables.end());
     read.codePage = options.codePage;
     access::ReadResult r = access::readIsolated(accessFile, read);
     if (!r.ok()) return {false, r.error + "; nothing was imported"};

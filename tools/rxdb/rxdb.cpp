@@ -3,6 +3,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "db/schema.h"
 #include "tools/rxdb/client.h"
 #include "tools/rxdb/private_files.h"
 
@@ -46,8 +47,8 @@ Status createWith(const fs::path& file, const std::vector<std::string>& schema,
 Status insertDrugRows(odbc::Connection& c, std::string_view table,
                       const std::vector<DrugRow>& rows) {
     odbc::Transaction t(c);
-    const std::string prefix =
-        "INSERT INTO [" + std::string(table) + "] (存货编码,存货名称,规格) values (";
+    const std::string prefix = "INSERT INTO [" + std::string(table) + "] (" +
+                               db::schema::columnList(db::schema::kHerbalDrugs, ",") + ") values (";
     for (size_t i = 0; i < rows.size(); ++i) {
         const DrugRow& r = rows[i];
         try {
@@ -70,27 +71,13 @@ std::string sqlQuoted(std::string_view value) {
 }
 
 std::vector<std::string> prescriptionSchema() {
-    return {
-        "CREATE TABLE 基本资料 (编号 COUNTER PRIMARY KEY, 姓名 LONGTEXT, 性别 LONGTEXT, 年龄 "
-        "DOUBLE, "
-        "年龄单位 LONGTEXT, 住址 LONGTEXT, 诊断 LONGTEXT, 登记时间 DATETIME, 处方号 LONGTEXT, 频率 "
-        "LONGTEXT, "
-        "用法 LONGTEXT, 用量单位 LONGTEXT, 现病史 LONGTEXT, 中药处方 LONGTEXT, 备注 LONGTEXT, "
-        "备注2 LONGTEXT, "
-        "记录 LONGTEXT)",
-        "CREATE TABLE 检索 (编号 COUNTER PRIMARY KEY, 姓名 LONGTEXT, 时间 DATETIME, 主诉 LONGTEXT, "
-        "首拼 LONGTEXT)",
-    };
+    return {db::schema::createStatement(db::schema::kVisits),
+            db::schema::createStatement(db::schema::kIndex)};
 }
 
 std::vector<std::string> drugSchema() {
-    std::vector<std::string> out;
-    for (const char* table : {"仓库", "西药"})
-        out.push_back(
-            std::string("CREATE TABLE ") + table +
-            " (编号 COUNTER PRIMARY KEY, 存货编码 TEXT(50) NOT NULL, 存货名称 TEXT(255) NOT NULL, "
-            "规格 TEXT(255))");
-    return out;
+    return {db::schema::createStatement(db::schema::kHerbalDrugs),
+            db::schema::createStatement(db::schema::kWesternDrugs)};
 }
 
 Status createPrescriptionDatabase(const fs::path& file, const std::string& driver) {
