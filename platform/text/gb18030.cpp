@@ -1,32 +1,15 @@
 #include "platform/text/gb18030.h"
 
-#include <iconv.h>
-
 #include <cerrno>
+#include <utility>
+
+#include "platform/text/iconv.h"
 
 namespace rx::text {
 namespace {
 
 constexpr std::string_view kUtf8Replacement = "\xEF\xBF\xBD";
 constexpr std::string_view kGbReplacement = "\x84\x31\xA4\x37";  // U+FFFD in GB18030
-
-// One conversion descriptor per direction and thread keeps this thread-safe
-// without locks; opening one per call cost more than the conversion itself
-// when a lookup reads many rows.
-class Iconv {
-public:
-    Iconv(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
-    ~Iconv() {
-        if (valid()) iconv_close(cd_);
-    }
-    Iconv(const Iconv&) = delete;
-    Iconv& operator=(const Iconv&) = delete;
-    bool valid() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
-    iconv_t get() const { return cd_; }
-
-private:
-    iconv_t cd_;
-};
 
 // Converts, stepping over each invalid sequence one byte at a time and putting
 // the replacement in its place.
@@ -67,12 +50,29 @@ Converted convert(const Iconv& cd, std::string_view in, std::string_view replace
 
 }  // namespace
 
+Iconv::Iconv(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
+
+Iconv::~Iconv() {
+    if (valid()) iconv_close(cd_);
+}
+
+bool Iconv::valid() const {
+    return cd_ != reinterpret_cast<iconv_t>(-1);
+}
+
+iconv_t Iconv::release() {
+    return std::exchange(cd_, reinterpret_cast<iconv_t>(-1));
+}
+
 bool isAscii(std::string_view bytes) {
     for (unsigned char c : bytes)
         if (c >= 0x80) return false;
     return true;
 }
 
+// One descriptor per direction and thread keeps this thread-safe without
+// locks; opening one per call cost more than the conversion itself when a
+// lookup reads many rows.
 Converted gb18030ToUtf8(std::string_view gb) {
     thread_local const Iconv cd("UTF-8", "GB18030");
     return convert(cd, gb, kUtf8Replacement);

@@ -97,9 +97,9 @@ TEST_P(RxdbFileModes, EveryFileRxdbMakesKeepsOtherAccountsOut) {
 INSTANTIATE_TEST_SUITE_P(Umasks, RxdbFileModes,
                          ::testing::Values(ModeCase{0, 0660}, ModeCase{0022, 0660},
                                            ModeCase{0027, 0660}, ModeCase{0077, 0600}),
-                         [](const auto& info) {
+                         [](const auto& test) {
                              char name[16];
-                             std::snprintf(name, sizeof name, "Umask%04o", info.param.umask);
+                             std::snprintf(name, sizeof name, "Umask%04o", test.param.umask);
                              return std::string(name);
                          });
 

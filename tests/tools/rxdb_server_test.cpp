@@ -10,6 +10,7 @@
 #include "tests/drivers/odbc_client.h"
 #include "tests/support/temp_program_dir.h"
 #include "tests/support/test_server.h"
+#include "tests/tools/rxdb_command.h"
 #include "tools/rxdb/rxdb.h"
 
 namespace rx::rxdb {
@@ -39,9 +40,9 @@ Fingerprint fingerprint(OdbcConnection& c, const std::vector<std::string>& table
         }
         auto& [count, digests] = out[t];
         count = rows.size();
-        for (const QByteArray& c : columns)
+        for (const QByteArray& column : columns)
             digests.push_back(
-                QCryptographicHash::hash(c, QCryptographicHash::Sha256).toHex().toStdString());
+                QCryptographicHash::hash(column, QCryptographicHash::Sha256).toHex().toStdString());
     }
     return out;
 }
@@ -154,6 +155,56 @@ TEST_F(RxdbServer, ADataSourceWithoutAServerIsRefused) {
     s = createPrescriptionTables(kDsn, other);
     EXPECT_FALSE(s);
     EXPECT_THAT(s.message, HasSubstr("local file"));
+}
+
+// The server's commands with the clinic's files in a folder whose name a
+// connection text could mistake for its own punctuation: the data source
+// must still see sj.accdb and xs.mdb, and the copies take every row.
+TEST_F(RxdbServer, EveryServerCommandReachesTheFileItWasGiven) {
+    const std::filesystem::path top = dir.path().toStdString() + "/top";
+    const std::filesystem::path awkward = top / test::kAwkwardFolder;
+    std::filesystem::create_directories(awkward / "back");
+    const std::string d = driver();
+    const std::string fixtures = RX_ACCESS_FIXTURES;
+    test::runSteps(
+        top, awkward,
+        {
+            {{"--dsn", kDsn, "create-prescriptions", "@/sj.accdb"},
+             "created the tables",
+             "",
+             "基本资料",
+             0},
+            {{"--dsn", kDsn, "create-drugs", "@/xs.mdb"}, "created the tables", "", "仓库", 0},
+            {{"--driver", d, "import-access", fixtures + "/sj.accdb", "@/sj.accdb"},
+             "imported into",
+             "@/sj.accdb",
+             "基本资料",
+             22},
+            {{"--driver", d, "--dsn", kDsn, "copy", "@/sj.accdb"},
+             "copied 基本资料 22, 检索 11",
+             "",
+             "检索",
+             11},
+            {{"--driver", d, "create-prescriptions", "@/back/sj.accdb"},
+             "created",
+             "@/back/sj.accdb",
+             "检索",
+             0},
+            {{"--driver", d, "--dsn", kDsn, "copy-back", "@/back/sj.accdb"},
+             "copied",
+             "@/back/sj.accdb",
+             "基本资料",
+             22},
+            {{"--driver", d, "--dsn", kDsn, "import-access", fixtures + "/xs.mdb"},
+             "imported into the server",
+             "",
+             "仓库",
+             20},
+            {{"--dsn", kDsn, "backup", "@/back", "@/"}, "kept on the server", "", "检索", 11},
+        },
+        [this](const std::string& table) {
+            return std::stoll(server.query("SELECT count(*) FROM \"" + table + "\"")[0][0]);
+        });
 }
 
 }  // namespace

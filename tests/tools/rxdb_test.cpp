@@ -65,7 +65,7 @@ INSTANTIATE_TEST_SUITE_P(
         CsvCase{"NoHeaderColumn", "编码,名称,规格\nDG,当归,1kg\n", 0,
                 "line 1: the header has no column 存货编码"},
         CsvCase{"Empty", "", 0, "the file is empty"}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& test) { return std::string(test.param.name); });
 
 TEST(DrugCsvEncoding, Gb18030FileReadsTheSameAsUtf8) {
     std::string utf8 = "存货编码,存货名称,规格\nAMXLJN,阿莫西林胶囊,0.25g*24粒\n";

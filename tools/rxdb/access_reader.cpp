@@ -23,6 +23,7 @@
 #include <set>
 
 #include "platform/access_values/access_types.h"
+#include "platform/text/iconv.h"
 #include "tools/rxdb/access_reader.h"
 
 namespace rx::rxdb::access {
@@ -77,60 +78,48 @@ bool setDecoders(MdbHandle* mdb, const std::string& override, std::string& used,
         used =
             override.empty() ? "Unicode" : "Unicode (a code page applies to Access 97 files only)";
     }
-    iconv_t in = iconv_open("UTF-8", from.c_str());
-    iconv_t out = iconv_open(from.c_str(), "UTF-8");
-    if (in == (iconv_t)-1 || out == (iconv_t)-1) {
-        if (in != (iconv_t)-1) iconv_close(in);
-        if (out != (iconv_t)-1) iconv_close(out);
+    rx::text::Iconv in("UTF-8", from.c_str());
+    rx::text::Iconv out(from.c_str(), "UTF-8");
+    if (!in.valid() || !out.valid()) {
         error = "unknown code page " + (override.empty() ? from : override);
         return false;
     }
     mdb_iconv_close(mdb);
-    mdb->iconv_in = in;
-    mdb->iconv_out = out;
+    // The library closes them with the handle.
+    mdb->iconv_in = in.release();
+    mdb->iconv_out = out.release();
     return true;
 }
 
-std::optional<Kind> kindOf(int mdbType) {
-    switch (mdbType) {
-        case MDB_BYTE:
-        case MDB_INT:
-        case MDB_LONGINT:
-            return Kind::Integer;
-        case MDB_FLOAT:
-            return Kind::Single;
-        case MDB_DOUBLE:
-            return Kind::Double;
-        case MDB_MONEY:
-            return Kind::Currency;
-        case MDB_DATETIME:
-            return Kind::DateTime;
-        case MDB_BOOL:
-            return Kind::Boolean;
-        case MDB_TEXT:
-            return Kind::Text;
-        case MDB_MEMO:
-            return Kind::Memo;
-        default:
-            return std::nullopt;
-    }
-}
+// What each stored type is carried as; the ones without a kind are named in
+// the refusal.
+struct StoredType {
+    int mdbType;
+    std::optional<Kind> kind;
+    const char* name;
+};
+const StoredType kStoredTypes[] = {
+    {MDB_BYTE, Kind::Integer, "byte"},
+    {MDB_INT, Kind::Integer, "integer"},
+    {MDB_LONGINT, Kind::Integer, "long"},
+    {MDB_FLOAT, Kind::Single, "single"},
+    {MDB_DOUBLE, Kind::Double, "double"},
+    {MDB_MONEY, Kind::Currency, "currency"},
+    {MDB_DATETIME, Kind::DateTime, "date"},
+    {MDB_BOOL, Kind::Boolean, "yes/no"},
+    {MDB_TEXT, Kind::Text, "text"},
+    {MDB_MEMO, Kind::Memo, "memo"},
+    {MDB_OLE, std::nullopt, "OLE object"},
+    {MDB_BINARY, std::nullopt, "binary"},
+    {MDB_REPID, std::nullopt, "replication ID"},
+    {MDB_NUMERIC, std::nullopt, "decimal"},
+    {MDB_COMPLEX, std::nullopt, "attachment or multi-value"},
+};
 
-const char* typeName(int mdbType) {
-    switch (mdbType) {
-        case MDB_OLE:
-            return "OLE object";
-        case MDB_BINARY:
-            return "binary";
-        case MDB_REPID:
-            return "replication ID";
-        case MDB_NUMERIC:
-            return "decimal";
-        case MDB_COMPLEX:
-            return "attachment or multi-value";
-        default:
-            return "unknown";
-    }
+StoredType storedType(int mdbType) {
+    for (const StoredType& t : kStoredTypes)
+        if (t.mdbType == mdbType) return t;
+    return {mdbType, std::nullopt, "unknown"};
 }
 
 // The stored bytes of a fixed-size value, or nothing when the row holds too few.
@@ -232,10 +221,11 @@ std::vector<Row> readRows(MdbHandle* mdb, MdbTableDef* t, size_t longest, std::s
 std::string describeColumns(MdbTableDef* t, Table& out) {
     for (unsigned i = 0; i < t->num_cols; ++i) {
         auto* col = static_cast<MdbColumn*>(g_ptr_array_index(t->columns, i));
-        std::optional<Kind> kind = kindOf(col->col_type);
+        const StoredType stored = storedType(col->col_type);
+        const std::optional<Kind> kind = stored.kind;
         if (!kind)
             return "column " + std::string(col->name) + " is of a type that cannot be carried (" +
-                   typeName(col->col_type) + ")";
+                   stored.name + ")";
         Column c{col->name, *kind, 0, col->is_long_auto != 0};
         // Jet 4 and ACE keep text sizes in bytes of UTF-16.
         if (*kind == Kind::Text)

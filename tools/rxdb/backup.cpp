@@ -6,6 +6,7 @@
 #include <map>
 #include <memory>
 
+#include "db/schema.h"
 #include "platform/access_values/server_settings.h"
 #include "tools/rxdb/private_files.h"
 
@@ -145,11 +146,11 @@ std::string backupStamp(std::time_t when) {
 
 std::string restoredName(const fs::path& backup) {
     const std::string name = backup.filename().string();
-    const std::string ext = backup.extension().string();
-    for (const char* kind : {"sj", "xs"}) {
-        const std::string target = std::string(kind) + (kind[0] == 's' ? ".accdb" : ".mdb");
-        const bool extOk = ext == fs::path(target).extension().string();
-        if (name == target || (extOk && name.rfind(std::string(kind) + "-", 0) == 0)) return target;
+    for (const fs::path& target :
+         {fs::path(names::kPrescriptionFile), fs::path(names::kDrugFile)}) {
+        const bool extOk = backup.extension() == target.extension();
+        if (name == target.string() || (extOk && name.rfind(target.stem().string() + "-", 0) == 0))
+            return target.string();
     }
     return {};
 }
@@ -218,13 +219,15 @@ namespace rx::rxdb {
 Status restoreDatabase(const fs::path& backup, const fs::path& dataDir, bool force) {
     const std::string name = restoredName(backup);
     if (name.empty())
-        return {false,
-                backup.string() + ": its name is not that of a backup of sj.accdb or xs.mdb"};
+        return {false, backup.string() + ": its name is not that of a backup of " +
+                           names::kPrescriptionFile + " or " + names::kDrugFile};
     std::string error;
     Db src = openFile(backup, false, error);
     TableCounts counts;
     if (src) counts = checkedCounts(src.get(), error);
-    if (error.empty() && !counts.count(name == names::kPrescriptionFile ? "基本资料" : "仓库"))
+    if (error.empty() && !counts.count(std::string(name == names::kPrescriptionFile
+                                                       ? db::schema::kVisits.name
+                                                       : db::schema::kHerbalDrugs.name)))
         error = "it holds none of the tables of " + name;
     if (!error.empty()) return {false, backup.string() + ": refused, " + error};
     const fs::path target = dataDir / name;

@@ -4,15 +4,12 @@
 
 #include "tools/rxdb/import_access.h"
 
-#include <sql.h>
-#include <sqlext.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <optional>
 
-#include "platform/odbc/odbc.h"
-#include "platform/text/gb18030.h"
+#include "db/schema.h"
+#include "tools/rxdb/client.h"
 
 namespace rx::rxdb {
 namespace {
@@ -24,54 +21,52 @@ using access::Kind;
 using access::Row;
 using access::Table;
 
-const std::vector<std::string> kPrescriptionTables = {"基本资料", "检索"};
-const std::vector<std::string> kDrugTables = {"仓库", "西药"};
+namespace schema = rx::db::schema;
+
+const std::vector<std::string> kPrescriptionTables = {std::string(schema::kVisits.name),
+                                                      std::string(schema::kIndex.name)};
+const std::vector<std::string> kDrugTables = {std::string(schema::kHerbalDrugs.name),
+                                              std::string(schema::kWesternDrugs.name)};
 
 bool isPrescriptionTable(const std::string& name) {
     return name == kPrescriptionTables[0] || name == kPrescriptionTables[1];
 }
 
-// The program's columns of a prescription table after the numbering column,
-// with the kind each must have ("text", "number" or "date").
-std::vector<std::pair<std::string, std::string>> programColumns(const std::string& table) {
-    if (table == "检索")
-        return {{"姓名", "text"}, {"时间", "date"}, {"主诉", "text"}, {"首拼", "text"}};
-    std::vector<std::pair<std::string, std::string>> out;
-    for (const char* name :
-         {"姓名", "性别", "年龄", "年龄单位", "住址", "诊断", "登记时间", "处方号", "频率", "用法",
-          "用量单位", "现病史", "中药处方", "备注", "备注2", "记录"})
-        out.emplace_back(name, std::string(name) == "年龄"       ? "number"
-                               : std::string(name) == "登记时间" ? "date"
-                                                                 : "text");
-    return out;
+const schema::Table& prescriptionTable(const std::string& name) {
+    return name == schema::kIndex.name ? schema::kIndex : schema::kVisits;
 }
 
-bool kindFits(Kind k, const std::string& expected) {
-    if (expected == "text") return k == Kind::Text || k == Kind::Memo;
-    if (expected == "date") return k == Kind::DateTime;
+const char* kindName(schema::Kind k) {
+    return k == schema::Kind::DateTime ? "date" : k == schema::Kind::Number ? "number" : "text";
+}
+
+bool kindFits(Kind k, schema::Kind expected) {
+    if (expected == schema::Kind::Text) return k == Kind::Text || k == Kind::Memo;
+    if (expected == schema::Kind::DateTime) return k == Kind::DateTime;
     return k == Kind::Integer || k == Kind::Single || k == Kind::Double || k == Kind::Currency;
 }
 
 // The program reads 基本资料 and 检索 by position: same names in the same
 // order after the numbering column, and nothing more.
 std::string checkPrescriptionColumns(const Table& t) {
-    const auto wanted = programColumns(t.name);
-    if (t.columns.size() != wanted.size() + 1)
+    const auto wanted = prescriptionTable(t.name).columns;
+    if (t.columns.size() != wanted.size())
         return "has " + std::to_string(t.columns.size()) + " columns where the program keeps " +
-               std::to_string(wanted.size() + 1);
-    for (size_t i = 0; i < wanted.size(); ++i) {
-        const Column& c = t.columns[i + 1];
-        if (c.name != wanted[i].first)
-            return "column " + std::to_string(i + 2) + " is " + c.name +
-                   " where the program reads " + wanted[i].first;
-        if (!kindFits(c.kind, wanted[i].second))
-            return "column " + c.name + " is not a " + wanted[i].second + " column";
+               std::to_string(wanted.size());
+    for (size_t i = 1; i < wanted.size(); ++i) {
+        const Column& c = t.columns[i];
+        if (c.name != wanted[i].name)
+            return "column " + std::to_string(i + 1) + " is " + c.name +
+                   " where the program reads " + std::string(wanted[i].name);
+        if (!kindFits(c.kind, wanted[i].kind))
+            return "column " + c.name + " is not a " + kindName(wanted[i].kind) + " column";
     }
     return {};
 }
 
 std::string checkDrugColumns(const Table& t) {
-    for (const char* name : {"存货编码", "存货名称", "规格"}) {
+    for (const schema::Column& wanted : schema::kHerbalDrugs.columns.subspan(1)) {
+        const std::string name(wanted.name);
         bool found = false;
         for (const Column& c : t.columns)
             if (c.name == name) {
@@ -79,7 +74,7 @@ std::string checkDrugColumns(const Table& t) {
                     return "column " + c.name + " is not a text column";
                 found = true;
             }
-        if (!found) return "has no column " + std::string(name) + ", which the drug lookup reads";
+        if (!found) return "has no column " + name + ", which the drug lookup reads";
     }
     return {};
 }
@@ -134,10 +129,14 @@ std::string literal(const Cell& cell, Kind kind) {
     return *cell;
 }
 
+std::vector<std::string> columnNames(const Table& t) {
+    std::vector<std::string> names;
+    for (const Column& c : t.columns) names.push_back(c.name);
+    return names;
+}
+
 std::string insertPrefix(const Table& t) {
-    std::string sql = "INSERT INTO [" + t.name + "] (";
-    for (size_t i = 0; i < t.columns.size(); ++i) sql += (i ? ",[" : "[") + t.columns[i].name + "]";
-    return sql + ") values (";
+    return "INSERT INTO [" + t.name + "] (" + columnList(columnNames(t)) + ") values (";
 }
 
 std::string insertStatement(const std::string& prefix, const Table& t, const Row& row) {
@@ -156,135 +155,46 @@ std::string decimalText(std::string s) {
     return s == "-0" ? "0" : s;
 }
 
-std::string utf8(const std::string& gb) {
-    return rx::text::gb18030ToUtf8(gb).bytes;
+// The canonical text of one value of the current row as the target holds it.
+Cell readAs(odbc::Result& r, short position, Kind kind) {
+    switch (kind) {
+        case Kind::Integer:
+        case Kind::Boolean: {
+            std::optional<std::int64_t> v = r.integer(position);
+            if (!v) return std::nullopt;
+            return kind == Kind::Boolean ? std::string(*v ? "1" : "0") : std::to_string(*v);
+        }
+        case Kind::Single:
+        case Kind::Double: {
+            std::optional<double> v = r.real(position);
+            return v ? Cell(access::doubleText(*v)) : std::nullopt;
+        }
+        case Kind::DateTime: {
+            std::optional<SQL_TIMESTAMP_STRUCT> ts = r.timestamp(position);
+            if (!ts) return std::nullopt;
+            char buf[40];
+            std::snprintf(buf, sizeof buf, "%04d-%02u-%02u %02u:%02u:%02u", ts->year, ts->month,
+                          ts->day, ts->hour, ts->minute, ts->second);
+            return std::string(buf);
+        }
+        default:
+            break;
+    }
+    Cell text = textAt(r, position);
+    if (text && kind == Kind::Currency) return decimalText(*text);
+    return text;
 }
 
-std::string describe(const odbc::Error& e) {
-    return e.sqlState + " " + utf8(e.message);
+long long rowCount(odbc::Connection& c, const std::string& table) {
+    odbc::Result r = query(c, "select count(*) from [" + table + "]");
+    return r.next() ? r.integer(0).value_or(0) : 0;
 }
 
-// One connection with its transaction and typed reads.
-class Target {
-public:
-    explicit Target(const std::string& text) {
-        odbc::Error failure;
-        env_ = odbc::newEnvironment(&failure);
-        if (env_)
-            dbc_ = odbc::driverConnect(env_, rx::text::utf8ToGb18030(text).bytes, false, &failure);
-        if (!dbc_) error = describe(failure);
-    }
-    std::string error;
-
-    bool onServer() {
-        char name[64] = {};
-        SQLSMALLINT len = 0;
-        return dbc_ &&
-               SQL_SUCCEEDED(SQLGetInfo(dbc_.get(), SQL_SERVER_NAME, name, sizeof name, &len)) &&
-               std::string(name) == "PostgreSQL";
-    }
-    bool begin() {
-        return check(SQLSetConnectAttr(dbc_.get(), SQL_ATTR_AUTOCOMMIT,
-                                       reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_OFF), 0),
-                     dbc_);
-    }
-    bool end(bool commit) {
-        return check(SQLEndTran(SQL_HANDLE_DBC, dbc_.get(), commit ? SQL_COMMIT : SQL_ROLLBACK),
-                     dbc_);
-    }
-    // Runs a statement; with a result, stmt keeps it for fetch().
-    bool run(const std::string& utf8Sql, odbc::Handle* keep = nullptr) {
-        odbc::Error failure;
-        odbc::Handle stmt = odbc::allocate(SQL_HANDLE_STMT, dbc_.get(), &failure);
-        if (!stmt) return error = describe(failure), false;
-        std::string gb = rx::text::utf8ToGb18030(utf8Sql).bytes;
-        if (!check(SQLExecDirect(stmt.get(), reinterpret_cast<SQLCHAR*>(gb.data()),
-                                 static_cast<SQLINTEGER>(gb.size())),
-                   stmt))
-            return false;
-        if (keep) *keep = std::move(stmt);
-        return true;
-    }
-    std::vector<std::string> tables() {
-        std::vector<std::string> names;
-        odbc::Handle stmt = odbc::allocate(SQL_HANDLE_STMT, dbc_.get());
-        static SQLCHAR type[] = "TABLE";
-        if (!stmt ||
-            !check(SQLTables(stmt.get(), nullptr, 0, nullptr, 0, nullptr, 0, type, SQL_NTS), stmt))
-            return names;
-        while (SQL_SUCCEEDED(SQLFetch(stmt.get())))
-            if (Cell name = readText(stmt, 3)) names.push_back(*name);
-        return names;
-    }
-    std::optional<long long> count(const std::string& table) {
-        odbc::Handle stmt;
-        if (!run("select count(*) from [" + table + "]", &stmt) ||
-            !SQL_SUCCEEDED(SQLFetch(stmt.get())))
-            return std::nullopt;
-        SQLBIGINT n = 0;
-        SQLLEN ind = 0;
-        SQLGetData(stmt.get(), 1, SQL_C_SBIGINT, &n, 0, &ind);
-        return n;
-    }
-    // The canonical text of one value as the target holds it.
-    static Cell read(const odbc::Handle& stmt, SQLUSMALLINT column, Kind kind) {
-        SQLLEN ind = 0;
-        switch (kind) {
-            case Kind::Integer:
-            case Kind::Boolean: {
-                SQLBIGINT v = 0;
-                SQLGetData(stmt.get(), column, SQL_C_SBIGINT, &v, 0, &ind);
-                if (ind == SQL_NULL_DATA) return std::nullopt;
-                return kind == Kind::Boolean ? std::string(v ? "1" : "0") : std::to_string(v);
-            }
-            case Kind::Single:
-            case Kind::Double: {
-                double v = 0;
-                SQLGetData(stmt.get(), column, SQL_C_DOUBLE, &v, 0, &ind);
-                if (ind == SQL_NULL_DATA) return std::nullopt;
-                return access::doubleText(v);
-            }
-            case Kind::DateTime: {
-                SQL_TIMESTAMP_STRUCT ts{};
-                SQLGetData(stmt.get(), column, SQL_C_TYPE_TIMESTAMP, &ts, sizeof ts, &ind);
-                if (ind == SQL_NULL_DATA) return std::nullopt;
-                char buf[40];
-                std::snprintf(buf, sizeof buf, "%04d-%02u-%02u %02u:%02u:%02u", ts.year, ts.month,
-                              ts.day, ts.hour, ts.minute, ts.second);
-                return std::string(buf);
-            }
-            default:
-                break;
-        }
-        Cell text = readText(stmt, column);
-        if (text && kind == Kind::Currency) return decimalText(*text);
-        return text;
-    }
-
-private:
-    static Cell readText(const odbc::Handle& stmt, SQLUSMALLINT column) {
-        std::string out;
-        char buf[8192];
-        SQLLEN ind = 0;
-        SQLRETURN rc;
-        while (
-            SQL_SUCCEEDED(rc = SQLGetData(stmt.get(), column, SQL_C_CHAR, buf, sizeof buf, &ind))) {
-            if (ind == SQL_NULL_DATA) return std::nullopt;
-            const size_t got = ind == SQL_NO_TOTAL || ind >= static_cast<SQLLEN>(sizeof buf)
-                                   ? sizeof buf - 1
-                                   : static_cast<size_t>(ind);
-            out.append(buf, got);
-            if (rc == SQL_SUCCESS) break;
-        }
-        return utf8(out);
-    }
-    bool check(SQLRETURN rc, const odbc::Handle& h) {
-        if (auto failure = odbc::check(rc, h)) return error = describe(*failure), false;
-        return true;
-    }
-    odbc::Handle env_;
-    odbc::Handle dbc_;
-};
+bool exists(odbc::Connection& c, const std::string& table) {
+    for (const std::string& name : tableNames(c))
+        if (name == table) return true;
+    return false;
+}
 
 // The name followed by spaces up to width terminal columns; Chinese
 // characters take two.
@@ -324,91 +234,79 @@ std::string prepare(access::Database& db, bool& prescriptions) {
     return {};
 }
 
-bool exists(Target& to, const std::string& table) {
-    for (const std::string& name : to.tables())
-        if (name == table) return true;
-    return false;
-}
-
 // Makes the table ready for the rows: created, emptied (--replace) or refused.
-bool makeRoom(Target& to, const Table& t, bool replace) {
+void makeRoom(odbc::Connection& to, const Table& t, bool replace) {
     const bool there = exists(to, t.name);
-    std::optional<long long> rows = there ? to.count(t.name) : std::optional<long long>(0);
-    if (!rows) return false;
-    if (*rows > 0 && !replace) {
-        to.error = "table " + t.name + " already holds " + std::to_string(*rows) +
-                   " rows; --replace overwrites them";
-        return false;
-    }
+    const long long rows = there ? rowCount(to, t.name) : 0;
+    if (rows > 0 && !replace)
+        throw Refused{"table " + t.name + " already holds " + std::to_string(rows) +
+                      " rows; --replace overwrites them"};
     if (isPrescriptionTable(t.name)) {
-        if (!there) return to.run(prescriptionSchema()[t.name == "基本资料" ? 0 : 1]);
-        return *rows == 0 || to.run("DELETE FROM [" + t.name + "]");
+        if (!there)
+            execute(to, schema::createStatement(prescriptionTable(t.name)));
+        else if (rows > 0)
+            execute(to, "DELETE FROM [" + t.name + "]");
+        return;
     }
     // Drug tables take the file's columns, so the old ones go.
-    return (!there || to.run("DROP TABLE [" + t.name + "]")) && to.run(createStatement(t));
+    if (there) execute(to, "DROP TABLE [" + t.name + "]");
+    execute(to, createStatement(t));
 }
 
 // Every value read back as its column's kind and compared with what was written.
-bool verify(Target& to, const Table& t, std::vector<Row>& back) {
-    std::string sql = "select ";
-    for (size_t i = 0; i < t.columns.size(); ++i) sql += (i ? ",[" : "[") + t.columns[i].name + "]";
-    odbc::Handle stmt;
-    if (!to.run(sql + " from [" + t.name + "] order by [" + t.columns[0].name + "]", &stmt))
-        return false;
-    while (SQL_SUCCEEDED(SQLFetch(stmt.get()))) {
+std::vector<Row> verify(odbc::Connection& to, const Table& t) {
+    odbc::Result r = query(to, "select " + columnList(columnNames(t)) + " from [" + t.name +
+                                   "] order by [" + t.columns[0].name + "]");
+    std::vector<Row> back;
+    while (r.next()) {
         Row& row = back.emplace_back();
         for (size_t i = 0; i < t.columns.size(); ++i)
-            row.push_back(Target::read(stmt, static_cast<SQLUSMALLINT>(i + 1), t.columns[i].kind));
+            row.push_back(readAs(r, static_cast<short>(i), t.columns[i].kind));
     }
-    for (size_t r = 0; r < std::min(back.size(), t.rows.size()); ++r)
+    for (size_t i = 0; i < std::min(back.size(), t.rows.size()); ++i)
         for (size_t c = 0; c < t.columns.size(); ++c)
-            if (back[r][c] != t.rows[r][c]) {
-                to.error = "table " + t.name + ", row " + std::to_string(r + 1) + ", column " +
-                           t.columns[c].name + ": wrote " + t.rows[r][c].value_or("NULL") +
-                           " but read back " + back[r][c].value_or("NULL");
-                return false;
-            }
-    if (back.size() == t.rows.size()) return true;
-    to.error = "table " + t.name + ": wrote " + std::to_string(t.rows.size()) +
-               " rows but read back " + std::to_string(back.size());
-    return false;
+            if (back[i][c] != t.rows[i][c])
+                throw Refused{"table " + t.name + ", row " + std::to_string(i + 1) + ", column " +
+                              t.columns[c].name + ": wrote " + t.rows[i][c].value_or("NULL") +
+                              " but read back " + back[i][c].value_or("NULL")};
+    if (back.size() != t.rows.size())
+        throw Refused{"table " + t.name + ": wrote " + std::to_string(t.rows.size()) +
+                      " rows but read back " + std::to_string(back.size())};
+    return back;
 }
 
-bool writeTable(Target& to, const Table& t, bool replace, std::string& report) {
-    if (!makeRoom(to, t, replace)) return false;
-    const std::string prefix = insertPrefix(t);
-    for (size_t i = 0; i < t.rows.size(); ++i)
-        if (!to.run(insertStatement(prefix, t, t.rows[i]))) {
-            to.error = "table " + t.name + ", row " + std::to_string(i + 1) + ": " + to.error;
-            return false;
-        }
-    std::vector<Row> back;
-    if (!verify(to, t, back)) return false;
-    report += t.name + ": " + std::to_string(t.rowsInFile) + " rows in the file, " +
-              std::to_string(t.rows.size()) + " read, " + std::to_string(t.rows.size()) +
-              " written, " + std::to_string(back.size()) + " read back\n";
+// The per-column checksums of what was read and what was read back.
+std::string checksums(const Table& t, const std::vector<Row>& back) {
+    std::string report;
     for (size_t c = 0; c < t.columns.size(); ++c) {
         const std::uint64_t a = columnChecksum(t.rows, c), b = columnChecksum(back, c);
         report += "  " + padded(t.columns[c].name, 12) + "file " + hex(a) + "  target " + hex(b) +
                   (a == b ? "" : "  MISMATCH") + "\n";
-        if (a != b)
-            return to.error = "checksums differ for " + t.name + "." + t.columns[c].name, false;
+        if (a != b) throw Refused{"checksums differ for " + t.name + "." + t.columns[c].name};
     }
-    return true;
+    return report;
 }
 
-void removeDatabase(const fs::path& file) {
-    std::error_code ec;
-    for (const char* suffix : {"", "-wal", "-shm", "-journal"})
-        fs::remove(fs::path(file.string() + suffix), ec);
+void writeTable(odbc::Connection& to, const Table& t, bool replace, std::string& report) {
+    makeRoom(to, t, replace);
+    const std::string prefix = insertPrefix(t);
+    for (size_t i = 0; i < t.rows.size(); ++i) try {
+            execute(to, insertStatement(prefix, t, t.rows[i]));
+        } catch (const odbc::Error& e) {
+            throw Refused{"table " + t.name + ", row " + std::to_string(i + 1) + ": " +
+                          describe(e)};
+        }
+    const std::vector<Row> back = verify(to, t);
+    report += t.name + ": " + std::to_string(t.rowsInFile) + " rows in the file, " +
+              std::to_string(t.rows.size()) + " read, " + std::to_string(t.rows.size()) +
+              " written, " + std::to_string(back.size()) + " read back\n" + checksums(t, back);
 }
 
 // The connection text for the target, creating a missing file first.
 Status openTarget(const ImportTarget& target, bool prescriptions, const ImportOptions& o,
                   std::string& text, bool& created) {
     if (!target.dsn.empty()) {
-        text = "DSN=" + target.dsn +
-               ";DBQ=" + (prescriptions ? names::kPrescriptionFile : names::kDrugFile) + ";";
+        text = dsnText(target.dsn, prescriptions ? names::kPrescriptionFile : names::kDrugFile);
         return {};
     }
     std::error_code ec;
@@ -419,41 +317,48 @@ Status openTarget(const ImportTarget& target, bool prescriptions, const ImportOp
         created = true;
     }
     // A drug catalogue is kept in rollback-journal mode, as create-drugs leaves it.
-    text = "DRIVER={" + o.driver + "};DBQ=" + target.file.string() + ";" +
-           (prescriptions ? "" : "Exclusive=1;");
+    text = fileText(target.file, o.driver, prescriptions ? Keys{} : Keys{{"Exclusive", "1"}});
     return {};
 }
 
 // A file holds one kind of table (a server may keep both in one database).
-// Looked at read-only, so that a refused file keeps its journal mode.
+// Looked at read-only, so that a refused file keeps its journal mode; one
+// that cannot be opened is left to the import to report.
 std::string wrongKind(const fs::path& file, bool prescriptions, const std::string& driver) {
     std::error_code ec;
     if (!fs::exists(file, ec)) return {};
-    Target probe("DRIVER={" + driver + "};DBQ=" + file.string() + ";ReadOnly=1;");
-    for (const std::string& other : prescriptions ? kDrugTables : kPrescriptionTables)
-        if (exists(probe, other))
-            return file.string() + " holds the table " + other + "; the " +
-                   (prescriptions ? "prescription tables belong in the file like sj.accdb"
-                                  : "drug tables belong in the file like xs.mdb");
+    try {
+        odbc::Connection probe = connect(fileText(file, driver, {{"ReadOnly", "1"}}));
+        for (const std::string& other : prescriptions ? kDrugTables : kPrescriptionTables)
+            if (exists(probe, other))
+                return file.string() + " holds the table " + other + "; the " +
+                       (prescriptions ? "prescription tables belong in the file like " +
+                                            std::string(names::kPrescriptionFile)
+                                      : "drug tables belong in the file like " +
+                                            std::string(names::kDrugFile));
+    } catch (const odbc::Error&) {
+    }
     return {};
 }
 
-Status writeAll(Target& to, const access::Database& db, bool replace, bool server,
+Status writeAll(const std::string& text, const access::Database& db, bool replace, bool server,
                 const std::string& where) {
-    if (!to.error.empty()) return {false, "cannot open " + where + ": " + to.error};
-    if (server != to.onServer())
-        return {false, server ? "the data source names no server for these tables"
-                              : "the driver does not keep " + where + " in a file"};
+    const std::string lead = "cannot open " + where + ": ";
     std::string report;
-    bool ok = to.begin();
-    for (size_t i = 0; ok && i < db.tables.size(); ++i)
-        ok = writeTable(to, db.tables[i], replace, report);
-    if (!ok) {
-        const std::string why = to.error;
-        to.end(false);
-        return {false, why + "; nothing was imported"};
+    try {
+        odbc::Connection to = opened(text, lead);
+        if (server != onServer(to))
+            return {false, server ? "the data source names no server for these tables"
+                                  : "the driver does not keep " + where + " in a file"};
+        odbc::Transaction t(to);
+        for (const Table& table : db.tables) writeTable(to, table, replace, report);
+        t.commit();
+    } catch (const Refused& r) {
+        if (r.message.rfind(lead, 0) == 0) return {false, r.message};
+        return {false, r.message + "; nothing was imported"};
+    } catch (...) {
+        return failure("; nothing was imported");
     }
-    if (!to.end(true)) return {false, to.error + "; nothing was imported"};
     return {true, "imported into " + where + "\n" + report};
 }
 
@@ -473,11 +378,7 @@ Status writeTables(const access::Database& source, const ImportTarget& target,
     if (Status s = openTarget(target, prescriptions, options, text, created); !s) return s;
     const std::string where =
         target.dsn.empty() ? target.file.string() : "the server of " + target.dsn;
-    Status s;
-    {
-        Target to(text);
-        s = writeAll(to, db, options.replace, !target.dsn.empty(), where);
-    }
+    Status s = writeAll(text, db, options.replace, !target.dsn.empty(), where);
     if (!s && created) removeDatabase(target.file);
     return s;
 }
@@ -485,7 +386,8 @@ Status writeTables(const access::Database& source, const ImportTarget& target,
 Status importAccess(const fs::path& accessFile, const ImportTarget& target,
                     const ImportOptions& options) {
     access::ReadOptions read;
-    read.tables = {"基本资料", "检索", "仓库", "西药"};
+    read.tables = kPrescriptionTables;
+    read.tables.insert(read.tables.end(), kDrugTables.begin(), kDrugTables.end());
     read.codePage = options.codePage;
     access::ReadResult r = access::readIsolated(accessFile, read);
     if (!r.ok()) return {false, r.error + "; nothing was imported"};

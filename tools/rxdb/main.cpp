@@ -50,6 +50,38 @@ int usage(std::ostream& out = std::cerr) {
     return 2;
 }
 
+// What comes before the command: which driver, which data source, and the
+// rooms' role create-prescriptions prints GRANTs for (taken off the end).
+struct Options {
+    std::string driver = rx::rxdb::kDriverName;
+    std::string dsn;
+    std::string roomsRole;
+};
+
+// Takes "--name VALUE" off the front of args into value.
+bool takeLeading(std::vector<std::string>& args, const char* name, std::string& value) {
+    if (args.size() < 2 || args[0] != name) return false;
+    value = args[1];
+    args.erase(args.begin(), args.begin() + 2);
+    return true;
+}
+
+// Nothing when the words are wrong; the exit code when they are refused.
+std::optional<int> takeOptions(std::vector<std::string>& args, Options& o) {
+    takeLeading(args, "--driver", o.driver);
+    takeLeading(args, "--dsn", o.dsn);
+    if (args.size() < 3 || args[args.size() - 2] != "--rooms-role") return 0;
+    o.roomsRole = args.back();
+    args.resize(args.size() - 2);
+    if (o.dsn.empty() || args.empty() || args[0] != "create-prescriptions") return std::nullopt;
+    for (char c : o.roomsRole)
+        if (!std::isalnum(static_cast<unsigned char>(c)) && c != '_') {
+            std::cerr << "rxdb: a role name of letters, digits and _ only\n";
+            return 2;
+        }
+    return 0;
+}
+
 // backup and restore, with or without a data source; nullopt when args are neither.
 std::optional<rx::rxdb::Status> backupCommand(std::vector<std::string> args,
                                               const std::string& dsn) {
@@ -66,67 +98,55 @@ std::optional<rx::rxdb::Status> backupCommand(std::vector<std::string> args,
         args[1], args.size() == 3 ? std::filesystem::path(args[2]) : r::defaultDataDir(), force);
 }
 
+// The commands on the server a data source names.
+std::optional<rx::rxdb::Status> serverCommand(const std::vector<std::string>& args,
+                                              const Options& o) {
+    namespace r = rx::rxdb;
+    const bool file = args.size() == 2;
+    if (args[0] == "create-prescriptions" && args.size() <= 2)
+        return r::createPrescriptionTables(o.dsn, file ? args[1] : rx::names::kPrescriptionFile);
+    if (args[0] == "create-drugs" && args.size() <= 2)
+        return r::createDrugTables(o.dsn, file ? args[1] : rx::names::kDrugFile);
+    if (args[0] == "copy" && file) return r::copyToServer(args[1], o.dsn, o.driver);
+    if (args[0] == "copy-back" && file) return r::copyFromServer(o.dsn, args[1], o.driver);
+    return std::nullopt;
+}
+
+// The commands on a database file.
+std::optional<rx::rxdb::Status> fileCommand(const std::vector<std::string>& args,
+                                            const std::string& driver) {
+    namespace r = rx::rxdb;
+    if (args[0] == "create-prescriptions" && args.size() == 2)
+        return r::createPrescriptionDatabase(args[1], driver);
+    if (args[0] == "create-drugs" && args.size() == 2)
+        return r::createDrugDatabase(args[1], driver);
+    if (args[0] == "import-drugs" && args.size() == 4)
+        return r::importDrugs(args[1], args[2], args[3], driver);
+    if (args[0] == "settle-drugs" && args.size() == 2)
+        return r::settleDrugDatabase(args[1], driver);
+    return std::nullopt;
+}
+
+std::optional<rx::rxdb::Status> runCommand(const std::vector<std::string>& args, const Options& o) {
+    if (auto done = backupCommand(args, o.dsn)) return done;
+    if (args[0] == "import-access") return rx::rxdb::runImportAccess(args, o.dsn, o.driver);
+    return o.dsn.empty() ? fileCommand(args, o.driver) : serverCommand(args, o);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     rx::rxdb::keepFilesPrivate();
     std::vector<std::string> args(argv + 1, argv + argc);
     if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) return usage(std::cout), 0;
-    std::string driver = rx::rxdb::kDriverName;
-    if (args.size() >= 2 && args[0] == "--driver") {
-        driver = args[1];
-        args.erase(args.begin(), args.begin() + 2);
-    }
-    std::string dsn;
-    if (args.size() >= 2 && args[0] == "--dsn") {
-        dsn = args[1];
-        args.erase(args.begin(), args.begin() + 2);
-    }
-    std::string roomsRole;
-    if (args.size() >= 3 && args[args.size() - 2] == "--rooms-role") {
-        roomsRole = args.back();
-        args.resize(args.size() - 2);
-        if (dsn.empty() || args.empty() || args[0] != "create-prescriptions") return usage();
-        for (char c : roomsRole)
-            if (!std::isalnum(static_cast<unsigned char>(c)) && c != '_') {
-                std::cerr << "rxdb: a role name of letters, digits and _ only\n";
-                return 2;
-            }
-    }
-    if (args.empty()) return usage();
-    rx::rxdb::Status status;
-    if (auto done = backupCommand(args, dsn)) {
-        status = *done;
-    } else if (args[0] == "import-access") {
-        std::optional<rx::rxdb::Status> s = rx::rxdb::runImportAccess(args, dsn, driver);
-        if (!s) return usage();
-        status = *s;
-    } else if (!dsn.empty()) {
-        const bool file = args.size() == 2;
-        if (args[0] == "create-prescriptions" && args.size() <= 2)
-            status = rx::rxdb::createPrescriptionTables(
-                dsn, file ? args[1] : rx::names::kPrescriptionFile);
-        else if (args[0] == "create-drugs" && args.size() <= 2)
-            status = rx::rxdb::createDrugTables(dsn, file ? args[1] : rx::names::kDrugFile);
-        else if (args[0] == "copy" && file)
-            status = rx::rxdb::copyToServer(args[1], dsn, driver);
-        else if (args[0] == "copy-back" && file)
-            status = rx::rxdb::copyFromServer(dsn, args[1], driver);
-        else
-            return usage();
-    } else if (args[0] == "create-prescriptions" && args.size() == 2) {
-        status = rx::rxdb::createPrescriptionDatabase(args[1], driver);
-    } else if (args[0] == "create-drugs" && args.size() == 2) {
-        status = rx::rxdb::createDrugDatabase(args[1], driver);
-    } else if (args[0] == "import-drugs" && args.size() == 4) {
-        status = rx::rxdb::importDrugs(args[1], args[2], args[3], driver);
-    } else if (args[0] == "settle-drugs" && args.size() == 2) {
-        status = rx::rxdb::settleDrugDatabase(args[1], driver);
-    } else {
-        return usage();
-    }
+    Options o;
+    const std::optional<int> refused = takeOptions(args, o);
+    if (!refused || args.empty()) return usage();
+    if (*refused != 0) return *refused;
+    const std::optional<rx::rxdb::Status> status = runCommand(args, o);
+    if (!status) return usage();
     // With a rooms' role stdout holds only SQL, ready for psql.
-    (status && roomsRole.empty() ? std::cout : std::cerr) << "rxdb: " << status.message << '\n';
-    if (status && !roomsRole.empty()) std::cout << rx::rxdb::roomsGrants(roomsRole);
-    return status ? 0 : 1;
+    (*status && o.roomsRole.empty() ? std::cout : std::cerr) << "rxdb: " << status->message << '\n';
+    if (*status && !o.roomsRole.empty()) std::cout << rx::rxdb::roomsGrants(o.roomsRole);
+    return *status ? 0 : 1;
 }
