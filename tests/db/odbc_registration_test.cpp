@@ -49,7 +49,7 @@ INSTANTIATE_TEST_SUITE_P(
         IniCase{"DriverOfTheNextSectionDoesNotCount", "[MS ACCESS DATABASE]\n[Next]\nDriver=a\n",
                 false},
         IniCase{"Empty", "", false}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& test) { return std::string(test.param.name); });
 
 TEST(DsnResolves, EitherFileMayRegisterAndMissingFilesRegisterNothing) {
     QTemporaryDir dir;

@@ -59,7 +59,7 @@ INSTANTIATE_TEST_SUITE_P(
             "WildcardsStayWildcards", [] { return VisitSearch(march1, may3, u"张_%"_s); },
             u"select * from 基本资料 where 登记时间 BETWEEN #2024-3-1# and #2024-5-3#and 姓名 "
             u"like'%张_%%' order by 登记时间 desc"_s}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& test) { return std::string(test.param.name); });
 
 INSTANTIATE_TEST_SUITE_P(
     Lookups, Statement,
@@ -71,7 +71,7 @@ INSTANTIATE_TEST_SUITE_P(
                                   u"select * from 仓库 where 存货编码 like '%%'"_s},
                     StatementCase{"QuotedCode", [] { return WesternLookup(u"a'b''"_s); },
                                   u"select * from 西药 where 存货编码 like '%a''b''''%'"_s}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& test) { return std::string(test.param.name); });
 
 Visit visit() {
     return {u"张三"_s,
@@ -128,7 +128,7 @@ INSTANTIATE_TEST_SUITE_P(
             "IndexInsertQuotes",
             [] { return IndexInsert(u"O'Neil"_s, u"2016年11月4日"_s, u"it's'"_s, u"O"_s); },
             u"INSERT INTO 检索 (姓名,时间,主诉,首拼) values ('O''Neil','2016年11月4日','it''s''','O')"_s}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& test) { return std::string(test.param.name); });
 
 }  // namespace
 }  // namespace rx::db

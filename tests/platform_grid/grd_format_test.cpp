@@ -120,7 +120,7 @@ INSTANTIATE_TEST_SUITE_P(
         Malformed{"margins_short", "rxgrid 1\npage A4 portrait margins 1 2 3\nsize 1 1\n", 2},
         Malformed{"not_utf8", "rxgrid 1\nsize 1 1\ncell 1,1 text=\"\xB5\xB1\xB9\xE9\"\n", 0},
         Malformed{"nul_byte", "rxgrid 1\nsize 1 1\0\n"sv, 0}),
-    [](const testing::TestParamInfo<Malformed>& info) { return std::string(info.param.name); });
+    [](const testing::TestParamInfo<Malformed>& test) { return std::string(test.param.name); });
 
 TEST(GrdFormat, RefusesTextsLongerThanACellHolds) {
     const QByteArray text =

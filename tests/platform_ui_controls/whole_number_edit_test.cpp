@@ -55,7 +55,7 @@ INSTANTIATE_TEST_SUITE_P(
         RewriteCase{"below_min_clamped", u"-2147483649"_s, u"-2147483648"_s},
         RewriteCase{"far_below_min_clamped", u"-99999999999999999999"_s, u"-2147483648"_s},
         RewriteCase{"full_width_digits_are_not_digits", u"１２"_s, QString()}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& test) { return std::string(test.param.name); });
 
 // Records the box's text at the moment its focus-out reaches an observer.
 class FocusOutSpy final : public QObject {
