@@ -7,8 +7,11 @@
 # Top folders: a folder may include itself and the folders listed for it.
 # Inside a folder with an order, a subfolder may include itself and the
 # subfolders before it (its files at the folder's top count as the subfolder
-# "."). A subfolder missing from its order is reported too, so the lists stay
-# whole. To change a rule, change these tables.
+# "."). Subfolders joined by "|" share a rank and never include each other
+# (the driver's two stores). A subfolder missing from its order is reported
+# too, so the lists stay whole. Nothing under platform/ or tools/ reaches
+# drivers/: neither lists it. To change a rule, change these tables. CTest runs
+# this as include_graph; it is the one include check of the tree.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -25,7 +28,7 @@ declare -A may_include=(
 # Lowest first.
 declare -A order=(
     [platform]="names text access_values odbc host ui grid program"
-    [drivers/access_sqlite]="common sql sqlite server odbc ."
+    [drivers/access_sqlite]="common sql sqlite|server odbc ."
     [forms]="print slip_print patient_index query_print query entry login"
 )
 
@@ -35,10 +38,10 @@ subfolder() {
     [[ $rest == */* ]] && echo "${rest%%/*}" || echo .
 }
 
-rank() {  # rank ORDER NAME: index in the list, or -1
+rank() {  # rank ORDER NAME: index in the list (peers "a|b" share one), or -1
     local i=0 w
     for w in $1; do
-        [ "$w" = "$2" ] && { echo $i; return; }
+        [[ "|$w|" == *"|$2|"* ]] && { echo $i; return; }
         i=$((i + 1))
     done
     echo -1
@@ -59,6 +62,8 @@ judge() {
             echo "$dir/$([ "$rf" -lt 0 ] && echo "$f" || echo "$t") is not in the order of $dir"
         elif [ "$rt" -gt "$rf" ]; then
             echo "$dir/$f may not include $dir/$t"
+        elif [ "$rt" -eq "$rf" ]; then
+            echo "$dir/$f and $dir/$t are peers and may not include each other"
         fi
     done
 }
