@@ -268,6 +268,64 @@ TEST_F(Types, WideTextFillsTheBufferToTheLastWholeUnitEvenInsideASurrogatePair) 
     }
 }
 
+// One read of the single row's 姓名 in pieces of `room` bytes, checked piece by piece.
+void readInPieces(OdbcConnection& db, SQLSMALLINT cType, const std::string& whole, SQLLEN room) {
+    const bool wide = cType == SQL_C_WCHAR;
+    const size_t terminator = wide ? 2 : 1;
+    // Whole units only, less the terminator.
+    const size_t usable = wide ? size_t(room) / 2 * 2 : size_t(room);
+    const size_t capacity = usable >= terminator ? usable - terminator : 0;
+    OdbcStatement s(db);
+    ASSERT_TRUE(s.execDirect("select 姓名 from 检索").ok());
+    ASSERT_EQ(SQLFetch(s.get()), SQL_SUCCESS);
+    alignas(char16_t) unsigned char buf[16];
+    SQLLEN ind = 0;
+    auto get = [&](SQLLEN length) {
+        std::fill(std::begin(buf), std::end(buf), 0xAB);
+        ind = -99;
+        return SQLGetData(s.get(), 1, cType, buf, length, &ind);
+    };
+    auto untouchedPast = [&](SQLLEN length) {
+        return std::all_of(buf + length, std::end(buf), [](unsigned char b) { return b == 0xAB; });
+    };
+    // A length probe (unixODBC refuses a null buffer itself) hands
+    // out nothing and is no stalled read.
+    ASSERT_EQ(get(0), SQL_SUCCESS_WITH_INFO);
+    EXPECT_TRUE(untouchedPast(0));
+    EXPECT_EQ(ind, SQLLEN(whole.size()));
+    if (capacity == 0) {
+        SQLRETURN rc = get(room);
+        EXPECT_TRUE(untouchedPast(room));
+        ASSERT_EQ(rc, SQL_SUCCESS_WITH_INFO);
+        EXPECT_EQ(s.outcome(rc).state, "01004");
+        EXPECT_EQ(ind, SQLLEN(whole.size()));
+        rc = get(room);
+        EXPECT_TRUE(untouchedPast(room));
+        ASSERT_EQ(rc, SQL_ERROR);
+        EXPECT_EQ(s.outcome(rc).state, "HY090");
+        return;
+    }
+    std::string joined;
+    size_t calls = 0;
+    for (SQLRETURN rc = SQL_SUCCESS_WITH_INFO; rc == SQL_SUCCESS_WITH_INFO; ++calls) {
+        ASSERT_LT(calls, whole.size()) << "no end in sight";
+        rc = get(room);
+        ASSERT_TRUE(untouchedPast(room));
+        ASSERT_TRUE(SQL_SUCCEEDED(rc)) << s.outcome(rc).state;
+        ASSERT_EQ(ind, SQLLEN(whole.size() - joined.size()));
+        const size_t piece = rc == SQL_SUCCESS ? size_t(ind) : capacity;
+        ASSERT_LE(piece, capacity);
+        if (rc == SQL_SUCCESS_WITH_INFO) {
+            EXPECT_EQ(s.outcome(rc).state, "01004");
+        }
+        const std::string after(reinterpret_cast<char*>(buf) + piece, terminator);
+        EXPECT_EQ(after, std::string(terminator, '\0')) << "terminator";
+        joined.append(reinterpret_cast<const char*>(buf), piece);
+    }
+    EXPECT_EQ(get(room), SQL_NO_DATA);
+    EXPECT_EQ(joined, whole);
+}
+
 // A client reading in pieces with one buffer size, as a loop on 01004 does,
 // joins the pieces as bytes: they must make the whole value whatever character
 // a piece boundary cuts, each indicator tells what is left, nothing lands past
@@ -294,63 +352,10 @@ TEST_F(Types, PiecesOfEveryBufferSizeJoinToTheWholeValue) {
             const std::string whole =
                 wide ? std::string(reinterpret_cast<const char*>(units.data()), units.size() * 2)
                      : toGb(text.utf8);
-            const size_t terminator = wide ? 2 : 1;
             for (SQLLEN room = 1; room <= 9; ++room) {
                 SCOPED_TRACE(std::string(text.name) + (wide ? ", wide" : ", char") +
                              ", BufferLength " + std::to_string(room));
-                // Whole units only, less the terminator.
-                const size_t usable = wide ? size_t(room) / 2 * 2 : size_t(room);
-                const size_t capacity = usable >= terminator ? usable - terminator : 0;
-                OdbcStatement s(db);
-                ASSERT_TRUE(s.execDirect("select 姓名 from 检索").ok());
-                ASSERT_EQ(SQLFetch(s.get()), SQL_SUCCESS);
-                alignas(char16_t) unsigned char buf[16];
-                SQLLEN ind = 0;
-                auto get = [&](SQLLEN length) {
-                    std::fill(std::begin(buf), std::end(buf), 0xAB);
-                    ind = -99;
-                    return SQLGetData(s.get(), 1, cType, buf, length, &ind);
-                };
-                auto untouchedPast = [&](SQLLEN length) {
-                    return std::all_of(buf + length, std::end(buf),
-                                       [](unsigned char b) { return b == 0xAB; });
-                };
-                // A length probe (unixODBC refuses a null buffer itself) hands
-                // out nothing and is no stalled read.
-                ASSERT_EQ(get(0), SQL_SUCCESS_WITH_INFO);
-                EXPECT_TRUE(untouchedPast(0));
-                EXPECT_EQ(ind, SQLLEN(whole.size()));
-                if (capacity == 0) {
-                    SQLRETURN rc = get(room);
-                    EXPECT_TRUE(untouchedPast(room));
-                    ASSERT_EQ(rc, SQL_SUCCESS_WITH_INFO);
-                    EXPECT_EQ(s.outcome(rc).state, "01004");
-                    EXPECT_EQ(ind, SQLLEN(whole.size()));
-                    rc = get(room);
-                    EXPECT_TRUE(untouchedPast(room));
-                    ASSERT_EQ(rc, SQL_ERROR);
-                    EXPECT_EQ(s.outcome(rc).state, "HY090");
-                    continue;
-                }
-                std::string joined;
-                size_t calls = 0;
-                for (SQLRETURN rc = SQL_SUCCESS_WITH_INFO; rc == SQL_SUCCESS_WITH_INFO; ++calls) {
-                    ASSERT_LT(calls, whole.size()) << "no end in sight";
-                    rc = get(room);
-                    ASSERT_TRUE(untouchedPast(room));
-                    ASSERT_TRUE(SQL_SUCCEEDED(rc)) << s.outcome(rc).state;
-                    ASSERT_EQ(ind, SQLLEN(whole.size() - joined.size()));
-                    const size_t piece = rc == SQL_SUCCESS ? size_t(ind) : capacity;
-                    ASSERT_LE(piece, capacity);
-                    if (rc == SQL_SUCCESS_WITH_INFO) {
-                        EXPECT_EQ(s.outcome(rc).state, "01004");
-                    }
-                    const std::string after(reinterpret_cast<char*>(buf) + piece, terminator);
-                    EXPECT_EQ(after, std::string(terminator, '\0')) << "terminator";
-                    joined.append(reinterpret_cast<const char*>(buf), piece);
-                }
-                EXPECT_EQ(get(room), SQL_NO_DATA);
-                EXPECT_EQ(joined, whole);
+                ASSERT_NO_FATAL_FAILURE(readInPieces(db, cType, whole, room));
             }
         }
     }
