@@ -5,8 +5,6 @@
 //   driver_contention_bench [--writers 3] [--readers 2] [--inserts 20000] [--dir DIR]
 // The same executable runs the writer and reader processes.
 
-#include <sql.h>
-#include <sqlext.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -18,10 +16,12 @@
 #include <fstream>
 #include <iostream>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "platform/names/names.h"
+#include "platform/odbc/odbc.h"
 #include "platform/text/gb18030.h"
 #include "tools/rxdb/rxdb.h"
 
@@ -33,59 +33,36 @@ const char* const kSearch =
     "select * from 基本资料 where 登记时间 BETWEEN #2024-1-1# and #2024-12-31#and 姓名 "
     "like'%张%' order by 登记时间 desc";
 
-struct Odbc {
-    SQLHENV env = SQL_NULL_HENV;
-    SQLHDBC dbc = SQL_NULL_HDBC;
-    ~Odbc() {
-        if (dbc) SQLDisconnect(dbc), SQLFreeHandle(SQL_HANDLE_DBC, dbc);
-        if (env) SQLFreeHandle(SQL_HANDLE_ENV, env);
-    }
-};
-
-std::string stateOf(SQLSMALLINT type, SQLHANDLE h) {
-    SQLCHAR state[6] = {}, text[512] = {};
-    SQLINTEGER native = 0;
-    SQLSMALLINT len = 0;
-    if (!SQL_SUCCEEDED(SQLGetDiagRec(type, h, 1, state, &native, text, sizeof text, &len)))
-        return "?????";
-    return reinterpret_cast<char*>(state);
+// The SQLSTATE of a failure, for the report.
+std::string stateOf(const rx::odbc::Error& e) {
+    return e.sqlState.empty() ? "?????" : e.sqlState;
 }
 
-bool connect(Odbc& o, const std::string& text) {
-    SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &o.env);
-    SQLSetEnvAttr(o.env, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
-    SQLAllocHandle(SQL_HANDLE_DBC, o.env, &o.dbc);
-    std::string gb = rx::text::utf8ToGb18030(text).bytes;
-    SQLRETURN rc = SQLDriverConnect(o.dbc, nullptr, reinterpret_cast<SQLCHAR*>(gb.data()), SQL_NTS,
-                                    nullptr, 0, nullptr, SQL_DRIVER_NOPROMPT);
-    if (!SQL_SUCCEEDED(rc)) std::cerr << "connect: " << stateOf(SQL_HANDLE_DBC, o.dbc) << '\n';
-    return SQL_SUCCEEDED(rc);
+std::optional<rx::odbc::Connection> connect(const std::string& text) {
+    try {
+        return rx::odbc::Connection(rx::text::utf8ToGb18030(text).bytes);
+    } catch (const rx::odbc::Error& e) {
+        std::cerr << "connect: " << stateOf(e) << '\n';
+        return std::nullopt;
+    }
 }
 
 // The state of a failed statement, empty on success; a query's rows are read.
-std::string run(SQLHDBC dbc, const std::string& utf8, long* rows = nullptr) {
-    SQLHSTMT s = SQL_NULL_HSTMT;
-    SQLAllocHandle(SQL_HANDLE_STMT, dbc, &s);
-    std::string gb = rx::text::utf8ToGb18030(utf8).bytes;
-    SQLRETURN rc =
-        SQLExecDirect(s, reinterpret_cast<SQLCHAR*>(gb.data()), static_cast<SQLINTEGER>(gb.size()));
-    std::string state = SQL_SUCCEEDED(rc) ? "" : stateOf(SQL_HANDLE_STMT, s);
-    if (state.empty() && rows) {
-        SQLSMALLINT columns = 0;
-        SQLNumResultCols(s, &columns);
-        char buf[4096];
-        SQLLEN ind;
-        while ((rc = SQLFetch(s)) == SQL_SUCCESS || rc == SQL_SUCCESS_WITH_INFO) {
-            ++*rows;
-            for (SQLUSMALLINT c = 1; c <= columns; ++c)
-                while (SQLGetData(s, c, SQL_C_CHAR, buf, sizeof buf, &ind) ==
-                       SQL_SUCCESS_WITH_INFO) {
-                }
+std::string run(rx::odbc::Connection& db, const std::string& utf8, long* rows = nullptr) {
+    try {
+        rx::odbc::Result result = db.query(rx::text::utf8ToGb18030(utf8).bytes);
+        if (rows) {
+            std::string cell;
+            cell.reserve(4096);
+            while (result.next()) {
+                ++*rows;
+                for (short c = 0; c < result.columns(); ++c) result.read(c, SQL_C_CHAR, cell);
+            }
         }
-        if (rc != SQL_NO_DATA) state = stateOf(SQL_HANDLE_STMT, s);
+        return "";
+    } catch (const rx::odbc::Error& e) {
+        return stateOf(e);
     }
-    SQLFreeHandle(SQL_HANDLE_STMT, s);
-    return state;
 }
 
 std::string visitInsert(const std::string& name, int i) {
@@ -99,14 +76,14 @@ std::string visitInsert(const std::string& name, int i) {
 
 // Writes one line per insert: microseconds taken, then the SQLSTATE if it failed.
 int writer(const std::string& text, const std::string& name, int count, const std::string& out) {
-    Odbc o;
-    if (!connect(o, text)) return 3;
+    std::optional<rx::odbc::Connection> o = connect(text);
+    if (!o) return 3;
     std::vector<std::pair<long, std::string>> results;
     results.reserve(static_cast<size_t>(count));
     for (int i = 0; i < count; ++i) {
         const std::string sql = visitInsert(name, i);
         auto start = Clock::now();
-        std::string state = run(o.dbc, sql);
+        std::string state = run(*o, sql);
         long us =
             std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - start).count();
         results.emplace_back(us, state);
@@ -117,12 +94,12 @@ int writer(const std::string& text, const std::string& name, int count, const st
 }
 
 int reader(const std::string& text, const std::string& stop, const std::string& out) {
-    Odbc o;
-    if (!connect(o, text)) return 3;
+    std::optional<rx::odbc::Connection> o = connect(text);
+    if (!o) return 3;
     long queries = 0, failures = 0, rows = 0;
     while (!std::filesystem::exists(stop)) {
         ++queries;
-        if (!run(o.dbc, kSearch, &rows).empty()) ++failures;
+        if (!run(*o, kSearch, &rows).empty()) ++failures;
     }
     std::ofstream(out) << queries << ' ' << failures << ' ' << rows << '\n';
     return 0;
@@ -146,15 +123,8 @@ int waitFor(pid_t pid) {
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-    std::vector<std::string> a(argv, argv + argc);
-    if (a.size() == 6 && a[1] == "writer") return writer(a[2], a[3], std::stoi(a[4]), a[5]);
-    if (a.size() == 5 && a[1] == "reader") return reader(a[2], a[3], a[4]);
-
-    int writers = 3, readers = 2, inserts = 20000;
-    std::string dir;
+void readOptions(const std::vector<std::string>& a, int& writers, int& readers, int& inserts,
+                 std::string& dir) {
     for (size_t i = 1; i + 1 < a.size(); i += 2) {
         if (a[i] == "--writers")
             writers = std::stoi(a[i + 1]);
@@ -165,6 +135,75 @@ int main(int argc, char** argv) {
         else if (a[i] == "--dir")
             dir = a[i + 1];
     }
+}
+
+// Starts the readers and writers, waits for the writers, then stops the
+// readers; `seconds` is how long the writers took. Returns how many failed.
+int runProcesses(const std::string& self, const std::string& text, const std::string& dir,
+                 int writers, int readers, int inserts, const char* const names[6],
+                 double& seconds) {
+    const std::string stop = dir + "/stop";
+    std::filesystem::remove(stop);
+    auto start = Clock::now();
+    std::vector<pid_t> readerPids, writerPids;
+    for (int r = 0; r < readers; ++r)
+        readerPids.push_back(
+            spawn({self, "reader", text, stop, dir + "/reader" + std::to_string(r)}));
+    for (int w = 0; w < writers; ++w)
+        writerPids.push_back(spawn({self, "writer", text, names[w % 6] + std::to_string(w) + "-",
+                                    std::to_string(inserts), dir + "/writer" + std::to_string(w)}));
+    int bad = 0;
+    for (pid_t p : writerPids) bad += waitFor(p) != 0;
+    seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    std::ofstream(stop) << "stop\n";
+    for (pid_t p : readerPids) bad += waitFor(p) != 0;
+    return bad;
+}
+
+// The writers' lines: each insert's microseconds, and the failures by SQLSTATE.
+void readWriterLines(const std::string& dir, int writers, std::vector<long>& latencies,
+                     std::map<std::string, int>& failures) {
+    for (int w = 0; w < writers; ++w) {
+        std::ifstream f(dir + "/writer" + std::to_string(w));
+        std::string line;
+        while (std::getline(f, line)) {
+            latencies.push_back(std::stol(line));
+            std::string state = line.substr(line.find(' ') + 1);
+            if (!state.empty()) ++failures[state];
+        }
+    }
+}
+
+// Every name once: a lost or doubled save shows here.
+long lostOrDoubledRows(const std::string& text, const std::string& dir, int writers, int inserts,
+                       const char* const names[6]) {
+    std::optional<rx::odbc::Connection> check = connect(text);
+    long lostOrDoubled = 0;
+    if (check) {
+        for (int w = 0; w < writers; ++w) {
+            long rows = 0;
+            std::string prefix = names[w % 6] + std::to_string(w) + "-";
+            run(*check, "select 姓名 from 基本资料 where 姓名 like '" + prefix + "%'", &rows);
+            int failed = 0;
+            std::ifstream f(dir + "/writer" + std::to_string(w));
+            std::string line;
+            while (std::getline(f, line)) failed += line.back() != ' ';
+            lostOrDoubled += std::labs(rows - (inserts - failed));
+        }
+    }
+    return lostOrDoubled;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::vector<std::string> a(argv, argv + argc);
+    if (a.size() == 6 && a[1] == "writer") return writer(a[2], a[3], std::stoi(a[4]), a[5]);
+    if (a.size() == 5 && a[1] == "reader") return reader(a[2], a[3], a[4]);
+
+    int writers = 3, readers = 2, inserts = 20000;
+    std::string dir;
+    readOptions(a, writers, readers, inserts, dir);
     if (dir.empty()) {
         char pattern[] = "/tmp/rx_contention_XXXXXX";
         if (!mkdtemp(pattern)) return 2;
@@ -176,36 +215,16 @@ int main(int argc, char** argv) {
         std::cerr << s.message << '\n';
         return 2;
     }
-    const std::string text = std::string("DRIVER={") + RX_ACCESS_DRIVER_PATH + "};DBQ=" + file;
-    const std::string stop = dir + "/stop";
-    std::filesystem::remove(stop);
+    const std::string text =
+        rx::odbc::ConnectionText().add("DRIVER", RX_ACCESS_DRIVER_PATH).add("DBQ", file).str();
 
     const char* const names[] = {"张三", "李四", "王五", "赵六", "张七", "孙八"};
-    auto start = Clock::now();
-    std::vector<pid_t> readerPids, writerPids;
-    for (int r = 0; r < readers; ++r)
-        readerPids.push_back(
-            spawn({a[0], "reader", text, stop, dir + "/reader" + std::to_string(r)}));
-    for (int w = 0; w < writers; ++w)
-        writerPids.push_back(spawn({a[0], "writer", text, names[w % 6] + std::to_string(w) + "-",
-                                    std::to_string(inserts), dir + "/writer" + std::to_string(w)}));
-    int bad = 0;
-    for (pid_t p : writerPids) bad += waitFor(p) != 0;
-    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
-    std::ofstream(stop) << "stop\n";
-    for (pid_t p : readerPids) bad += waitFor(p) != 0;
+    double seconds = 0;
+    const int bad = runProcesses(a[0], text, dir, writers, readers, inserts, names, seconds);
 
     std::vector<long> latencies;
     std::map<std::string, int> failures;
-    for (int w = 0; w < writers; ++w) {
-        std::ifstream f(dir + "/writer" + std::to_string(w));
-        std::string line;
-        while (std::getline(f, line)) {
-            latencies.push_back(std::stol(line));
-            std::string state = line.substr(line.find(' ') + 1);
-            if (!state.empty()) ++failures[state];
-        }
-    }
+    readWriterLines(dir, writers, latencies, failures);
     long queries = 0, queryFailures = 0;
     for (int r = 0; r < readers; ++r) {
         long q = 0, f = 0, rows = 0;
@@ -221,21 +240,7 @@ int main(int argc, char** argv) {
                                        1000.0;
     };
 
-    // Every name once: a lost or doubled save shows here.
-    Odbc check;
-    long lostOrDoubled = 0;
-    if (connect(check, text)) {
-        for (int w = 0; w < writers; ++w) {
-            long rows = 0;
-            std::string prefix = names[w % 6] + std::to_string(w) + "-";
-            run(check.dbc, "select 姓名 from 基本资料 where 姓名 like '" + prefix + "%'", &rows);
-            int failed = 0;
-            std::ifstream f(dir + "/writer" + std::to_string(w));
-            std::string line;
-            while (std::getline(f, line)) failed += line.back() != ' ';
-            lostOrDoubled += std::labs(rows - (inserts - failed));
-        }
-    }
+    const long lostOrDoubled = lostOrDoubledRows(text, dir, writers, inserts, names);
     int failedTotal = 0;
     for (const auto& [state, n] : failures) failedTotal += n;
     std::printf("writers %d x %d inserts, readers %d, %.1f s, %ld searches (%ld failed)\n", writers,

@@ -6,14 +6,13 @@
 // it does when the program sends a new text on each keystroke.
 
 #include <benchmark/benchmark.h>
-#include <sql.h>
-#include <sqlext.h>
 #include <sqlite3.h>
 #include <stdlib.h>
 
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -21,6 +20,7 @@
 #include "bench/support/bench_main.h"
 #include "bench/support/bench_server.h"
 #include "platform/names/names.h"
+#include "platform/odbc/odbc.h"
 #include "platform/text/gb18030.h"
 #include "tools/rxdb/rxdb.h"
 
@@ -83,47 +83,42 @@ void BM_DriverLookup(benchmark::State& state, bool onServer) {
         state.SkipWithError(("no server: " + gServerError).c_str());
         return;
     }
-    SQLHENV env;
-    SQLHDBC dbc;
-    SQLHSTMT stmt;
-    SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env);
-    SQLSetEnvAttr(env, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
-    SQLAllocHandle(SQL_HANDLE_DBC, env, &dbc);
     // The program's drug connection names a data source; that source's
     // configuration, not the text, puts the rows on the server.
-    std::string text =
-        onServer ? std::string("DSN=") + kServerDsn + ";DBQ=" + gFile + ";ReadOnly=1"
-                 : std::string("DRIVER=") + RX_ACCESS_DRIVER_PATH + ";DBQ=" + gFile + ";ReadOnly=1";
-    if (!SQL_SUCCEEDED(SQLDriverConnect(dbc, nullptr, reinterpret_cast<SQLCHAR*>(text.data()),
-                                        SQL_NTS, nullptr, 0, nullptr, SQL_DRIVER_NOPROMPT))) {
-        state.SkipWithError("cannot connect");
+    rx::odbc::ConnectionText text;
+    if (onServer)
+        text.add("DSN", kServerDsn);
+    else
+        text.add("DRIVER", RX_ACCESS_DRIVER_PATH);
+    text.add("DBQ", gFile).add("ReadOnly", "1");
+    std::optional<rx::odbc::Connection> db;
+    try {
+        db.emplace(text.str());
+    } catch (const rx::odbc::Error& e) {
+        state.SkipWithError(("cannot connect: " + e.logLine()).c_str());
         return;
     }
-    SQLAllocHandle(SQL_HANDLE_STMT, dbc, &stmt);
+    rx::odbc::Statement stmt(*db);
     std::vector<std::string> texts;
     for (int i = 0; i < 8; ++i) texts.push_back(rx::text::utf8ToGb18030(lookup(i)).bytes);
-    char name[256], packing[256];
-    SQLLEN ind;
+    // Buffers that keep their storage from row to row, as the lookup loop needs.
+    std::string name, packing;
+    name.reserve(256);
+    packing.reserve(256);
     long rows = 0;
     int i = 0;
     for (auto _ : state) {
-        std::string& sql = texts[static_cast<size_t>(i++ % 8)];
-        SQLExecDirect(stmt, reinterpret_cast<SQLCHAR*>(sql.data()),
-                      static_cast<SQLINTEGER>(sql.size()));
-        while (SQL_SUCCEEDED(SQLFetch(stmt))) {
-            SQLGetData(stmt, 3, SQL_C_CHAR, name, sizeof name, &ind);
-            SQLGetData(stmt, 4, SQL_C_CHAR, packing, sizeof packing, &ind);
-            benchmark::DoNotOptimize(name[0] + packing[0]);
+        rx::odbc::Result result = stmt.executeDirect(texts[static_cast<size_t>(i++ % 8)]);
+        while (result.next()) {
+            result.read(2, SQL_C_CHAR, name);
+            result.read(3, SQL_C_CHAR, packing);
+            benchmark::DoNotOptimize(name.data()[0] + packing.data()[0]);
             ++rows;
         }
-        SQLCloseCursor(stmt);
+        stmt.closeCursor();
     }
     state.counters["rows_per_query"] =
         static_cast<double>(rows) / static_cast<double>(state.iterations());
-    SQLFreeHandle(SQL_HANDLE_STMT, stmt);
-    SQLDisconnect(dbc);
-    SQLFreeHandle(SQL_HANDLE_DBC, dbc);
-    SQLFreeHandle(SQL_HANDLE_ENV, env);
 }
 
 void BM_DirectSqliteLookup(benchmark::State& state) {

@@ -9,7 +9,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
-#include <optional>
 #include <random>
 #include <string>
 
@@ -38,40 +37,31 @@ std::string pick(std::mt19937& random, std::initializer_list<const char*> parts,
 // One INSERT per row with the date as the window writes it, in a single transaction so that the
 // load takes seconds, not one synchronous commit per row.
 bool loadRows(const std::string& connectText, std::string& error) {
-    rx::odbc::Error failure;
-    rx::odbc::Handle env = rx::odbc::newEnvironment(&failure);
-    rx::odbc::Handle dbc;
-    if (env) dbc = rx::odbc::driverConnect(env, connectText, false, &failure);
-    // One transaction for all rows: the fixture, not what is measured.
-    std::optional<rx::odbc::Error> refused =
-        dbc ? rx::odbc::check(
-                  SQLSetConnectAttr(dbc.get(), SQL_ATTR_AUTOCOMMIT,
-                                    reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_OFF), 0),
-                  dbc)
-            : failure;
-    std::mt19937 random(20240503);
-    std::uniform_int_distribution<int> day(0, kDays - 1), length(1, 2);
-    for (int i = 0; !refused && i < kRows; ++i) {
-        const QDate date = kFirstDay.addDays(day(random));
-        const std::string sql =
-            "INSERT INTO 检索 (姓名,时间,主诉,首拼) values ('" +
-            pick(random, {"张", "王", "李", "赵", "陈", "杨", "黄", "吴", "刘", "欧阳"}, 1) +
-            pick(random, {"伟", "芳", "娜", "敏", "静", "磊", "洋", "勇", "军", "杰"},
-                 length(random)) +
-            "','" + rx::db::dateToText(date).toStdString() + "','" +
-            pick(random, {"咳嗽", "发热", "头痛", "腹泻", "乏力", "三天", "一周", "加重"}, 4) +
-            "','ZS')";
-        std::string gb = rx::text::utf8ToGb18030(sql).bytes;
-        rx::odbc::Handle stmt = rx::odbc::allocate(SQL_HANDLE_STMT, dbc.get(), &failure);
-        refused =
-            stmt ? rx::odbc::check(SQLExecDirect(stmt.get(), reinterpret_cast<SQLCHAR*>(gb.data()),
-                                                 SQLINTEGER(gb.size())),
-                                   stmt)
-                 : failure;
+    try {
+        rx::odbc::Connection db(connectText);
+        // One transaction for all rows: the fixture, not what is measured.
+        rx::odbc::Transaction transaction(db);
+        rx::odbc::Statement insert(db);
+        std::mt19937 random(20240503);
+        std::uniform_int_distribution<int> day(0, kDays - 1), length(1, 2);
+        for (int i = 0; i < kRows; ++i) {
+            const QDate date = kFirstDay.addDays(day(random));
+            const std::string sql =
+                "INSERT INTO 检索 (姓名,时间,主诉,首拼) values ('" +
+                pick(random, {"张", "王", "李", "赵", "陈", "杨", "黄", "吴", "刘", "欧阳"}, 1) +
+                pick(random, {"伟", "芳", "娜", "敏", "静", "磊", "洋", "勇", "军", "杰"},
+                     length(random)) +
+                "','" + rx::db::dateToText(date).toStdString() + "','" +
+                pick(random, {"咳嗽", "发热", "头痛", "腹泻", "乏力", "三天", "一周", "加重"}, 4) +
+                "','ZS')";
+            insert.executeDirect(rx::text::utf8ToGb18030(sql).bytes);
+        }
+        transaction.commit();
+        return true;
+    } catch (const rx::odbc::Error& e) {
+        error = e.sqlState + " " + rx::text::gb18030ToUtf8(e.message).bytes;
+        return false;
     }
-    if (!refused) refused = rx::odbc::check(SQLEndTran(SQL_HANDLE_DBC, dbc.get(), SQL_COMMIT), dbc);
-    if (refused) error = refused->sqlState + " " + rx::text::gb18030ToUtf8(refused->message).bytes;
-    return !refused;
 }
 
 struct Fixture {

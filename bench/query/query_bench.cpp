@@ -92,26 +92,24 @@ rx::db::Visit visit(std::mt19937& random, int serial) {
 // The rows go in as the entry window's statement writes them, in a single
 // transaction so that the load takes seconds, not one synchronous commit a row.
 bool loadRows(const std::string& connectText, std::string& error) {
-    rx::odbc::Error failure;
-    rx::odbc::Handle env = rx::odbc::newEnvironment(&failure);
-    rx::odbc::Handle dbc =
-        env ? rx::odbc::driverConnect(env, connectText, false, &failure) : rx::odbc::Handle();
-    bool ok = dbc && !rx::odbc::check(SQLSetConnectAttr(dbc.get(), SQL_ATTR_AUTOCOMMIT,
-                                                        SQLPOINTER(SQL_AUTOCOMMIT_OFF), 0),
-                                      dbc);
-    std::mt19937 random(20240503);
-    for (int i = 0; ok && i < kRows; ++i) {
-        QByteArray sql = rx::text::toGb18030(rx::db::VisitInsert(visit(random, i)));
-        rx::odbc::Handle stmt = rx::odbc::allocate(SQL_HANDLE_STMT, dbc.get(), &failure);
-        ok = stmt &&
-             !rx::odbc::check(SQLExecDirect(stmt.get(), reinterpret_cast<SQLCHAR*>(sql.data()),
-                                            SQLINTEGER(sql.size())),
-                              stmt);
-        if (!ok) error = "row " + std::to_string(i) + " was refused";
+    int i = 0;
+    try {
+        rx::odbc::Connection db(connectText);
+        rx::odbc::Transaction transaction(db);
+        rx::odbc::Statement insert(db);
+        std::mt19937 random(20240503);
+        for (; i < kRows; ++i) {
+            const QByteArray sql = rx::text::toGb18030(rx::db::VisitInsert(visit(random, i)));
+            insert.executeDirect(std::string_view(sql.constData(), std::size_t(sql.size())));
+        }
+        transaction.commit();
+        return true;
+    } catch (const rx::odbc::Error& e) {
+        error = (i < kRows ? "row " + std::to_string(i) + " was refused: "
+                           : std::string("cannot connect or commit: ")) +
+                e.logLine();
+        return false;
     }
-    ok = ok && !rx::odbc::check(SQLEndTran(SQL_HANDLE_DBC, dbc.get(), SQL_COMMIT), dbc);
-    if (!ok && error.empty()) error = "cannot connect or commit: " + failure.message;
-    return ok;
 }
 
 enum class Store { File, Server };
