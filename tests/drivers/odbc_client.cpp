@@ -38,45 +38,26 @@ OdbcOutcome diagnose(SQLSMALLINT type, SQLHANDLE h, SQLRETURN rc) {
     return o;
 }
 
-OdbcOutcome refused(const odbc::Error& e) {
-    OdbcOutcome o;
-    o.rc = SQL_ERROR;
-    o.state = e.sqlState;
-    o.message = fromGb(e.message);
-    return o;
-}
-
-OdbcConnection::OdbcConnection() = default;
-
-// A warning of the connect stays on the handle until its next call.
-OdbcOutcome OdbcConnection::connected() const {
-    OdbcOutcome o = diagnose(SQL_HANDLE_DBC, dbc(), SQL_SUCCESS);
-    if (!o.state.empty()) o.rc = SQL_SUCCESS_WITH_INFO;
-    return o;
-}
+OdbcConnection::OdbcConnection()
+    : env_(odbc::newEnvironment()), dbc_(odbc::allocate(SQL_HANDLE_DBC, env_.get())) {}
 
 OdbcConnection::~OdbcConnection() = default;
 
 OdbcOutcome OdbcConnection::driverConnect(const std::string& utf8Text, std::string* completed) {
-    std::string gb;
-    try {
-        connection_.connect(toGb(utf8Text), odbc::Connection::Access::ReadWrite,
-                            completed ? &gb : nullptr);
-    } catch (const odbc::Error& e) {
-        if (completed) completed->clear();
-        return refused(e);
-    }
-    if (completed) *completed = fromGb(gb);
-    return connected();
+    std::string gb = toGb(utf8Text);
+    SQLCHAR out[2048] = {};
+    SQLSMALLINT outLen = 0;
+    SQLRETURN rc = SQLDriverConnect(dbc_.get(), nullptr, reinterpret_cast<SQLCHAR*>(gb.data()),
+                                    SQL_NTS, out, sizeof out, &outLen, SQL_DRIVER_NOPROMPT);
+    if (completed) *completed = fromGb(reinterpret_cast<const char*>(out));
+    return diagnose(SQL_HANDLE_DBC, dbc_.get(), rc);
 }
 
 OdbcOutcome OdbcConnection::connectDsn(const std::string& dsn) {
-    try {
-        connection_.connectDsn(dsn);
-    } catch (const odbc::Error& e) {
-        return refused(e);
-    }
-    return connected();
+    SQLRETURN rc =
+        SQLConnect(dbc_.get(), reinterpret_cast<SQLCHAR*>(const_cast<char*>(dsn.c_str())), SQL_NTS,
+                   nullptr, 0, nullptr, 0);
+    return diagnose(SQL_HANDLE_DBC, dbc_.get(), rc);
 }
 
 OdbcOutcome OdbcConnection::execute(const std::string& utf8Sql) {
@@ -100,15 +81,16 @@ Rows OdbcConnection::query(const std::string& utf8Sql, OdbcOutcome* outcome) {
     return rows;
 }
 
-OdbcStatement::OdbcStatement(const OdbcConnection& c) : stmt_(c.connection()) {}
+OdbcStatement::OdbcStatement(const OdbcConnection& c)
+    : stmt_(odbc::allocate(SQL_HANDLE_STMT, c.dbc())) {}
 
 OdbcOutcome OdbcStatement::outcome(SQLRETURN rc) const {
-    return diagnose(SQL_HANDLE_STMT, get(), rc);
+    return diagnose(SQL_HANDLE_STMT, stmt_.get(), rc);
 }
 
 OdbcOutcome OdbcStatement::execDirect(const std::string& utf8Sql) {
     std::string gb = toGb(utf8Sql);
-    return outcome(SQLExecDirect(get(), reinterpret_cast<SQLCHAR*>(gb.data()),
+    return outcome(SQLExecDirect(stmt_.get(), reinterpret_cast<SQLCHAR*>(gb.data()),
                                  static_cast<SQLINTEGER>(gb.size())));
 }
 
@@ -117,7 +99,7 @@ Cell OdbcStatement::text(SQLUSMALLINT column, SQLLEN chunk) {
     std::vector<char> buf(static_cast<size_t>(chunk));
     for (;;) {
         SQLLEN ind = 0;
-        SQLRETURN rc = SQLGetData(get(), column, SQL_C_CHAR, buf.data(), chunk, &ind);
+        SQLRETURN rc = SQLGetData(stmt_.get(), column, SQL_C_CHAR, buf.data(), chunk, &ind);
         if (rc == SQL_NO_DATA) break;
         if (!SQL_SUCCEEDED(rc)) return std::string("<error ") + outcome(rc).state + ">";
         if (ind == SQL_NULL_DATA) return std::nullopt;

@@ -1,9 +1,7 @@
 #pragma once
-// The driver tests' view of the program's ODBC layer (platform/odbc): its
-// connection, statement handles and errors, with outcomes as values so that a
-// test can assert on the SQLSTATE of a refusal. Texts are UTF-8 here and
-// GB18030 on the wire, as the program sends them. Text is read in pieces of a
-// chosen size, to exercise the driver's piecewise reads.
+// A small ODBC client for the driver tests: RAII handles, and statements run
+// the way an application does, through libodbc. Texts are UTF-8 here and
+// GB18030 on the wire, as the program sends them.
 
 #include <optional>
 #include <string>
@@ -35,12 +33,13 @@ public:
     OdbcOutcome execute(const std::string& utf8Sql);
     // Every row, every column read with SQL_C_CHAR in pieces, back in UTF-8.
     Rows query(const std::string& utf8Sql, OdbcOutcome* outcome = nullptr);
-    SQLHDBC dbc() const { return connection_.native(); }
-    const odbc::Connection& connection() const { return connection_; }
+    SQLHDBC dbc() const { return dbc_.get(); }
+    SQLHENV env() const { return env_.get(); }
 
 private:
-    OdbcOutcome connected() const;
-    odbc::Connection connection_;  // allocated, connected by the calls above
+    // The connection goes before its environment.
+    odbc::Handle env_;
+    odbc::Handle dbc_;
 };
 
 class OdbcStatement {
@@ -48,19 +47,17 @@ public:
     explicit OdbcStatement(const OdbcConnection& c);
     OdbcStatement(const OdbcStatement&) = delete;
     OdbcStatement& operator=(const OdbcStatement&) = delete;
-    SQLHSTMT get() const { return stmt_.native(); }
+    SQLHSTMT get() const { return stmt_.get(); }
     OdbcOutcome execDirect(const std::string& utf8Sql);
     OdbcOutcome outcome(SQLRETURN rc) const;
     // One column of the current row as text via SQL_C_CHAR, joined from pieces of chunk bytes.
     Cell text(SQLUSMALLINT column, SQLLEN chunk = 4096);
 
 private:
-    odbc::Statement stmt_;
+    odbc::Handle stmt_;
 };
 
 OdbcOutcome diagnose(SQLSMALLINT type, SQLHANDLE h, SQLRETURN rc);
-// A call of the layer that threw, as an outcome.
-OdbcOutcome refused(const odbc::Error& e);
 std::string toGb(const std::string& utf8);
 std::string fromGb(const std::string& gb);
 
